@@ -1,0 +1,21 @@
+#include "PathTokens.h"
+
+std::string ToToken(std::string_view path, std::string_view dir, std::string_view token) {
+    if (dir.empty() || !path.starts_with(dir)) {
+        return std::string(path);
+    }
+    std::string result;
+    result.reserve(token.size() + path.size() - dir.size());
+    result.append(token).append(path.substr(dir.size()));
+    return result;
+}
+
+std::string FromToken(std::string_view path, std::string_view dir, std::string_view token) {
+    if (!path.starts_with(token)) {
+        return std::string(path);
+    }
+    std::string result;
+    result.reserve(dir.size() + path.size() - token.size());
+    result.append(dir).append(path.substr(token.size()));
+    return result;
+}

@@ -1,0 +1,28 @@
+// Paths below the two service directories are shown and stored with a token in place of the directory,
+// so that a book stays valid on every installation whose directories are set. Plain prefix tests on
+// bytes: letter case counts, no separator is added or removed.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+inline constexpr std::string_view kTestsToken = "<Tests>:";
+inline constexpr std::string_view kDescToken = "<Desc>:";
+
+// `path` with a leading `dir` replaced by `token`; unchanged when `dir` is empty or not a prefix.
+std::string ToToken(std::string_view path, std::string_view dir, std::string_view token);
+// `path` with a leading `token` replaced by `dir`; unchanged when it does not begin with the token.
+std::string FromToken(std::string_view path, std::string_view dir, std::string_view token);
+
+inline std::string ToTestsToken(std::string_view path, std::string_view dirTests) {
+    return ToToken(path, dirTests, kTestsToken);
+}
+inline std::string FromTestsToken(std::string_view path, std::string_view dirTests) {
+    return FromToken(path, dirTests, kTestsToken);
+}
+inline std::string ToDescToken(std::string_view path, std::string_view dirPDF) {
+    return ToToken(path, dirPDF, kDescToken);
+}
+inline std::string FromDescToken(std::string_view path, std::string_view dirPDF) {
+    return FromToken(path, dirPDF, kDescToken);
+}

@@ -1,0 +1,69 @@
+// The one open reference book in memory: its test files, the chip names (analogs) of each, and the
+// current selection. Strings are Windows-1251 bytes exactly as the user typed or the book file held them.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One analog: a chip name and the path of its description file (full, token form, or empty).
+struct TSpravSinonim {
+    std::string Name;
+    std::string DescPath;
+};
+
+// One test file of the book with the analogs its test covers, in insertion order.
+struct TSpravFile {
+    std::string Path;
+    std::vector<std::unique_ptr<TSpravSinonim>> Sinonims;
+};
+
+class TSprav {
+public:
+    TSprav() = default;
+    TSprav(const TSprav&) = delete;
+    TSprav& operator=(const TSprav&) = delete;
+    virtual ~TSprav() = default;
+
+    // Position of the current analog in the current test file's list; -1 = none. May be stale after a delete.
+    int CurrentSinonimIndex = -1;
+
+    std::vector<std::unique_ptr<TSpravFile>> Files;
+    TSpravFile* CurrentFile = nullptr;
+
+    // Refusals are shown by the model itself through this hook (text in UTF-8); the owner installs it.
+    std::function<void(const std::string&)> OnMessage;
+
+    int CurrentFileIndex() const { return FCurrentFileIndex; }
+
+    void SetCurrentFile(int position);
+    void AddTestFile(std::string path);
+    void DeleteTestFile(int position);
+
+    TSpravSinonim* GetSinonim(const TSpravFile* file, int position) const;
+    TSpravSinonim* AddFileSinonim(TSpravFile* file, std::string name);
+    TSpravSinonim* AddSinonim(std::string name);
+    TSpravSinonim* AddSinonimWithDesc(std::string name, std::string descPath);
+    int ChangeSinonim(TSpravFile* file, int position, const std::string& name, const std::string& descPath);
+    void DeleteSinonim(int position);
+
+    void ClearAll();
+
+private:
+    void ShowMessage(const char* utf8Text) const;
+
+    int FCurrentFileIndex = -1;
+};
+
+// True when the book file can hold the name and give it back unchanged: it must not begin with a space
+// (that marks a test-file line), nor hold "|" (the name/description separator) or a line break.
+bool IsStorableSinonimName(std::string_view name);
+
+namespace sprav_messages {
+inline constexpr const char* kEmptyBook = "Список файлов пуст. Сначала необходимо добавить файл.";
+inline constexpr const char* kNoCurrentFile = "Выберите файл.";
+inline constexpr const char* kUnstorableName =
+    "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.";
+}  // namespace sprav_messages

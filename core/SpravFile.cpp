@@ -1,0 +1,199 @@
+#include "SpravFile.h"
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+
+#include "AtomicFile.h"
+#include "PathTokens.h"
+#include "Sprav.h"
+
+namespace sprav_file {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+// Appends `path` in token form without building a temporary string.
+void AppendInTokenForm(std::string& out, std::string_view path, std::string_view dir, std::string_view token) {
+    if (!dir.empty() && path.starts_with(dir)) {
+        out.append(token).append(path.substr(dir.size()));
+    } else {
+        out.append(path);
+    }
+}
+
+}  // namespace
+
+ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& lines) {
+    lines.clear();
+    const char* const begin = content.data();
+    const char* const end = begin + content.size();
+    const char* pos = begin;
+    std::size_t reads = 0;
+
+    auto take = [&](const char* from, const char* to) -> ReadResult {
+        ++reads;
+        if (reads > kMaxLineReads) {
+            return {ReadFailure::TooManyLines, reads, {}};
+        }
+        const auto length = static_cast<std::size_t>(to - from);
+        if (length > kMaxLineLength) {
+            return {ReadFailure::LineTooLong, reads, {}};
+        }
+        lines.emplace_back(from, length);
+        return {};
+    };
+
+    while (true) {
+        const auto* lf = static_cast<const char*>(std::memchr(pos, '\n', static_cast<std::size_t>(end - pos)));
+        const char* segmentEnd = lf != nullptr ? lf : end;
+        // CR LF is one break; any other CR breaks the line by itself.
+        const char* textEnd = (lf != nullptr && segmentEnd > pos && segmentEnd[-1] == '\r') ? segmentEnd - 1 : segmentEnd;
+        const char* cr;
+        while ((cr = static_cast<const char*>(std::memchr(pos, '\r', static_cast<std::size_t>(textEnd - pos)))) !=
+               nullptr) {
+            if (ReadResult r = take(pos, cr); !r.Ok()) {
+                return r;
+            }
+            pos = cr + 1;
+        }
+        if (ReadResult r = take(pos, textEnd); !r.Ok()) {
+            return r;
+        }
+        if (lf == nullptr) {
+            return {};
+        }
+        pos = lf + 1;
+    }
+}
+
+void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::string_view dirTests) {
+    for (std::string_view line : lines) {
+        if (line.empty()) {
+            continue;
+        }
+        if (line.front() == ' ') {
+            // " <position> <path>": the position is not used, entries are numbered by their order.
+            std::string_view rest = line.substr(1);
+            if (const auto space = rest.find(' '); space != std::string_view::npos) {
+                rest.remove_prefix(space + 1);
+            }
+            sprav.AddTestFile(FromTestsToken(rest, dirTests));
+            continue;
+        }
+        const auto bar = line.find('|');
+        if (bar == std::string_view::npos) {
+            sprav.AddSinonimWithDesc(std::string(line), std::string(line));
+        } else {
+            sprav.AddSinonimWithDesc(std::string(line.substr(0, bar)), std::string(line.substr(bar + 1)));
+        }
+    }
+}
+
+std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content) {
+    content.clear();
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) {
+        const std::error_code notFound = std::make_error_code(std::errc::no_such_file_or_directory);
+        return std::filesystem::exists(path, ec) ? std::make_error_code(std::errc::permission_denied) : notFound;
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec) {
+        content.reserve(static_cast<std::size_t>(size));
+    }
+    char buffer[64 * 1024];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        content.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        return std::make_error_code(std::errc::io_error);
+    }
+    return {};
+}
+
+ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests) {
+    std::string content;
+    if (std::error_code ec = ReadWholeFile(path, content)) {
+        return {ReadFailure::CannotRead, 0, ec};
+    }
+    std::vector<std::string_view> lines;
+    if (ReadResult split = SplitLines(content, lines); !split.Ok()) {
+        return split;
+    }
+    ParseLines(lines, sprav, dirTests);
+    return {};
+}
+
+WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out) {
+    out.clear();
+    std::size_t lineCount = sprav.Files.size();
+    std::size_t estimate = 0;
+    for (const auto& file : sprav.Files) {
+        lineCount += file->Sinonims.size();
+        estimate += file->Path.size() + 16;
+        for (const auto& sinonim : file->Sinonims) {
+            estimate += sinonim->Name.size() + sinonim->DescPath.size() + 3;
+        }
+    }
+    if (lineCount > kMaxLines) {
+        return {WriteFailure::TooManyLines, {}, {}};
+    }
+    out.reserve(estimate);
+
+    auto endLine = [&](std::size_t lineStart, const std::string& entry) -> WriteResult {
+        if (out.size() - lineStart > kMaxLineLength) {
+            return {WriteFailure::LineTooLong, entry, {}};
+        }
+        out.append(kLineEnd);
+        return {};
+    };
+
+    char number[16];
+    for (std::size_t i = 0; i < sprav.Files.size(); ++i) {
+        const TSpravFile& file = *sprav.Files[i];
+        if (HasLineBreak(file.Path)) {
+            return {WriteFailure::UnstorableText, file.Path, {}};
+        }
+        const std::size_t lineStart = out.size();
+        out.push_back(' ');
+        const auto [numberEnd, ec] = std::to_chars(number, number + sizeof number, i);
+        out.append(number, numberEnd);
+        out.push_back(' ');
+        AppendInTokenForm(out, file.Path, dirs.Tests, kTestsToken);
+        if (WriteResult r = endLine(lineStart, file.Path); !r.Ok()) {
+            return r;
+        }
+        for (const auto& sinonim : file.Sinonims) {
+            if (!IsStorableSinonimName(sinonim->Name) || HasLineBreak(sinonim->DescPath)) {
+                return {WriteFailure::UnstorableText, sinonim->Name, {}};
+            }
+            const std::size_t analogStart = out.size();
+            out.append(sinonim->Name).push_back('|');
+            AppendInTokenForm(out, sinonim->DescPath, dirs.Desc, kDescToken);
+            if (WriteResult r = endLine(analogStart, sinonim->Name); !r.Ok()) {
+                return r;
+            }
+        }
+    }
+    return {};
+}
+
+WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs) {
+    std::string content;
+    if (WriteResult formatted = Format(sprav, dirs, content); !formatted.Ok()) {
+        return formatted;
+    }
+    if (std::error_code ec = WriteFileAtomically(path, content)) {
+        return {WriteFailure::CannotWrite, {}, ec};
+    }
+    return {};
+}
+
+}  // namespace sprav_file

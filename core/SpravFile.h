@@ -1,0 +1,82 @@
+// The reference-book file: plain Windows-1251 text, no header, CR LF after every line. A test-file line is
+// a space, the entry's position, a space and its path in <Tests>: form; each of its analog lines follows
+// it as the name, "|" and the description path in <Desc>: form. Other programs of the tester family read
+// these files too, so the layout is fixed byte by byte.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+class TSprav;
+
+namespace sprav_file {
+
+// A line holds at most this many characters (its line break not counted).
+inline constexpr std::size_t kMaxLineLength = 999;
+// A file is read with at most this many line reads; the read that meets the end of the file counts too,
+// so a file whose last line ends with CR LF holds at most kMaxLineReads - 1 lines.
+inline constexpr std::size_t kMaxLineReads = 99'999;
+inline constexpr std::size_t kMaxLines = kMaxLineReads - 1;
+
+// The two service directories behind the <Tests>: and <Desc>: tokens, exactly as stored.
+struct Directories {
+    std::string Tests;
+    std::string Desc;
+};
+
+enum class ReadFailure {
+    None,
+    CannotRead,    // the file could not be opened or read
+    LineTooLong,   // a line over kMaxLineLength characters
+    TooManyLines,  // more than kMaxLineReads line reads
+};
+
+struct ReadResult {
+    ReadFailure Failure = ReadFailure::None;
+    std::size_t LineNumber = 0;  // 1-based, for LineTooLong
+    std::error_code Error;       // for CannotRead
+    bool Ok() const { return Failure == ReadFailure::None; }
+};
+
+// Splits the text into the lines the reader sees: a line ends at CR LF, at LF or at a lone CR, and the
+// text after the last line break is one more (possibly empty) line. Fails, leaving `lines` unspecified,
+// when a line is too long or the reads run out. The views point into `content`.
+ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& lines);
+
+// Adds the lines to the model in order: test-file lines with <Tests>: expanded, analog lines as they
+// stand. Empty lines are skipped; analog lines before the first test-file line are refused by the model.
+void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::string_view dirTests);
+
+// Reads the whole file into `content`.
+std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content);
+
+// Reads a book file into an empty model. On failure no line is parsed and the model is left as it was.
+ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests);
+
+enum class WriteFailure {
+    None,
+    LineTooLong,     // the entry named in Entry would give a line the reader refuses
+    TooManyLines,    // the book has more lines than the reader takes
+    UnstorableText,  // the entry named in Entry holds a line break, or a name the format would change
+    CannotWrite,     // the file system refused; see Error
+};
+
+struct WriteResult {
+    WriteFailure Failure = WriteFailure::None;
+    std::string Entry;  // the test-file path or chip name that was refused, as stored
+    std::error_code Error;
+    bool Ok() const { return Failure == WriteFailure::None; }
+};
+
+// Formats the whole book, refusing one that the reader could not give back as it is.
+WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out);
+
+// Writes the book to `path`; the file is replaced only once every byte has reached the disk, and is left
+// untouched on any failure.
+WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs);
+
+}  // namespace sprav_file

@@ -1,0 +1,54 @@
+// The boxes and file dialogs the forms show. The application installs the real, Qt-based service; tests
+// install a scripted one that records every call and returns queued answers.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+
+namespace platform {
+
+enum class MessageIcon { None, Question, Warning, Information, Error };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+struct FileDialogOptions {
+    QString Title;             // empty: the platform's default title
+    QString Filter;            // "Name|*.a;*.b|Name|*.c", converted in one place
+    int FilterIndex = 1;       // the preselected filter, counted from 1
+    QString DefaultExtension;  // without the dot; appended to a name typed without an extension
+    QString InitialDir;        // empty: the platform's default folder
+    QString FileName;          // the name proposed in the dialog
+    bool OverwritePrompt = false;
+    bool MustExist = true;     // open dialogs: the chosen file must exist
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // One OK button, no icon, the application title as caption.
+    virtual void Information(const QString& text) = 0;
+    // A system message box with no owner window and an explicit caption.
+    virtual MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
+                                     MessageButtons buttons) = 0;
+    // The application's default error report: the platform's error text, the application title as caption.
+    virtual void ErrorReport(const QString& text) = 0;
+
+    // File dialogs give paths with native separators; nullopt when cancelled.
+    virtual std::optional<QString> OpenFile(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QStringList> OpenFiles(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                                const QString& initialDir) = 0;
+};
+
+// The service in use; the Qt one unless another has been installed.
+Dialogs& CurrentDialogs();
+// Installs `dialogs` (not owned); nullptr brings back the Qt one.
+void InstallDialogs(Dialogs* dialogs);
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+// Paths are stored as the user's system gave them (on Windows "C:\Tests\a.qor", Windows-1251 bytes) and
+// turned into OS paths only at the moment a file is opened, created or tested.
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// A stored path as the OS wants it. POSIX: the text in the file system's encoding, "\" turned into "/".
+std::filesystem::path ToOsPath(std::string_view stored);
+
+// A path picked in a dialog (native separators) as it is stored; nullopt when Windows-1251 cannot hold it.
+std::optional<std::string> ToStoredPath(const QString& chosen);
+
+// A stored path as text for dialogs and messages.
+QString ToDisplayPath(std::string_view stored);
+
+// True when a regular file exists at the stored path.
+bool FileExists(std::string_view stored);
+
+// The running executable's full path, as stored text.
+std::string ExePath();
+
+// Path parts. "\", "/" and the drive colon all delimit, on every platform.
+// The folder part with its trailing delimiter ("C:\Tests\a.qor" -> "C:\Tests\"); empty when there is none.
+std::string ExtractFilePath(std::string_view path);
+// The folder part without a trailing delimiter, except at a drive root ("C:\a.qor" -> "C:\").
+std::string ExtractFileDir(std::string_view path);
+// The extension with its dot, from the last "." after the last delimiter; empty when there is none.
+std::string ExtractFileExt(std::string_view path);
+// The path with its extension replaced by `extension` (given with its dot), or with it appended.
+std::string ChangeFileExt(std::string_view path, std::string_view extension);
+
+}  // namespace platform
