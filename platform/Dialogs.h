@@ -46,6 +46,11 @@ public:
                                                 const QString& initialDir) = 0;
 };
 
+// The application title: the caption of information boxes and error reports. Kept apart from Qt's
+// application display name, which the platforms would append to every window title.
+void SetApplicationTitle(const QString& title);
+QString ApplicationTitle();
+
 // The service in use; the Qt one unless another has been installed.
 Dialogs& CurrentDialogs();
 // Installs `dialogs` (not owned); nullptr brings back the Qt one.

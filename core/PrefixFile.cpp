@@ -1,0 +1,33 @@
+#include "PrefixFile.h"
+
+namespace prefix_file {
+
+std::vector<std::string> SplitEntries(std::string_view content) {
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        const char c = content[i];
+        if (c != '\r' && c != '\n') {
+            continue;
+        }
+        entries.emplace_back(content.substr(start, i - start));
+        if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') {
+            ++i;
+        }
+        start = i + 1;
+    }
+    if (start < content.size()) {
+        entries.emplace_back(content.substr(start));
+    }
+    return entries;
+}
+
+std::string Format(const std::vector<std::string>& entries) {
+    std::string out;
+    for (const std::string& entry : entries) {
+        out.append(entry).append("\r\n");
+    }
+    return out;
+}
+
+}  // namespace prefix_file
