@@ -46,6 +46,12 @@ public:
                                                 const QString& initialDir) = 0;
 };
 
+// "Name|*.a;*.b|Other|*.c" as Qt writes it: "Name (*.a *.b);;Other (*.c)". The one place filters are converted.
+QString ToQtFilter(const QString& filter);
+
+// `path` with ".extension" appended when its file name has no extension and `extension` is not empty.
+QString WithDefaultExtension(const QString& path, const QString& extension);
+
 // The service in use; the Qt one unless another has been installed.
 Dialogs& CurrentDialogs();
 // Installs `dialogs` (not owned); nullptr brings back the Qt one.
