@@ -51,6 +51,12 @@ public:
 void SetApplicationTitle(const QString& title);
 QString ApplicationTitle();
 
+// "Name|*.a;*.b|Other|*.c" as Qt writes it: "Name (*.a *.b);;Other (*.c)". The one place filters are converted.
+QString ToQtFilter(const QString& filter);
+
+// `path` with ".extension" appended when its file name has no extension and `extension` is not empty.
+QString WithDefaultExtension(const QString& path, const QString& extension);
+
 // The service in use; the Qt one unless another has been installed.
 Dialogs& CurrentDialogs();
 // Installs `dialogs` (not owned); nullptr brings back the Qt one.

@@ -1,0 +1,16 @@
+#include "Dialogs.h"
+
+namespace platform {
+
+namespace {
+QString& Title() {
+    static QString title;
+    return title;
+}
+}  // namespace
+
+void SetApplicationTitle(const QString& title) { Title() = title; }
+
+QString ApplicationTitle() { return Title(); }
+
+}  // namespace platform

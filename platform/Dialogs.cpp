@@ -1,0 +1,193 @@
+// The Qt implementation of the boxes and file dialogs.
+#include "Dialogs.h"
+
+#include "Paths.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+namespace platform {
+
+QString ToQtFilter(const QString& filter) {
+    if (filter.isEmpty()) {
+        return {};
+    }
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        // A name left without its pattern matches everything rather than nothing.
+        const QString pattern = i + 1 < parts.size() ? parts[i + 1] : QStringLiteral("*");
+        QStringList patterns = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& one : patterns) {
+            one = one.trimmed();
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString WithDefaultExtension(const QString& path, const QString& extension) {
+    if (extension.isEmpty()) {
+        return path;
+    }
+    const QByteArray bytes = path.toUtf8();
+    if (!ExtractFileExt(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))).empty()) {
+        return path;
+    }
+    return path + QLatin1Char('.') + extension;
+}
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MessageAnswer ToAnswer(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return MessageAnswer::Yes;
+        case QMessageBox::No:
+            return MessageAnswer::No;
+        case QMessageBox::Ok:
+            return MessageAnswer::Ok;
+        default:
+            return MessageAnswer::Cancel;
+    }
+}
+
+// Boxes that belong to the application sit over the window the user is working in.
+QWidget* ActiveWindow() {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal != nullptr ? modal : QApplication::activeWindow();
+}
+
+void ShowOkBox(const QString& text, QMessageBox::Icon icon) {
+    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok, ActiveWindow());
+    box.exec();
+}
+
+// One file dialog set up from every field of the options.
+void Configure(QFileDialog& dialog, const FileDialogOptions& options) {
+    if (!options.Title.isEmpty()) {
+        dialog.setWindowTitle(options.Title);
+    }
+    const QString filter = ToQtFilter(options.Filter);
+    if (!filter.isEmpty()) {
+        const QStringList filters = filter.split(QStringLiteral(";;"));
+        dialog.setNameFilters(filters);
+        const qsizetype index = options.FilterIndex - 1;
+        dialog.selectNameFilter(filters.value(index >= 0 && index < filters.size() ? index : 0));
+    }
+    dialog.setDefaultSuffix(options.DefaultExtension);
+    if (!options.InitialDir.isEmpty()) {
+        dialog.setDirectory(options.InitialDir);
+    }
+    if (!options.FileName.isEmpty()) {
+        dialog.selectFile(options.FileName);
+    }
+}
+
+std::optional<QStringList> RunFileDialog(QFileDialog& dialog, const FileDialogOptions& options) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    QStringList paths;
+    for (const QString& path : dialog.selectedFiles()) {
+        paths << QDir::toNativeSeparators(WithDefaultExtension(path, options.DefaultExtension));
+    }
+    return paths;
+}
+
+class QtDialogs final : public Dialogs {
+public:
+    void Information(const QString& text) override { ShowOkBox(text, QMessageBox::NoIcon); }
+
+    MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
+                             MessageButtons buttons) override {
+        QMessageBox box(ToQtIcon(icon), caption, text);  // no owner window
+        switch (buttons) {
+            case MessageButtons::Ok:
+                box.setStandardButtons(QMessageBox::Ok);
+                box.setEscapeButton(QMessageBox::Ok);
+                break;
+            case MessageButtons::YesNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                box.setEscapeButton(QMessageBox::No);
+                break;
+            case MessageButtons::YesNoCancel:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                box.setEscapeButton(QMessageBox::Cancel);
+                break;
+        }
+        return ToAnswer(box.exec());
+    }
+
+    void ErrorReport(const QString& text) override { ShowOkBox(text, QMessageBox::Critical); }
+
+    std::optional<QString> OpenFile(QWidget* parent, const FileDialogOptions& options) override {
+        QFileDialog dialog(parent);
+        Configure(dialog, options);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(options.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        const auto paths = RunFileDialog(dialog, options);
+        return paths ? std::optional(paths->front()) : std::nullopt;
+    }
+
+    std::optional<QStringList> OpenFiles(QWidget* parent, const FileDialogOptions& options) override {
+        QFileDialog dialog(parent);
+        Configure(dialog, options);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        // Qt has no "many files that need not exist"; several names are only ever chosen among existing files.
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        return RunFileDialog(dialog, options);
+    }
+
+    std::optional<QString> SaveFile(QWidget* parent, const FileDialogOptions& options) override {
+        QFileDialog dialog(parent);
+        Configure(dialog, options);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.OverwritePrompt);
+        const auto paths = RunFileDialog(dialog, options);
+        return paths ? std::optional(paths->front()) : std::nullopt;
+    }
+
+    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                        const QString& initialDir) override {
+        const QString folder = QFileDialog::getExistingDirectory(parent, title, initialDir);
+        if (folder.isEmpty()) {
+            return std::nullopt;
+        }
+        return QDir::toNativeSeparators(folder);
+    }
+};
+
+QtDialogs& Standard() {
+    static QtDialogs dialogs;
+    return dialogs;
+}
+
+Dialogs* installed = nullptr;
+
+}  // namespace
+
+Dialogs& CurrentDialogs() { return installed != nullptr ? *installed : Standard(); }
+void InstallDialogs(Dialogs* dialogs) { installed = dialogs; }
+
+}  // namespace platform

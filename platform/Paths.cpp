@@ -1,0 +1,75 @@
+// Turning stored paths into OS paths and back.
+#include "Paths.h"
+
+#include "Text.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace platform {
+
+std::filesystem::path ToOsPath(std::string_view stored) {
+    const QString text = FromCp1251(stored);
+#ifdef _WIN32
+    return std::filesystem::path(text.toStdWString());
+#else
+    // Books written on Windows use "\"; on POSIX it is never a useful file-name character here.
+    QString posix = text;
+    posix.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QByteArray encoded = QFile::encodeName(posix);
+    return std::filesystem::path(std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+#endif
+}
+
+std::optional<std::string> ToStoredPath(const QString& chosen) { return ToCp1251(QDir::toNativeSeparators(chosen)); }
+
+QString ToDisplayPath(std::string_view stored) { return FromCp1251(stored); }
+
+bool FileExists(std::string_view stored) {
+    if (stored.empty()) {
+        return false;
+    }
+    std::error_code error;
+    return std::filesystem::is_regular_file(ToOsPath(stored), error);
+}
+
+std::string ExePath() {
+#ifdef _WIN32
+    char buffer[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    return std::string(buffer, length);
+#else
+    // /proc knows the executable even before (or without) a QCoreApplication.
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    QString path;
+    if (!error) {
+        path = QFile::decodeName(QByteArray::fromStdString(self.string()));
+    } else if (QCoreApplication::instance() != nullptr) {
+        path = QCoreApplication::applicationFilePath();
+    }
+    // A path Windows-1251 cannot hold gives no path rather than a wrong one.
+    return ToCp1251(QDir::toNativeSeparators(path)).value_or(std::string());
+#endif
+}
+
+}  // namespace platform
+
+namespace platform {
+
+QString ToOsPathText(std::string_view stored) {
+#ifdef _WIN32
+    return QString::fromStdWString(ToOsPath(stored).native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(ToOsPath(stored).native()));
+#endif
+}
+
+}  // namespace platform

@@ -1,0 +1,71 @@
+// The settings store on Windows: the registry of the current user, through the ANSI functions so that
+// values cross as Windows-1251 bytes on a Russian system.
+#include "Settings.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace platform {
+
+class Registry::Impl {
+public:
+    HKEY Key = nullptr;
+};
+
+Registry::Registry() : FImpl(std::make_unique<Impl>()) {}
+Registry::~Registry() { CloseKey(); }
+
+bool Registry::OpenKey(std::string_view key, bool canCreate) {
+    CloseKey();
+    const std::string path(key);
+    HKEY opened = nullptr;
+    LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ | KEY_WRITE, &opened);
+    if (result != ERROR_SUCCESS && canCreate) {
+        result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_READ | KEY_WRITE, nullptr, &opened, nullptr);
+    }
+    if (result != ERROR_SUCCESS) {
+        return false;
+    }
+    FImpl->Key = opened;
+    return true;
+}
+
+std::string Registry::ReadString(std::string_view name) const {
+    if (FImpl->Key == nullptr) {
+        return {};
+    }
+    const std::string valueName(name);
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(FImpl->Key, valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0) {
+        return {};
+    }
+    std::vector<char> data(size + 1, '\0');  // one spare byte: a stored string need not end with a zero
+    if (RegQueryValueExA(FImpl->Key, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    return std::string(data.data());  // up to the terminating zero
+}
+
+void Registry::WriteString(std::string_view name, std::string_view value) {
+    if (FImpl->Key == nullptr) {
+        return;
+    }
+    const std::string valueName(name);
+    const std::string data(value);
+    RegSetValueExA(FImpl->Key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                   static_cast<DWORD>(data.size() + 1));
+}
+
+void Registry::CloseKey() {
+    if (FImpl->Key != nullptr) {
+        RegCloseKey(FImpl->Key);
+        FImpl->Key = nullptr;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+// The version information API of Windows, through its ANSI functions: string values come back as
+// Windows-1251 bytes on a Russian system.
+#include "VersionInfo.h"
+
+#include <windows.h>
+
+namespace platform {
+
+VersionDword GetFileVersionInfoSize(const char* path, VersionDword* handle) {
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path, &unused);
+    if (handle != nullptr) {
+        *handle = unused;
+    }
+    return size;
+}
+
+bool GetFileVersionInfo(const char* path, VersionDword handle, VersionDword length, void* data) {
+    return GetFileVersionInfoA(path, handle, length, data) != FALSE;
+}
+
+bool VerQueryValue(const void* block, const char* subBlock, void** buffer, unsigned* length) {
+    UINT size = 0;
+    const BOOL found = VerQueryValueA(block, subBlock, buffer, &size);
+    *length = size;
+    return found != FALSE;
+}
+
+}  // namespace platform

@@ -1,0 +1,138 @@
+#include "MainWindowFixture.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+
+#include "Paths.h"
+#include "Settings.h"
+
+namespace gui_test {
+
+std::string Cp(const char* utf8) {
+    QStringEncoder encoder("windows-1251");
+    const QByteArray bytes = encoder(QString::fromUtf8(utf8));
+    return bytes.toStdString();
+}
+
+std::string ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot read " << path.toStdString();
+        return {};
+    }
+    return file.readAll().toStdString();
+}
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+QStringList Rows(const QListWidget* list) {
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i) {
+        rows.append(list->item(i)->text());
+    }
+    return rows;
+}
+
+int SelectedRow(const QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
+void OnNextModal(std::function<void(QWidget*)> action) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [action, poll] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            action(modal);
+            *poll = nullptr;  // breaks the cycle once done
+        } else {
+            QTimer::singleShot(0, *poll);
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+void MainWindowTest::SetUp() {
+    ASSERT_TRUE(folder.isValid());
+    qputenv("QOR_SPRAV_SETTINGS", QFile::encodeName(folder.filePath(QStringLiteral("settings.ini"))));
+    desktop = std::make_unique<test_support::ScriptedDesktop>();
+}
+
+void MainWindowTest::TearDown() {
+    window.reset();
+    desktop.reset();
+    qunsetenv("QOR_SPRAV_SETTINGS");
+}
+
+void MainWindowTest::SetSetting(const char* key, const char* name, const std::string& value) {
+    platform::Registry registry;
+    ASSERT_TRUE(registry.OpenKey(key, true));
+    registry.WriteString(name, value);
+    registry.CloseKey();
+}
+
+std::string MainWindowTest::Setting(const char* key, const char* name) const {
+    platform::Registry registry;
+    if (!registry.OpenKey(key, false)) {
+        ADD_FAILURE() << "no settings key " << key;
+        return {};
+    }
+    return registry.ReadString(name);
+}
+
+bool MainWindowTest::SettingsHaveKey(const char* key) const {
+    platform::Registry registry;
+    return registry.OpenKey(key, false);
+}
+
+void MainWindowTest::SetDirectories(const std::string& tests, const std::string& desc) {
+    SetSetting("Software\\QOR_Main", "Dir_Tests", tests);
+    SetSetting("Software\\QOR_Main", "Dir_PDF", desc);
+}
+
+TfmMain& MainWindowTest::Start(const QString& commandLineBook) {
+    window = std::make_unique<TfmMain>();
+    window->FormCreate(commandLineBook);
+    window->show();
+    return *window;
+}
+
+bool MainWindowTest::CloseWindow() { return window->close(); }
+
+QString MainWindowTest::PathOf(const QString& name) const {
+    return QDir::toNativeSeparators(folder.filePath(name));
+}
+
+std::string MainWindowTest::Stored(const QString& name) const {
+    return platform::ToStoredPath(PathOf(name)).value();
+}
+
+QString MainWindowTest::MakeFile(const QString& name, const std::string& bytes) {
+    const QString path = PathOf(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    WriteBytes(path, bytes);
+    return path;
+}
+
+QString MainWindowTest::BookCaption(const QString& path) const {
+    return QString::fromUtf8(QOR_EXPECTED_DESCRIPTION) + QStringLiteral(" - ") + path;
+}
+
+void MainWindowTest::AddFiles(const QStringList& paths) {
+    desktop->QueueOpenFiles(paths);
+    Action("acAddFile")->trigger();
+    const DesktopCall call = desktop->Take();
+    EXPECT_EQ(call.kind, DesktopCall::Kind::OpenFiles);
+}
+
+void MainWindowTest::AddName(const QString& name) {
+    eName()->setText(name);
+    Button("bbAddSinonim")->click();
+}
+
+}  // namespace gui_test

@@ -1,0 +1,94 @@
+// Drives the real main window offscreen: its settings store on a temporary INI file, its boxes and file
+// dialogs scripted, its files real files in a temporary folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ScriptedDesktop.h"
+#include "fm_Main.h"
+
+namespace gui_test {
+
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+using test_support::DesktopCall;
+
+inline const QString kCaption = QStringLiteral("Редактор справочников");
+
+// UTF-8 source text as the Windows-1251 bytes the book holds.
+std::string Cp(const char* utf8);
+
+std::string ReadBytes(const QString& path);
+void WriteBytes(const QString& path, const std::string& bytes);
+
+QStringList Rows(const QListWidget* list);
+int SelectedRow(const QListWidget* list);
+
+// Runs `action` on the dialog that becomes modal next, from inside its event loop.
+void OnNextModal(std::function<void(QWidget*)> action);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes one value to the settings store before the window starts.
+    void SetSetting(const char* key, const char* name, const std::string& value);
+    std::string Setting(const char* key, const char* name) const;
+    bool SettingsHaveKey(const char* key) const;
+    // The settings with the tests directory set, so that start-up asks nothing.
+    void SetDirectories(const std::string& tests, const std::string& desc = {});
+
+    TfmMain& Start(const QString& commandLineBook = {});
+    // Closes the window through its close query; true when it closed.
+    bool CloseWindow();
+
+    // A path inside the temporary folder, as text and as the book stores it.
+    QString PathOf(const QString& name) const;
+    std::string Stored(const QString& name) const;
+    // Creates an (empty) file in the temporary folder and gives its path.
+    QString MakeFile(const QString& name, const std::string& bytes = {});
+
+    template <class T>
+    T* Find(const char* name) const {
+        T* widget = window->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QListWidget* lbFiles() const { return Find<QListWidget>("lbFiles"); }
+    QListWidget* lbNames() const { return Find<QListWidget>("lbNames"); }
+    QLineEdit* eName() const { return Find<QLineEdit>("eName"); }
+    QLineEdit* edFileInfo() const { return Find<QLineEdit>("edFileInfo"); }
+    QWidget* pMain() const { return Find<QWidget>("pMain"); }
+    QAction* Action(const char* name) const { return Find<QAction>(name); }
+    QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
+
+    // The caption a loaded or saved book gives the window.
+    QString BookCaption(const QString& path) const;
+
+    // Adds test files through the add command, answering its dialog with `paths`.
+    void AddFiles(const QStringList& paths);
+    // Types a chip name and adds it with the add button.
+    void AddName(const QString& name);
+
+    QTemporaryDir folder;
+    std::unique_ptr<test_support::ScriptedDesktop> desktop;
+    std::unique_ptr<TfmMain> window;
+};
+
+}  // namespace gui_test

@@ -1,0 +1,441 @@
+// Start-up, the book commands, the close query and the settings, through the real main window.
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "MainWindowFixture.h"
+#include "Paths.h"
+
+namespace gui_test {
+namespace {
+
+const QString kDirQuestion = QStringLiteral("Системный путь к файлам тестов не задан. Хотите задать его сейчас?");
+const QString kDirsNotSet =
+    QStringLiteral("Пути не были заданы. Задание путей необходимо для работы стандартных файлов справочников.");
+const QString kSaveQuestion = QStringLiteral("Сохранить изменение в файле?");
+const QString kReplaceQuestion = QStringLiteral("Заменить существующий файл?");
+const QString kCannotOpen = QStringLiteral("Невозможно открыть файл.");
+
+// A small book: two test files, the first below the tests directory "/T".
+std::string SmallBook() {
+    return " 0 <Tests>:/dig/la3.qor\r\n" + Cp("К155ЛА3") + "|<Desc>:/la3.pdf\r\nSN7400|\r\n 1 /misc/x.wsk\r\n";
+}
+
+class LifecycleTest : public MainWindowTest {};
+
+TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
+    ASSERT_FALSE(SettingsHaveKey("Software\\QOR_Sprav"));
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    bool dialogSeen = false;
+    OnNextModal([&](QWidget* modal) {
+        dialogSeen = modal->objectName() == QLatin1String("fmDir") || qobject_cast<QDialog*>(modal) != nullptr;
+        modal->findChild<QPushButton*>(QStringLiteral("bbCancel"))->click();
+    });
+    Start();
+
+    desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    desktop->TakeInformation(kDirsNotSet);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(window->DirTests.empty());
+    EXPECT_TRUE(pMain()->isHidden());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Создание справочников"));
+
+    for (const char* name : {"FileName", "FilePreff", "FileSuff"}) {
+        EXPECT_EQ(Setting("Software\\QOR_Sprav", name), "") << name;
+    }
+    for (const char* name : {"Dir_QOR", "Dir_Tests", "Dir_PDF"}) {
+        EXPECT_EQ(Setting("Software\\QOR_Main", name), "") << name;
+    }
+    const std::string ini = ReadBytes(folder.filePath(QStringLiteral("settings.ini")));
+    EXPECT_NE(ini.find("[Software\\QOR_Sprav]"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Software\\QOR_Main]"), std::string::npos) << ini;
+}
+
+TEST_F(LifecycleTest, DirectoriesAcceptedAtStartUpReachTheSettingsOnlyAtClose) {
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    OnNextModal([](QWidget* modal) {
+        modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->setText(QStringLiteral("/srv/tests"));
+        modal->findChild<QLineEdit*>(QStringLiteral("edPDFDir"))->setText(QStringLiteral("/srv/desc/"));
+        modal->findChild<QPushButton*>(QStringLiteral("bbOk"))->click();
+    });
+    Start();
+    desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(window->DirTests, "/srv/tests");
+    EXPECT_EQ(window->DirPDF, "/srv/desc/");
+    EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "");
+
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "/srv/tests");
+    EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_PDF"), "/srv/desc/");
+}
+
+TEST_F(LifecycleTest, NoToTheDirectoriesQuestionStartsWithoutTokens) {
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Start();
+    desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    window->FileNew1Execute();
+    AddFiles({MakeFile(QStringLiteral("a.qor"))});
+    EXPECT_EQ(Rows(lbFiles()), QStringList{PathOf(QStringLiteral("a.qor"))});
+}
+
+TEST_F(LifecycleTest, RememberedBookIsLoadedShownAndSelected) {
+    const QString book = MakeFile(QStringLiteral("book.spr"), SmallBook());
+    SetDirectories("/T", "/D");
+    SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("book.spr")));
+    Start();
+
+    EXPECT_FALSE(pMain()->isHidden());
+    EXPECT_EQ(window->windowTitle(), BookCaption(book));
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{QStringLiteral("<Tests>:/dig/la3.qor"), QStringLiteral("/misc/x.wsk")}));
+    ASSERT_EQ(window->Sprav.Files.size(), 2u);
+    EXPECT_EQ(window->Sprav.Files[0]->Path, "/T/dig/la3.qor");
+    // The last test file is current and selected; it has no names.
+    EXPECT_EQ(SelectedRow(lbFiles()), 1);
+    EXPECT_TRUE(Rows(lbNames()).isEmpty());
+
+    lbFiles()->setCurrentRow(0);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+    EXPECT_EQ(eName()->text(), QStringLiteral("К155ЛА3"));
+    EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/la3.pdf"));
+    EXPECT_FALSE(window->Modified);
+}
+
+TEST_F(LifecycleTest, MissingRememberedBookIsSkippedSilently) {
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("gone.spr")));
+    Start();
+    EXPECT_TRUE(pMain()->isHidden());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Создание справочников"));
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), Stored(QStringLiteral("gone.spr")));
+}
+
+TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
+    const QString book = MakeFile(QStringLiteral("long.spr"), " 0 /a.qor\r\n" + std::string(1000, 'x') + "\r\n");
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("long.spr")));
+    Start();
+
+    desktop->TakeInformation(kCannotOpen);
+    EXPECT_FALSE(pMain()->isHidden());
+    EXPECT_EQ(window->windowTitle(), BookCaption(book));
+    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_TRUE(window->Sprav.Files.empty());
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
+}
+
+TEST_F(LifecycleTest, OtherProgramsValuesAreKeptThroughARun) {
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Main", "Dir_QOR", Cp("C:\\QOR\\Программа"));
+    SetSetting("Software\\QOR_Sprav", "FileSuff", "C:\\suff.suf");
+    Start();
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_QOR"), Cp("C:\\QOR\\Программа"));
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileSuff"), "C:\\suff.suf");
+}
+
+TEST_F(LifecycleTest, NewShowsAnEmptyBookAndKeepsTheRememberedPath) {
+    MakeFile(QStringLiteral("book.spr"), SmallBook());
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("book.spr")));
+    Start();
+    const QString caption = window->windowTitle();
+
+    window->FileNew1Execute();
+    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_TRUE(window->Sprav.Files.empty());
+    EXPECT_FALSE(pMain()->isHidden());
+    EXPECT_EQ(window->windowTitle(), caption);
+    EXPECT_FALSE(window->Modified);
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), Stored(QStringLiteral("book.spr")));
+}
+
+TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
+    SetDirectories("/T");
+    Start();
+    const QString book = MakeFile(QStringLiteral("open.spr"), SmallBook());
+    desktop->QueueOpenFile(book);
+    Action("FileOpen1")->trigger();
+
+    const DesktopCall call = desktop->Take();
+    EXPECT_EQ(call.kind, DesktopCall::Kind::OpenFile);
+    EXPECT_EQ(call.options.Filter, QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*"));
+    EXPECT_EQ(call.options.DefaultExtension, QStringLiteral("spr"));
+    EXPECT_EQ(window->SpravFileName, Stored(QStringLiteral("open.spr")));
+    EXPECT_EQ(window->windowTitle(), BookCaption(book));
+    EXPECT_EQ(lbFiles()->count(), 2);
+    EXPECT_FALSE(pMain()->isHidden());
+}
+
+TEST_F(LifecycleTest, OpenIgnoresCancelAndMissingFiles) {
+    SetDirectories("/T");
+    Start();
+    desktop->QueueOpenFile(std::nullopt);
+    window->FileOpen1Execute();
+    desktop->Take();
+    desktop->QueueOpenFile(PathOf(QStringLiteral("missing.spr")));
+    window->FileOpen1Execute();
+    desktop->Take();
+    EXPECT_TRUE(pMain()->isHidden());
+    EXPECT_TRUE(window->SpravFileName.empty());
+}
+
+TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
+    SetDirectories("/T", "/D");
+    Start();
+    window->FileNew1Execute();
+    window->Sprav.AddTestFile("/T/dig/la3.qor");
+    window->Sprav.AddSinonimWithDesc(Cp("К155ЛА3"), "/D/la3.pdf");
+    window->Modified = true;
+
+    desktop->QueueSaveFile(PathOf(QStringLiteral("saved.spr")));
+    ASSERT_TRUE(window->FileSave1Execute());
+    const DesktopCall call = desktop->Take();
+    EXPECT_EQ(call.kind, DesktopCall::Kind::SaveFile);
+    EXPECT_EQ(call.options.Filter, QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*"));
+    EXPECT_EQ(call.options.DefaultExtension, QStringLiteral("spr"));
+    EXPECT_FALSE(call.options.OverwritePrompt);
+
+    EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("saved.spr"))),
+              " 0 <Tests>:/dig/la3.qor\r\n" + Cp("К155ЛА3") + "|<Desc>:/la3.pdf\r\n");
+    EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("saved.spr"))));
+    EXPECT_FALSE(window->Modified);
+    EXPECT_EQ(window->SpravFileName, Stored(QStringLiteral("saved.spr")));
+
+    // The next save dialog opens in the book's folder.
+    desktop->QueueSaveFile(std::nullopt);
+    window->FileSave1Execute();
+    EXPECT_EQ(QDir(desktop->Take().options.InitialDir), QDir(folder.path()));
+}
+
+TEST_F(LifecycleTest, SaveOverAnExistingFileAsksFirst) {
+    SetDirectories("/T");
+    Start();
+    window->FileNew1Execute();
+    window->Sprav.AddTestFile("/a.qor");
+    window->Modified = true;
+    const QString target = MakeFile(QStringLiteral("old.spr"), "old");
+
+    desktop->QueueSaveFile(target);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    EXPECT_FALSE(window->FileSave1Execute());
+    desktop->Take();
+    desktop->TakeMessageBox(kReplaceQuestion, QStringLiteral("Редактор Справочников"), MessageIcon::Question,
+                            MessageButtons::YesNo);
+    EXPECT_EQ(ReadBytes(target), "old");
+    EXPECT_TRUE(window->Modified);
+
+    desktop->QueueSaveFile(target);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    EXPECT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+    desktop->TakeMessageBox(kReplaceQuestion, QStringLiteral("Редактор Справочников"), MessageIcon::Question,
+                            MessageButtons::YesNo);
+    EXPECT_EQ(ReadBytes(target), " 0 /a.qor\r\n");
+}
+
+TEST_F(LifecycleTest, SaveWithNoBookOpenWritesAnEmptyFile) {
+    SetDirectories("/T");
+    Start();
+    ASSERT_TRUE(pMain()->isHidden());
+    desktop->QueueSaveFile(PathOf(QStringLiteral("empty.spr")));
+    Action("FileSave1")->trigger();
+    desktop->Take();
+    EXPECT_EQ(QFileInfo(PathOf(QStringLiteral("empty.spr"))).size(), 0);
+    EXPECT_TRUE(QFileInfo::exists(PathOf(QStringLiteral("empty.spr"))));
+    EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("empty.spr"))));
+}
+
+TEST_F(LifecycleTest, FailedSaveSaysSoAndChangesNothing) {
+    SetDirectories("/T");
+    Start();
+    window->FileNew1Execute();
+    window->Sprav.AddTestFile("/a.qor");
+    window->Modified = true;
+    const QString caption = window->windowTitle();
+
+    const QString target = PathOf(QStringLiteral("no-such-folder/book.spr"));
+    desktop->QueueSaveFile(target);
+    EXPECT_FALSE(window->FileSave1Execute());
+    desktop->Take();
+    const DesktopCall box = desktop->Take();
+    EXPECT_EQ(box.kind, DesktopCall::Kind::MessageBox);
+    EXPECT_TRUE(box.text.startsWith(QStringLiteral("Не удалось сохранить файл ") + target + QLatin1Char('\n')))
+        << box.text.toStdString();
+    EXPECT_GT(box.text.size(), (QStringLiteral("Не удалось сохранить файл ") + target + QLatin1Char('\n')).size());
+    EXPECT_EQ(box.caption, kCaption);
+    EXPECT_EQ(box.icon, MessageIcon::Warning);
+    EXPECT_EQ(box.buttons, MessageButtons::Ok);
+    EXPECT_TRUE(window->Modified);
+    EXPECT_EQ(window->windowTitle(), caption);
+    EXPECT_TRUE(window->SpravFileName.empty());
+}
+
+TEST_F(LifecycleTest, SaveRefusesABookItCouldNotReadBack) {
+    SetDirectories("/T");
+    Start();
+    window->FileNew1Execute();
+    window->Sprav.AddTestFile("/" + std::string(1200, 'a') + ".qor");
+    desktop->QueueSaveFile(PathOf(QStringLiteral("long.spr")));
+    EXPECT_FALSE(window->FileSave1Execute());
+    desktop->Take();
+    const DesktopCall box = desktop->Take();
+    EXPECT_TRUE(box.text.contains(QStringLiteral("999"))) << box.text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(PathOf(QStringLiteral("long.spr"))));
+}
+
+TEST_F(LifecycleTest, CloseQueryAnswers) {
+    SetDirectories("/T");
+    Start();
+    window->FileNew1Execute();
+    window->Modified = true;
+
+    // Cancel: the window stays and nothing is written.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
+    EXPECT_FALSE(CloseWindow());
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "/T");
+    window->DirTests = "/changed";
+
+    // Yes, then the save dialog cancelled: the window stays, nothing is written.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    desktop->QueueSaveFile(std::nullopt);
+    EXPECT_FALSE(CloseWindow());
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    desktop->Take();
+    EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "/T");
+
+    // Yes and a completed save: the book is written, the window closes, the settings are written.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    desktop->QueueSaveFile(PathOf(QStringLiteral("closing.spr")));
+    EXPECT_TRUE(CloseWindow());
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    desktop->Take();
+    EXPECT_TRUE(QFileInfo::exists(PathOf(QStringLiteral("closing.spr"))));
+    EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "/changed");
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), Stored(QStringLiteral("closing.spr")));
+}
+
+TEST_F(LifecycleTest, CloseQueryNoClosesWithoutSaving) {
+    SetDirectories("/T");
+    Start();
+    window->FileNew1Execute();
+    window->Modified = true;
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    EXPECT_TRUE(CloseWindow());
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+}
+
+TEST_F(LifecycleTest, UnchangedBookClosesWithoutAQuestion) {
+    SetDirectories("/T");
+    Start();
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(desktop->UntakenCount(), 0);
+}
+
+TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {
+    SetDirectories("/T");
+    Start();
+    window->FileNew1Execute();
+    window->Sprav.AddTestFile("/a.qor");
+    window->RefreshFileList();
+    window->Modified = true;
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
+    window->FileNew1Execute();
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    EXPECT_EQ(lbFiles()->count(), 1);
+    EXPECT_TRUE(window->Modified);
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    desktop->QueueSaveFile(std::nullopt);
+    window->FileOpen1Execute();  // the save did not complete: Open stops before its dialog
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::SaveFile);
+    EXPECT_EQ(lbFiles()->count(), 1);
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    window->FileNew1Execute();
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_FALSE(window->Modified);
+}
+
+TEST_F(LifecycleTest, PathsWindows1251CannotHoldAreRefused) {
+    SetDirectories("/T");
+    Start();
+    const QString strange = MakeFile(QStringLiteral("книга-中.spr"), SmallBook());
+    desktop->QueueOpenFile(strange);
+    window->FileOpen1Execute();
+    desktop->Take();
+    desktop->TakeInformation(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") +
+                             strange);
+    EXPECT_TRUE(window->SpravFileName.empty());
+    EXPECT_TRUE(pMain()->isHidden());
+}
+
+TEST_F(LifecycleTest, BookOnTheCommandLineOpensInPlaceOfTheRememberedOne) {
+    MakeFile(QStringLiteral("remembered.spr"), " 0 /r.qor\r\n");
+    const QString given = MakeFile(QStringLiteral("given.spr"), SmallBook());
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("remembered.spr")));
+    Start(given);
+    EXPECT_EQ(window->SpravFileName, Stored(QStringLiteral("given.spr")));
+    EXPECT_EQ(lbFiles()->count(), 2);
+    EXPECT_EQ(window->windowTitle(), BookCaption(given));
+}
+
+TEST_F(LifecycleTest, MissingBookOnTheCommandLineIsReported) {
+    SetDirectories("/T");
+    Start(PathOf(QStringLiteral("nowhere.spr")));
+    desktop->TakeInformation(QStringLiteral("Файл не найден: ") + PathOf(QStringLiteral("nowhere.spr")));
+    EXPECT_TRUE(pMain()->isHidden());
+}
+
+TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
+    SetDirectories("/T", "/D");
+    Start();
+    const QString warning = QStringLiteral(
+        "Изменение данных дирректорий может повлечь нарушение связей с некоторыми файлами тестов и файлами "
+        "описания. Вы действительно хотите изменить Директории?");
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Find<QAction>("N19")->trigger();
+    desktop->TakeMessageBox(warning, kCaption, MessageIcon::Warning, MessageButtons::YesNo);
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    OnNextModal([](QWidget* modal) {
+        EXPECT_EQ(modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->text(), QStringLiteral("/T"));
+        modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->setText(QStringLiteral("/New"));
+        modal->findChild<QPushButton*>(QStringLiteral("bbOk"))->click();
+    });
+    Find<QAction>("N19")->trigger();
+    desktop->TakeMessageBox(warning, kCaption, MessageIcon::Warning, MessageButtons::YesNo);
+    EXPECT_EQ(window->DirTests, "/New");
+    EXPECT_EQ(window->DirPDF, "/D");
+    EXPECT_FALSE(window->Modified);
+}
+
+TEST_F(LifecycleTest, HelpOpensTheChmBesideTheExecutable) {
+    SetDirectories("/T");
+    Start();
+    Find<QAction>("acHelp")->trigger();
+    const DesktopCall call = desktop->Take();
+    EXPECT_EQ(call.kind, DesktopCall::Kind::ShellExecute);
+    EXPECT_EQ(call.verb, QStringLiteral("open"));
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    EXPECT_EQ(QFileInfo(call.file).fileName(), exe.completeBaseName() + QStringLiteral(".chm"));
+    EXPECT_EQ(QDir(call.directory), exe.absoluteDir());
+    EXPECT_TRUE(call.directory.endsWith(QLatin1Char('/')));
+    EXPECT_EQ(call.showCommand, 3);
+}
+
+}  // namespace
+}  // namespace gui_test
