@@ -14,7 +14,15 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+// A plain loop rather than find_first_of, which calls memchr once per character of the text.
+bool HasLineBreak(std::string_view text) {
+    for (const char ch : text) {
+        if (ch == '\r' || ch == '\n') {
+            return true;
+        }
+    }
+    return false;
+}
 
 // Appends `path` in token form without building a temporary string.
 void AppendInTokenForm(std::string& out, std::string_view path, std::string_view dir, std::string_view token) {
