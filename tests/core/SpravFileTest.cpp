@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -572,30 +573,66 @@ TEST(SpravFileSaveFailure, TargetIsADirectory) {
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }
 
-TEST(SpravFileSaveFailure, ReadOnlyTargetFile) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root may write any file, so a read-only file proves nothing here";
+namespace {
+
+// Whether saving SmallBook() to `target` fails with CannotWrite, tried without root's privileges: root
+// may write any file, so as root the attempt runs in a child process switched to the user "nobody".
+// Gives -1 when that switch is not possible.
+int CannotWriteUnprivileged(const std::filesystem::path& target) {
+    auto attempt = [&] {
+        return sprav_file::Save(target, SmallBook(), kDirs).Failure == sprav_file::WriteFailure::CannotWrite;
+    };
+    if (::geteuid() != 0) {
+        return attempt() ? 1 : 0;
     }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        constexpr id_t kNobody = 65534;
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(3);
+        }
+        ::_exit(attempt() ? 1 : 0);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+}  // namespace
+
+TEST(SpravFileSaveFailure, ReadOnlyTargetFile) {
     TempFolder folder;
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::all);  // writable for "nobody" too
     const auto path = folder / "book.spr";
     WriteBytes(path, "old\r\n");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    ExpectCannotWrite(path);
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    const int refused = CannotWriteUnprivileged(path);
+    if (refused < 0) {
+        GTEST_SKIP() << "cannot run the save without root's privileges";
+    }
+    EXPECT_EQ(refused, 1);
     EXPECT_EQ(ReadBytes(path), "old\r\n");
-    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0444));
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }
 
 TEST(SpravFileSaveFailure, ReadOnlyFolder) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root may write in any folder, so a read-only folder proves nothing here";
-    }
     TempFolder folder;
     const auto path = folder / "book.spr";
     WriteBytes(path, "old\r\n");
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    ExpectCannotWrite(path);
+    std::filesystem::permissions(path, std::filesystem::perms(0666));
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0555));
+    const int refused = CannotWriteUnprivileged(path);
     std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
+    if (refused < 0) {
+        GTEST_SKIP() << "cannot run the save without root's privileges";
+    }
+    EXPECT_EQ(refused, 1);
     EXPECT_EQ(ReadBytes(path), "old\r\n");
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }
