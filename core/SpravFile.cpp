@@ -1,6 +1,7 @@
 #include "SpravFile.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 
@@ -127,6 +128,13 @@ std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& co
 }
 
 ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests) {
+    // No readable book is larger than every read taking a longest line and a CR LF. A larger file (a video
+    // picked by mistake) is refused before it is read, rather than loaded whole into memory first.
+    constexpr std::uintmax_t kMaxBookBytes = kMaxLineReads * (kMaxLineLength + 2);
+    std::error_code sizeError;
+    if (const auto size = std::filesystem::file_size(path, sizeError); !sizeError && size > kMaxBookBytes) {
+        return {ReadFailure::TooManyLines, 0, {}};
+    }
     std::string content;
     if (std::error_code ec = ReadWholeFile(path, content)) {
         return {ReadFailure::CannotRead, 0, ec};

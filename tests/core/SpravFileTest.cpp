@@ -281,6 +281,20 @@ TEST(SpravFileLoad, UnreadableFilesFailWithAReason) {
     }
 }
 
+// A file larger than any book the reader takes is refused before a byte of it is read: no line number.
+TEST(SpravFileLoad, FileTooLargeToBeABookIsNotRead) {
+    TempFolder folder;
+    const auto path = folder / "huge.bin";
+    WriteBytes(path, "");
+    std::filesystem::resize_file(path, std::uintmax_t{99'999} * 1001 + 1);  // sparse: costs no disk space
+    RecordingSprav sprav;
+    const sprav_file::ReadResult result = sprav_file::Load(path, sprav, kDirs.Tests);
+    EXPECT_EQ(result.Failure, sprav_file::ReadFailure::TooManyLines);
+    EXPECT_EQ(result.LineNumber, 0u);
+    EXPECT_TRUE(sprav.Files.empty());
+    EXPECT_TRUE(sprav.Messages.empty());
+}
+
 #ifdef QOR_SAMPLES_DIR
 #define QOR_SAMPLES_PATH QOR_SAMPLES_DIR
 #else
@@ -676,6 +690,20 @@ TEST(SpravFileSave, ReplacedFileKeepsItsPermissions) {
         EXPECT_EQ(ReadBytes(path), Formatted(SmallBook()));
     }
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
+}
+
+// A book reached through a symbolic link is saved where the link points, and the link stays.
+TEST(SpravFileSave, SymbolicLinkIsFollowed) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "shared");
+    const auto real = folder / "shared" / "book.spr";
+    WriteBytes(real, "old\r\n");
+    std::filesystem::create_symlink(real, folder / "link.spr");
+    ASSERT_TRUE(sprav_file::Save(folder / "link.spr", SmallBook(), kDirs).Ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.spr"));
+    EXPECT_EQ(ReadBytes(real), Formatted(SmallBook()));
+    EXPECT_EQ(folder.Names(), (std::set<std::string>{"link.spr", "shared"}));
+    EXPECT_EQ(std::filesystem::directory_iterator(folder / "shared")->path().filename(), "book.spr");
 }
 
 TEST(SpravFileSave, NewFileGetsTheUsualPermissions) {
