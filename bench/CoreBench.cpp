@@ -49,7 +49,8 @@ struct Fixture {
             std::fprintf(stderr, "cannot write %s\n", Book.c_str());
             std::exit(1);
         }
-        if (!sprav_file::Load(Book, Model, kDirs.Tests).Ok() || !sprav_file::Format(Model, kDirs, Bytes).Ok()) {
+        if (!sprav_file::Load(Book, Model, kDirs.Tests).Ok() ||
+            !sprav_file::Format(Model, kDirs, Bytes).Ok()) {
             std::fprintf(stderr, "the generated book does not load and format\n");
             std::exit(1);
         }
@@ -66,7 +67,8 @@ Fixture& Book() {
 }
 
 void SetBytes(benchmark::State& state) {
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Book().Bytes.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(Book().Bytes.size()));
 }
 
 void anchor_read(benchmark::State& state) {

@@ -51,14 +51,23 @@ struct Function {
 };
 
 constexpr std::array kFunctions{
-    Function{"ЛА3", "00", "TTL"},  Function{"ЛА1", "20", "TTL"},   Function{"ЛЕ1", "02", "TTL"},
-    Function{"ЛИ1", "08", "TTL"},  Function{"ЛН1", "04", "TTL"},   Function{"ТМ2", "74", "TTL\\Триггеры"},
-    Function{"ИЕ7", "193", "TTL\\Счётчики"}, Function{"ИР23", "374", "TTL\\Регистры"},
-    Function{"КП7", "151", "TTL\\Мультиплексоры"}, Function{"ИД3", "154", "TTL\\Дешифраторы"},
-    Function{"АП5", "244", "TTL\\Буферы"}, Function{"ЛП5", "86", "TTL"},
+    Function{"ЛА3", "00", "TTL"},
+    Function{"ЛА1", "20", "TTL"},
+    Function{"ЛЕ1", "02", "TTL"},
+    Function{"ЛИ1", "08", "TTL"},
+    Function{"ЛН1", "04", "TTL"},
+    Function{"ТМ2", "74", "TTL\\Триггеры"},
+    Function{"ИЕ7", "193", "TTL\\Счётчики"},
+    Function{"ИР23", "374", "TTL\\Регистры"},
+    Function{"КП7", "151", "TTL\\Мультиплексоры"},
+    Function{"ИД3", "154", "TTL\\Дешифраторы"},
+    Function{"АП5", "244", "TTL\\Буферы"},
+    Function{"ЛП5", "86", "TTL"},
 };
-constexpr std::array<std::string_view, 6> kDomesticSeries{"К155", "КР1533", "КМ555", "КР531", "К555", "ЭКР1533"};
-constexpr std::array<std::string_view, 6> kForeignSeries{"SN74LS", "SN74ALS", "DM74", "SN74HC", "MC74F", "HD74LS"};
+constexpr std::array<std::string_view, 6> kDomesticSeries{"К155",  "КР1533", "КМ555",
+                                                          "КР531", "К555",   "ЭКР1533"};
+constexpr std::array<std::string_view, 6> kForeignSeries{"SN74LS", "SN74ALS", "DM74",
+                                                         "SN74HC", "MC74F",   "HD74LS"};
 
 std::string Lower(std::string text) {
     for (char& ch : text) {
@@ -73,8 +82,8 @@ std::string Lower(std::string text) {
 void AppendEntry(std::string& out, std::size_t position, std::size_t analogs, Sequence& random) {
     const Function& function = kFunctions[random.Next(kFunctions.size())];
     const std::string variant = std::to_string(position);
-    const std::string domestic = ToWindows1251(std::string(kDomesticSeries[random.Next(kDomesticSeries.size())]) +
-                                               std::string(function.Domestic));
+    const std::string domestic = ToWindows1251(
+        std::string(kDomesticSeries[random.Next(kDomesticSeries.size())]) + std::string(function.Domestic));
     const std::string folder = ToWindows1251(function.Folder);
 
     out.append(" ").append(std::to_string(position)).append(" ");
@@ -92,7 +101,8 @@ void AppendEntry(std::string& out, std::size_t position, std::size_t analogs, Se
             name = ToWindows1251(std::string(kDomesticSeries[random.Next(kDomesticSeries.size())]) +
                                  std::string(function.Domestic));
         } else {
-            name = std::string(kForeignSeries[random.Next(kForeignSeries.size())]) + std::string(function.Foreign);
+            name = std::string(kForeignSeries[random.Next(kForeignSeries.size())]) +
+                   std::string(function.Foreign);
         }
         out.append(name).append("|");
         switch (random.Next(8)) {
@@ -100,7 +110,9 @@ void AppendEntry(std::string& out, std::size_t position, std::size_t analogs, Se
             case 1:
                 break;  // no description file
             case 2:
-                out.append("D:\\Datasheets\\").append(Lower(std::string(kForeignSeries[0]))).append(function.Foreign);
+                out.append("D:\\Datasheets\\")
+                    .append(Lower(std::string(kForeignSeries[0])))
+                    .append(function.Foreign);
                 out.append("_").append(variant).append(".pdf");
                 break;
             default:
@@ -129,6 +141,8 @@ std::string MakeText() {
     return out;
 }
 
-std::error_code Write(const std::filesystem::path& path) { return WriteFileAtomically(path, MakeText()); }
+std::error_code Write(const std::filesystem::path& path) {
+    return WriteFileAtomically(path, MakeText());
+}
 
 }  // namespace max_book

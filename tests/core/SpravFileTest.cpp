@@ -154,15 +154,15 @@ TEST(SpravFileLoad, ParsesTestFilesAndAnalogs) {
     TempFolder folder;
     RecordingSprav sprav;
     const std::string book =
-        " 12 C:\\x.qor\r\n"                // the number is ignored, nothing to expand
-        "K155LA3|<Desc>:\\la3.pdf\r\n"     // the description stays in token form
-        "SN7400\r\n"                       // no bar: the whole line is name and description
-        "A|B|C\r\n"                        // the name ends at the first bar
-        "|\r\n"                            // empty name, empty description
-        "\r\n"                             // empty lines are skipped
+        " 12 C:\\x.qor\r\n"                 // the number is ignored, nothing to expand
+        "K155LA3|<Desc>:\\la3.pdf\r\n"      // the description stays in token form
+        "SN7400\r\n"                        // no bar: the whole line is name and description
+        "A|B|C\r\n"                         // the name ends at the first bar
+        "|\r\n"                             // empty name, empty description
+        "\r\n"                              // empty lines are skipped
         " 7 <Tests>:\\dig\\a b  c.qor\r\n"  // only the first space after the number separates
         "\tX |\r\n"
-        " 3\r\n"                           // no second space: must not fail
+        " 3\r\n"  // no second space: must not fail
         " 4 \r\n"
         " \r\n"
         " 5 <tests>:\\a.qor\r\n";
@@ -236,7 +236,8 @@ TEST(SpravFileLoad, FailureLeavesTheModelAsItWas) {
         sprav_file::ReadFailure failure;
     };
     const Case cases[] = {
-        {"line of 1 000 characters", " 0 a\r\nx|\r\n" + std::string(1000, 'y') + "\r\n", sprav_file::ReadFailure::LineTooLong},
+        {"line of 1 000 characters", " 0 a\r\nx|\r\n" + std::string(1000, 'y') + "\r\n",
+         sprav_file::ReadFailure::LineTooLong},
         {"too many lines", ManyLines(99'999, true), sprav_file::ReadFailure::TooManyLines},
     };
     for (const Case& c : cases) {
@@ -360,11 +361,17 @@ TEST(SpravFileFormat, PathsInTokenFormAndOtherPaths) {
     const Case cases[] = {
         {"description already in token form", "C:\\Tests\\a.qor", "<Desc>:\\a.pdf", kDirs,
          " 0 <Tests>:\\a.qor\r\nN|<Desc>:\\a.pdf\r\n"},
-        {"empty directories write everything in full", "C:\\Tests\\a.qor", "C:\\Desc\\a.pdf", {"", ""},
+        {"empty directories write everything in full",
+         "C:\\Tests\\a.qor",
+         "C:\\Desc\\a.pdf",
+         {"", ""},
          " 0 C:\\Tests\\a.qor\r\nN|C:\\Desc\\a.pdf\r\n"},
         {"letter case differs", "c:\\tests\\a.qor", "c:\\desc\\a.pdf", kDirs,
          " 0 c:\\tests\\a.qor\r\nN|c:\\desc\\a.pdf\r\n"},
-        {"directories with a trailing backslash", "C:\\Tests\\a.qor", "C:\\Desc\\a.pdf", {"C:\\Tests\\", "C:\\Desc\\"},
+        {"directories with a trailing backslash",
+         "C:\\Tests\\a.qor",
+         "C:\\Desc\\a.pdf",
+         {"C:\\Tests\\", "C:\\Desc\\"},
          " 0 <Tests>:a.qor\r\nN|<Desc>:a.pdf\r\n"},
         {"each path gets its own token", "C:\\Desc\\a.qor", "C:\\Tests\\a.pdf", kDirs,
          " 0 C:\\Desc\\a.qor\r\nN|C:\\Tests\\a.pdf\r\n"},
@@ -462,7 +469,8 @@ TEST(SpravFileSave, RefusalsNameTheEntryAndWriteNothing) {
          sprav_file::WriteFailure::LineTooLong, std::string(500, 'n')},
         {"analog line of 1 000 after the token", "T", "N", "<Desc>:" + std::string(991, 'd'),
          sprav_file::WriteFailure::LineTooLong, "N"},
-        {"line break in a test-file path", "a\r\nb", "", "", sprav_file::WriteFailure::UnstorableText, "a\r\nb"},
+        {"line break in a test-file path", "a\r\nb", "", "", sprav_file::WriteFailure::UnstorableText,
+         "a\r\nb"},
         {"lone LF in a test-file path", "a\nb", "", "", sprav_file::WriteFailure::UnstorableText, "a\nb"},
         {"line break in a description", "T", "N", "a\rb", sprav_file::WriteFailure::UnstorableText, "N"},
         {"name with a leading blank", "T", " N", "", sprav_file::WriteFailure::UnstorableText, " N"},
@@ -681,7 +689,8 @@ TEST(SpravFileSaveFailure, WriteFailingHalfWay) {
 
 TEST(SpravFileSave, ReplacedFileKeepsItsPermissions) {
     TempFolder folder;
-    for (const auto perms : {std::filesystem::perms(0640), std::filesystem::perms(0604), std::filesystem::perms(0600)}) {
+    for (const auto perms :
+         {std::filesystem::perms(0640), std::filesystem::perms(0604), std::filesystem::perms(0600)}) {
         const auto path = folder / "book.spr";
         WriteBytes(path, "old\r\n");
         std::filesystem::permissions(path, perms);
