@@ -502,6 +502,24 @@ TEST(SpravFileSave, RefusalsNameTheEntryAndWriteNothing) {
     }
 }
 
+// The refusal names the first entry at fault in book order, whatever the fault of a later one.
+TEST(SpravFileSave, FirstEntryAtFaultIsNamed) {
+    TSprav sprav;
+    sprav.AddTestFile("T");
+    sprav.AddSinonimWithDesc("early", "a\nb");
+    sprav.AddSinonimWithDesc(std::string(1000, 'n'), "");
+    sprav.AddTestFile("late\r");
+    std::string out;
+    const sprav_file::WriteResult result = sprav_file::Format(sprav, kDirs, out);
+    EXPECT_EQ(result.Failure, sprav_file::WriteFailure::UnstorableText);
+    EXPECT_EQ(result.Entry, "early");
+
+    sprav.Files[0]->Sinonims[0]->DescPath = "fine";
+    EXPECT_EQ(sprav_file::Format(sprav, kDirs, out).Failure, sprav_file::WriteFailure::LineTooLong);
+    sprav.Files[0]->Sinonims[1]->Name = "short";
+    EXPECT_EQ(sprav_file::Format(sprav, kDirs, out).Entry, "late\r");
+}
+
 TEST(SpravFileSave, LongestLinesThatStillLoadAreWritten) {
     const sprav_file::Directories dirs{"C:\\A rather long tests folder", "C:\\A rather long desc folder"};
     TSprav sprav;
