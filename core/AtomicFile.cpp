@@ -138,7 +138,23 @@ std::error_code Replace(const std::filesystem::path& temporary, const std::files
 
 }  // namespace
 
-std::error_code WriteFileAtomically(const std::filesystem::path& target, std::string_view data) {
+namespace {
+
+// A book reached through a symbolic link is saved where the link points; replacing the link itself with
+// a regular file would silently part this copy from the shared one. A dangling link is replaced.
+std::filesystem::path FollowLinks(const std::filesystem::path& given) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(given, ec)) {
+        return given;
+    }
+    std::filesystem::path resolved = std::filesystem::canonical(given, ec);
+    return ec ? given : resolved;
+}
+
+}  // namespace
+
+std::error_code WriteFileAtomically(const std::filesystem::path& given, std::string_view data) {
+    const std::filesystem::path target = FollowLinks(given);
 #ifdef _WIN32
     if (std::error_code ec = CheckReplaceable(target)) {
         return ec;

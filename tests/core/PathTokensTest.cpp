@@ -29,7 +29,8 @@ TEST(PathTokens, ToTestsToken) {
         {"already in token form", "<Tests>:\\a.qor", "C:\\Tests", "<Tests>:\\a.qor"},
         {"Windows-1251 folder", "D:\\\xD2\xE5\xF1\xF2\\\xCE\xD3\\x.qor", "D:\\\xD2\xE5\xF1\xF2",
          "<Tests>:\\\xCE\xD3\\x.qor"},
-        {"Cyrillic case differs", "D:\\\xF2\xE5\xF1\xF2\\x.qor", "D:\\\xD2\xE5\xF1\xF2", "D:\\\xF2\xE5\xF1\xF2\\x.qor"},
+        {"Cyrillic case differs", "D:\\\xF2\xE5\xF1\xF2\\x.qor", "D:\\\xD2\xE5\xF1\xF2",
+         "D:\\\xF2\xE5\xF1\xF2\\x.qor"},
     };
     for (const TokenCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -41,7 +42,8 @@ TEST(PathTokens, ToDescToken) {
     const TokenCase cases[] = {
         {"below the directory", "C:\\Desc\\la3.pdf", "C:\\Desc", "<Desc>:\\la3.pdf"},
         {"the directory itself", "C:\\Desc", "C:\\Desc", "<Desc>:"},
-        {"already in token form: converting twice is harmless", "<Desc>:\\la3.pdf", "C:\\Desc", "<Desc>:\\la3.pdf"},
+        {"already in token form: converting twice is harmless", "<Desc>:\\la3.pdf", "C:\\Desc",
+         "<Desc>:\\la3.pdf"},
         {"other folder", "D:\\Datasheets\\ua741.pdf", "C:\\Desc", "D:\\Datasheets\\ua741.pdf"},
         {"empty directory", "C:\\Desc\\la3.pdf", "", "C:\\Desc\\la3.pdf"},
         {"empty path", "", "C:\\Desc", ""},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -153,15 +154,15 @@ TEST(SpravFileLoad, ParsesTestFilesAndAnalogs) {
     TempFolder folder;
     RecordingSprav sprav;
     const std::string book =
-        " 12 C:\\x.qor\r\n"                // the number is ignored, nothing to expand
-        "K155LA3|<Desc>:\\la3.pdf\r\n"     // the description stays in token form
-        "SN7400\r\n"                       // no bar: the whole line is name and description
-        "A|B|C\r\n"                        // the name ends at the first bar
-        "|\r\n"                            // empty name, empty description
-        "\r\n"                             // empty lines are skipped
+        " 12 C:\\x.qor\r\n"                 // the number is ignored, nothing to expand
+        "K155LA3|<Desc>:\\la3.pdf\r\n"      // the description stays in token form
+        "SN7400\r\n"                        // no bar: the whole line is name and description
+        "A|B|C\r\n"                         // the name ends at the first bar
+        "|\r\n"                             // empty name, empty description
+        "\r\n"                              // empty lines are skipped
         " 7 <Tests>:\\dig\\a b  c.qor\r\n"  // only the first space after the number separates
         "\tX |\r\n"
-        " 3\r\n"                           // no second space: must not fail
+        " 3\r\n"  // no second space: must not fail
         " 4 \r\n"
         " \r\n"
         " 5 <tests>:\\a.qor\r\n";
@@ -235,7 +236,8 @@ TEST(SpravFileLoad, FailureLeavesTheModelAsItWas) {
         sprav_file::ReadFailure failure;
     };
     const Case cases[] = {
-        {"line of 1 000 characters", " 0 a\r\nx|\r\n" + std::string(1000, 'y') + "\r\n", sprav_file::ReadFailure::LineTooLong},
+        {"line of 1 000 characters", " 0 a\r\nx|\r\n" + std::string(1000, 'y') + "\r\n",
+         sprav_file::ReadFailure::LineTooLong},
         {"too many lines", ManyLines(99'999, true), sprav_file::ReadFailure::TooManyLines},
     };
     for (const Case& c : cases) {
@@ -278,6 +280,20 @@ TEST(SpravFileLoad, UnreadableFilesFailWithAReason) {
         EXPECT_TRUE(result.Error) << path;
         EXPECT_TRUE(sprav.Files.empty());
     }
+}
+
+// A file larger than any book the reader takes is refused before a byte of it is read: no line number.
+TEST(SpravFileLoad, FileTooLargeToBeABookIsNotRead) {
+    TempFolder folder;
+    const auto path = folder / "huge.bin";
+    WriteBytes(path, "");
+    std::filesystem::resize_file(path, std::uintmax_t{99'999} * 1001 + 1);  // sparse: costs no disk space
+    RecordingSprav sprav;
+    const sprav_file::ReadResult result = sprav_file::Load(path, sprav, kDirs.Tests);
+    EXPECT_EQ(result.Failure, sprav_file::ReadFailure::TooManyLines);
+    EXPECT_EQ(result.LineNumber, 0u);
+    EXPECT_TRUE(sprav.Files.empty());
+    EXPECT_TRUE(sprav.Messages.empty());
 }
 
 #ifdef QOR_SAMPLES_DIR
@@ -345,11 +361,17 @@ TEST(SpravFileFormat, PathsInTokenFormAndOtherPaths) {
     const Case cases[] = {
         {"description already in token form", "C:\\Tests\\a.qor", "<Desc>:\\a.pdf", kDirs,
          " 0 <Tests>:\\a.qor\r\nN|<Desc>:\\a.pdf\r\n"},
-        {"empty directories write everything in full", "C:\\Tests\\a.qor", "C:\\Desc\\a.pdf", {"", ""},
+        {"empty directories write everything in full",
+         "C:\\Tests\\a.qor",
+         "C:\\Desc\\a.pdf",
+         {"", ""},
          " 0 C:\\Tests\\a.qor\r\nN|C:\\Desc\\a.pdf\r\n"},
         {"letter case differs", "c:\\tests\\a.qor", "c:\\desc\\a.pdf", kDirs,
          " 0 c:\\tests\\a.qor\r\nN|c:\\desc\\a.pdf\r\n"},
-        {"directories with a trailing backslash", "C:\\Tests\\a.qor", "C:\\Desc\\a.pdf", {"C:\\Tests\\", "C:\\Desc\\"},
+        {"directories with a trailing backslash",
+         "C:\\Tests\\a.qor",
+         "C:\\Desc\\a.pdf",
+         {"C:\\Tests\\", "C:\\Desc\\"},
          " 0 <Tests>:a.qor\r\nN|<Desc>:a.pdf\r\n"},
         {"each path gets its own token", "C:\\Desc\\a.qor", "C:\\Tests\\a.pdf", kDirs,
          " 0 C:\\Desc\\a.qor\r\nN|C:\\Tests\\a.pdf\r\n"},
@@ -447,7 +469,8 @@ TEST(SpravFileSave, RefusalsNameTheEntryAndWriteNothing) {
          sprav_file::WriteFailure::LineTooLong, std::string(500, 'n')},
         {"analog line of 1 000 after the token", "T", "N", "<Desc>:" + std::string(991, 'd'),
          sprav_file::WriteFailure::LineTooLong, "N"},
-        {"line break in a test-file path", "a\r\nb", "", "", sprav_file::WriteFailure::UnstorableText, "a\r\nb"},
+        {"line break in a test-file path", "a\r\nb", "", "", sprav_file::WriteFailure::UnstorableText,
+         "a\r\nb"},
         {"lone LF in a test-file path", "a\nb", "", "", sprav_file::WriteFailure::UnstorableText, "a\nb"},
         {"line break in a description", "T", "N", "a\rb", sprav_file::WriteFailure::UnstorableText, "N"},
         {"name with a leading blank", "T", " N", "", sprav_file::WriteFailure::UnstorableText, " N"},
@@ -477,6 +500,24 @@ TEST(SpravFileSave, RefusalsNameTheEntryAndWriteNothing) {
         EXPECT_EQ(ReadBytes(existing), "old\r\n");
         EXPECT_EQ(folder.Names(), std::set<std::string>{"old.spr"});
     }
+}
+
+// The refusal names the first entry at fault in book order, whatever the fault of a later one.
+TEST(SpravFileSave, FirstEntryAtFaultIsNamed) {
+    TSprav sprav;
+    sprav.AddTestFile("T");
+    sprav.AddSinonimWithDesc("early", "a\nb");
+    sprav.AddSinonimWithDesc(std::string(1000, 'n'), "");
+    sprav.AddTestFile("late\r");
+    std::string out;
+    const sprav_file::WriteResult result = sprav_file::Format(sprav, kDirs, out);
+    EXPECT_EQ(result.Failure, sprav_file::WriteFailure::UnstorableText);
+    EXPECT_EQ(result.Entry, "early");
+
+    sprav.Files[0]->Sinonims[0]->DescPath = "fine";
+    EXPECT_EQ(sprav_file::Format(sprav, kDirs, out).Failure, sprav_file::WriteFailure::LineTooLong);
+    sprav.Files[0]->Sinonims[1]->Name = "short";
+    EXPECT_EQ(sprav_file::Format(sprav, kDirs, out).Entry, "late\r");
 }
 
 TEST(SpravFileSave, LongestLinesThatStillLoadAreWritten) {
@@ -572,30 +613,66 @@ TEST(SpravFileSaveFailure, TargetIsADirectory) {
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }
 
-TEST(SpravFileSaveFailure, ReadOnlyTargetFile) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root may write any file, so a read-only file proves nothing here";
+namespace {
+
+// Whether saving SmallBook() to `target` fails with CannotWrite, tried without root's privileges: root
+// may write any file, so as root the attempt runs in a child process switched to the user "nobody".
+// Gives -1 when that switch is not possible.
+int CannotWriteUnprivileged(const std::filesystem::path& target) {
+    auto attempt = [&] {
+        return sprav_file::Save(target, SmallBook(), kDirs).Failure == sprav_file::WriteFailure::CannotWrite;
+    };
+    if (::geteuid() != 0) {
+        return attempt() ? 1 : 0;
     }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        constexpr id_t kNobody = 65534;
+        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(3);
+        }
+        ::_exit(attempt() ? 1 : 0);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+}  // namespace
+
+TEST(SpravFileSaveFailure, ReadOnlyTargetFile) {
     TempFolder folder;
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::all);  // writable for "nobody" too
     const auto path = folder / "book.spr";
     WriteBytes(path, "old\r\n");
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-    ExpectCannotWrite(path);
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+    const int refused = CannotWriteUnprivileged(path);
+    if (refused < 0) {
+        GTEST_SKIP() << "cannot run the save without root's privileges";
+    }
+    EXPECT_EQ(refused, 1);
     EXPECT_EQ(ReadBytes(path), "old\r\n");
-    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0444));
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }
 
 TEST(SpravFileSaveFailure, ReadOnlyFolder) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root may write in any folder, so a read-only folder proves nothing here";
-    }
     TempFolder folder;
     const auto path = folder / "book.spr";
     WriteBytes(path, "old\r\n");
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    ExpectCannotWrite(path);
+    std::filesystem::permissions(path, std::filesystem::perms(0666));
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms(0555));
+    const int refused = CannotWriteUnprivileged(path);
     std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
+    if (refused < 0) {
+        GTEST_SKIP() << "cannot run the save without root's privileges";
+    }
+    EXPECT_EQ(refused, 1);
     EXPECT_EQ(ReadBytes(path), "old\r\n");
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }
@@ -630,7 +707,8 @@ TEST(SpravFileSaveFailure, WriteFailingHalfWay) {
 
 TEST(SpravFileSave, ReplacedFileKeepsItsPermissions) {
     TempFolder folder;
-    for (const auto perms : {std::filesystem::perms(0640), std::filesystem::perms(0604), std::filesystem::perms(0600)}) {
+    for (const auto perms :
+         {std::filesystem::perms(0640), std::filesystem::perms(0604), std::filesystem::perms(0600)}) {
         const auto path = folder / "book.spr";
         WriteBytes(path, "old\r\n");
         std::filesystem::permissions(path, perms);
@@ -639,6 +717,20 @@ TEST(SpravFileSave, ReplacedFileKeepsItsPermissions) {
         EXPECT_EQ(ReadBytes(path), Formatted(SmallBook()));
     }
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
+}
+
+// A book reached through a symbolic link is saved where the link points, and the link stays.
+TEST(SpravFileSave, SymbolicLinkIsFollowed) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "shared");
+    const auto real = folder / "shared" / "book.spr";
+    WriteBytes(real, "old\r\n");
+    std::filesystem::create_symlink(real, folder / "link.spr");
+    ASSERT_TRUE(sprav_file::Save(folder / "link.spr", SmallBook(), kDirs).Ok());
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.spr"));
+    EXPECT_EQ(ReadBytes(real), Formatted(SmallBook()));
+    EXPECT_EQ(folder.Names(), (std::set<std::string>{"link.spr", "shared"}));
+    EXPECT_EQ(std::filesystem::directory_iterator(folder / "shared")->path().filename(), "book.spr");
 }
 
 TEST(SpravFileSave, NewFileGetsTheUsualPermissions) {

@@ -22,7 +22,8 @@ void Fill(TSprav& sprav, const std::vector<int>& analogCounts) {
         sprav.AddTestFile(path);
         for (int j = 0; j < analogCounts[i]; ++j) {
             const std::string number = std::to_string(j);
-            sprav.AddSinonimWithDesc(std::string(path).append(".").append(number), std::string("d").append(number));
+            sprav.AddSinonimWithDesc(std::string(path).append(".").append(number),
+                                     std::string("d").append(number));
         }
     }
 }
@@ -204,7 +205,8 @@ TEST(SpravAddSinonim, EmptyBookIsRefusedWithItsMessage) {
     EXPECT_EQ(sprav.AddSinonim("K155LA3"), nullptr);
     EXPECT_EQ(sprav.AddSinonimWithDesc("K155LA3", "x.pdf"), nullptr);
     EXPECT_EQ(sprav.AddFileSinonim(nullptr, "K155LA3"), nullptr);
-    EXPECT_EQ(sprav.Messages, std::vector<std::string>(3, "Список файлов пуст. Сначала необходимо добавить файл."));
+    EXPECT_EQ(sprav.Messages,
+              std::vector<std::string>(3, "Список файлов пуст. Сначала необходимо добавить файл."));
     EXPECT_EQ(sprav.CurrentSinonimIndex, -1);
 }
 
@@ -250,21 +252,11 @@ TEST(SpravAddSinonim, NameRuleIsAppliedByEveryAddOperation) {
         bool storable;
     };
     const Case cases[] = {
-        {"", true},
-        {"K155 LA3", true},
-        {"K155LA3 ", true},
-        {"K155LA3\t", true},
-        {"\tK155LA3", true},
-        {"\xCA\xD0\x31\x35\x33\x33\xCB\xC0\x33", true},
-        {" K155LA3", false},
-        {" ", false},
-        {"K155|LA3", false},
-        {"|", false},
-        {"K155LA3|", false},
-        {"K155\r\nLA3", false},
-        {"K155\nLA3", false},
-        {"K155\rLA3", false},
-        {"K155LA3\n", false},
+        {"", true},           {"K155 LA3", true},   {"K155LA3 ", true},
+        {"K155LA3\t", true},  {"\tK155LA3", true},  {"\xCA\xD0\x31\x35\x33\x33\xCB\xC0\x33", true},
+        {" K155LA3", false},  {" ", false},         {"K155|LA3", false},
+        {"|", false},         {"K155LA3|", false},  {"K155\r\nLA3", false},
+        {"K155\nLA3", false}, {"K155\rLA3", false}, {"K155LA3\n", false},
     };
     const std::string refusal =
         "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.";
@@ -319,7 +311,10 @@ TEST(SpravChangeSinonim, PositionsWithoutAnAnalogGiveMinusOne) {
         int position;
     };
     const Case cases[] = {
-        {nullptr, 0}, {sprav.Files[1].get(), 0}, {sprav.Files[0].get(), 2}, {sprav.Files[0].get(), -1},
+        {nullptr, 0},
+        {sprav.Files[1].get(), 0},
+        {sprav.Files[0].get(), 2},
+        {sprav.Files[0].get(), -1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(sprav.ChangeSinonim(c.file, c.position, "X", "Y"), -1);
@@ -338,8 +333,8 @@ TEST(SpravChangeSinonim, UnstorableNameIsRefusedAndChangesNothing) {
         EXPECT_EQ(sprav.Files[0]->Sinonims[1]->Name, "T0.1");
         EXPECT_EQ(sprav.Files[0]->Sinonims[1]->DescPath, "d1");
         EXPECT_EQ(sprav.Messages,
-                  std::vector<std::string>{
-                      "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки."});
+                  std::vector<std::string>{"Название микросхемы не может начинаться с пробела, содержать "
+                                           "символ «|» или перевод строки."});
     }
 }
 
