@@ -212,7 +212,11 @@ void TfmAboutBox::ProductNameMouseMove(QObject* sender) {
 bool TfmAboutBox::eventFilter(QObject* watched, QEvent* event) {
     const bool onLink = watched == lbsupport || watched == lbemail;
     if (event->type() == QEvent::MouseMove) {
-        ProductNameMouseMove(watched);
+        // A move a label ignores travels on to its parent; name the control under the mouse each time, so
+        // that the parent's turn does not undo the label's.
+        const QPoint at = mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        QWidget* under = childAt(at);
+        ProductNameMouseMove(under != nullptr ? under : this);
     } else if (event->type() == QEvent::MouseButtonPress && onLink) {
         return true;  // the press belongs to the link, so the release (the click) comes to it too
     } else if (event->type() == QEvent::MouseButtonRelease &&

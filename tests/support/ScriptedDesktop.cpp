@@ -70,26 +70,23 @@ ScriptedDesktop::~ScriptedDesktop() {
 }
 
 void ScriptedDesktop::QueueMessageBoxAnswer(MessageAnswer answer) {
-    FAnswers.push_back({Kind::MessageBox, answer, std::nullopt});
+    FAnswers.push_back({Kind::MessageBox, answer, false, {}});
 }
 
 void ScriptedDesktop::QueueOpenFile(std::optional<QString> path) {
-    FAnswers.push_back({Kind::OpenFile, MessageAnswer::Cancel,
-                        path ? std::optional(QStringList{*path}) : std::nullopt});
+    FAnswers.push_back({Kind::OpenFile, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
 }
 
 void ScriptedDesktop::QueueOpenFiles(std::optional<QStringList> paths) {
-    FAnswers.push_back({Kind::OpenFiles, MessageAnswer::Cancel, std::move(paths)});
+    FAnswers.push_back({Kind::OpenFiles, MessageAnswer::Cancel, paths.has_value(), paths.value_or(QStringList())});
 }
 
 void ScriptedDesktop::QueueSaveFile(std::optional<QString> path) {
-    FAnswers.push_back({Kind::SaveFile, MessageAnswer::Cancel,
-                        path ? std::optional(QStringList{*path}) : std::nullopt});
+    FAnswers.push_back({Kind::SaveFile, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
 }
 
 void ScriptedDesktop::QueueChooseFolder(std::optional<QString> path) {
-    FAnswers.push_back({Kind::ChooseFolder, MessageAnswer::Cancel,
-                        path ? std::optional(QStringList{*path}) : std::nullopt});
+    FAnswers.push_back({Kind::ChooseFolder, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
 }
 
 DesktopCall ScriptedDesktop::Take() {
@@ -156,7 +153,7 @@ std::optional<ScriptedDesktop::QueuedAnswer> ScriptedDesktop::NextAnswer(const D
                       << Describe(call);
         return std::nullopt;
     }
-    std::optional<QueuedAnswer> answer(std::in_place, std::move(FAnswers.front()));
+    QueuedAnswer answer = FAnswers.front();
     FAnswers.pop_front();
     return answer;
 }
@@ -203,17 +200,17 @@ DesktopCall FileDialogCall(Kind kind, QWidget* parent, const platform::FileDialo
 
 std::optional<QString> ScriptedDesktop::OpenFile(QWidget* parent, const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFile, parent, options));
-    return answer && answer->paths ? std::optional(answer->paths->front()) : std::nullopt;
+    return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
 std::optional<QStringList> ScriptedDesktop::OpenFiles(QWidget* parent, const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFiles, parent, options));
-    return answer ? answer->paths : std::nullopt;
+    return answer && answer->chosen ? std::optional(answer->paths) : std::nullopt;
 }
 
 std::optional<QString> ScriptedDesktop::SaveFile(QWidget* parent, const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::SaveFile, parent, options));
-    return answer && answer->paths ? std::optional(answer->paths->front()) : std::nullopt;
+    return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
 std::optional<QString> ScriptedDesktop::ChooseFolder(QWidget* parent, const QString& title,
@@ -223,7 +220,7 @@ std::optional<QString> ScriptedDesktop::ChooseFolder(QWidget* parent, const QStr
     call.initialDir = initialDir;
     call.owner = parent;
     const auto answer = NextAnswer(call);
-    return answer && answer->paths ? std::optional(answer->paths->front()) : std::nullopt;
+    return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
 void ScriptedDesktop::Execute(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,

@@ -73,7 +73,8 @@ private:
     struct QueuedAnswer {
         DesktopCall::Kind kind;
         platform::MessageAnswer message = platform::MessageAnswer::Cancel;
-        std::optional<QStringList> paths;  // one path for the single-file dialogs
+        bool chosen = false;  // false: the user cancels
+        QStringList paths;    // one path for the single-file dialogs
     };
 
     // The next queued answer when it is of `call`'s kind; records the call either way.
