@@ -15,15 +15,20 @@
 
 namespace platform {
 
-std::filesystem::path ToOsPath(std::string_view stored) {
-    const QString text = FromCp1251(stored);
-#ifdef _WIN32
-    return std::filesystem::path(text.toStdWString());
-#else
+QString ToOsPathText(std::string_view stored) {
+    QString text = FromCp1251(stored);
+#ifndef _WIN32
     // Books written on Windows use "\"; on POSIX it is never a useful file-name character here.
-    QString posix = text;
-    posix.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QByteArray encoded = QFile::encodeName(posix);
+    text.replace(QLatin1Char('\\'), QLatin1Char('/'));
+#endif
+    return text;
+}
+
+std::filesystem::path ToOsPath(std::string_view stored) {
+#ifdef _WIN32
+    return std::filesystem::path(ToOsPathText(stored).toStdWString());
+#else
+    const QByteArray encoded = QFile::encodeName(ToOsPathText(stored));
     return std::filesystem::path(std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
 #endif
 }

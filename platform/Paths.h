@@ -14,6 +14,9 @@ namespace platform {
 // A stored path as the OS wants it. POSIX: the text in the file system's encoding, "\" turned into "/".
 std::filesystem::path ToOsPath(std::string_view stored);
 
+// The same OS path as text, for Qt (a dialog's initial folder, a file to open through the desktop).
+QString ToOsPathText(std::string_view stored);
+
 // A path picked in a dialog (native separators) as it is stored; nullopt when Windows-1251 cannot hold it.
 std::optional<std::string> ToStoredPath(const QString& chosen);
 

@@ -44,8 +44,7 @@ void DesktopShell::Execute(QWidget*, const QString&, const QString& file, const 
     if (!stored) {
         return;  // no stored path can hold it, so there is no such file of ours
     }
-    const std::string osPath = ToOsPath(*stored).string();
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(osPath))));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(ToOsPathText(*stored)));
 }
 #endif
 

@@ -18,7 +18,6 @@
 #include <array>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,11 +74,20 @@ std::optional<std::string> ReadFile(const char* path) {
     if (path == nullptr) {
         return std::nullopt;
     }
-    std::ifstream in(ToOsPath(path), std::ios::binary);
+    std::ifstream in(ToOsPath(path), std::ios::binary | std::ios::ate);
     if (!in) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        return std::nullopt;
+    }
+    std::string content(static_cast<std::size_t>(size), '\0');
+    in.seekg(0);
+    if (!in.read(content.data(), size)) {
+        return std::nullopt;
+    }
+    return content;
 }
 
 // What GetFileVersionInfo needs for a block of `length` bytes: the block, the trailer, the spare room.

@@ -1,0 +1,38 @@
+#include "DirectoryEdit.h"
+
+#include "Dialogs.h"
+#include "Paths.h"
+#include "Text.h"
+
+#include <QStyle>
+#include <QToolButton>
+
+DirectoryEdit::DirectoryEdit(QWidget* parent) : QLineEdit(parent), FButton(new QToolButton(this)) {
+    FButton->setObjectName(QStringLiteral("FolderButton"));
+    FButton->setText(QStringLiteral("…"));
+    FButton->setCursor(Qt::ArrowCursor);
+    FButton->setFocusPolicy(Qt::NoFocus);
+    connect(FButton, &QToolButton::clicked, this, &DirectoryEdit::ChooseFolder);
+}
+
+void DirectoryEdit::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    // The button sits inside the frame at the right end; the text stops short of it.
+    const int frame = 2;
+    const int side = height() - 2 * frame;
+    FButton->setGeometry(width() - frame - side, frame, side, side);
+    setTextMargins(0, 0, side, 0);
+}
+
+void DirectoryEdit::ChooseFolder() {
+    // The field holds a stored path (on Linux it may use "\"); the dialog wants one the OS understands.
+    QString initial;
+    if (const auto stored = platform::ToCp1251(text())) {
+        initial = platform::ToOsPathText(*stored);
+    }
+    const auto folder = platform::CurrentDialogs().ChooseFolder(window(), FDialogTitle, initial);
+    if (!folder || (FFolderCheck && !FFolderCheck(*folder))) {
+        return;
+    }
+    setText(*folder);
+}

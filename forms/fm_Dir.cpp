@@ -1,0 +1,120 @@
+#include "fm_Dir.h"
+
+#include "ui_fm_Dir.h"
+
+#include "DirectoryEdit.h"
+#include "Dialogs.h"
+#include "Text.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+constexpr int kDesignWidth = 420;
+
+// A monospace face of the given pixel size; where "Courier New" is missing, the system's fixed font.
+QFont CourierNew(int pixels) {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+}  // namespace
+
+bool CheckStorablePath(const QString& path) {
+    if (platform::ToCp1251(path)) {
+        return true;
+    }
+    platform::CurrentDialogs().Information(
+        QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + path);
+    return false;
+}
+
+TfmDir::TfmDir(QWidget* parent) : QDialog(parent), FUi(std::make_unique<Ui::TfmDir>()) {
+    FUi->setupUi(this);
+    GroupBox1 = FUi->GroupBox1;
+    edTestDir1 = FUi->edTestDir1;
+    edPDFDir2 = FUi->edPDFDir2;
+    bbLoadTestDir = FUi->bbLoadTestDir;
+    bbLoadPDFDir = FUi->bbLoadPDFDir;
+    bbCancel = FUi->bbCancel;
+    bbOk = FUi->bbOk;
+    Label1 = FUi->Label1;
+    Label2 = FUi->Label2;
+    Label3 = FUi->Label3;
+    Label4 = FUi->Label4;
+    edTestDir = FUi->edTestDir;
+    edPDFDir = FUi->edPDFDir;
+
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    SetUpFonts();
+    edTestDir->SetDialogTitle(QStringLiteral("Путь к файлам тестов"));
+    edPDFDir->SetDialogTitle(QStringLiteral("Путь к файлам описания микросхем"));
+    edTestDir->SetFolderCheck(CheckStorablePath);
+    edPDFDir->SetFolderCheck(CheckStorablePath);
+    connect(bbOk, &QPushButton::clicked, this, &TfmDir::accept);
+    connect(bbCancel, &QPushButton::clicked, this, &TfmDir::reject);
+    FollowWidth(width());
+}
+
+TfmDir::~TfmDir() = default;
+
+void TfmDir::SetUpFonts() {
+    // "MS Sans Serif" exists only on Windows; elsewhere the family is not found and Qt picks its sans face.
+    QFont form = font();
+    form.setStyleHint(QFont::SansSerif);
+    form.setPixelSize(11);
+    setFont(form);
+    Label2->setFont(CourierNew(13));
+    Label3->setFont(CourierNew(13));
+}
+
+void TfmDir::FollowWidth(int width) {
+    // The group box and the two edits stretch to the right; the buttons keep their distance from the
+    // bottom right corner (the height never changes).
+    const int grow = width - kDesignWidth;
+    GroupBox1->resize(kDesignWidth + grow, GroupBox1->height());
+    for (QWidget* edit : {static_cast<QWidget*>(edTestDir), static_cast<QWidget*>(edPDFDir),
+                          static_cast<QWidget*>(edTestDir1), static_cast<QWidget*>(edPDFDir2)}) {
+        edit->resize(340 + grow, edit->height());
+    }
+    bbLoadTestDir->move(395 + grow, bbLoadTestDir->y());
+    bbLoadPDFDir->move(395 + grow, bbLoadPDFDir->y());
+    bbOk->move(221 + grow, bbOk->y());
+    bbCancel->move(325 + grow, bbCancel->y());
+}
+
+void TfmDir::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FollowWidth(width());
+}
+
+void TfmDir::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TfmDir::accept() {
+    if (CheckStorablePath(edTestDir->text()) && CheckStorablePath(edPDFDir->text())) {
+        QDialog::accept();
+    }
+}
+
+bool RunDirDialog(QWidget* parent, std::string& dirTests, std::string& dirPDF) {
+    TfmDir dialog(parent);
+    dialog.edTestDir->setText(platform::FromCp1251(dirTests));
+    dialog.edPDFDir->setText(platform::FromCp1251(dirPDF));
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    // accept() has let only texts through that Windows-1251 holds.
+    dirTests = platform::ToCp1251(dialog.edTestDir->text()).value_or(dirTests);
+    dirPDF = platform::ToCp1251(dialog.edPDFDir->text()).value_or(dirPDF);
+    return true;
+}

@@ -1,0 +1,162 @@
+// The directories dialog, driven while modal as a user would drive it.
+#include "fm_Dir.h"
+
+#include "DirectoryEdit.h"
+#include "GuiTestSupport.h"
+#include "ScriptedDesktop.h"
+#include "Text.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using gui_test::WhenModal;
+using test_support::DesktopCall;
+using test_support::ScriptedDesktop;
+
+const std::string kTests = "C:\\Tests";
+const std::string kPDF = "D:\\\xCE\xEF\xE8\xF1\xE0\xED\xE8\xFF\\";  // D:\Описания\ in Windows-1251
+
+DirectoryEdit* Edit(QWidget* dialog, const char* name) { return dialog->findChild<DirectoryEdit*>(name); }
+
+TEST(DirDialog, ShowsBothDirectoriesAndOkTakesTheTextsAsTyped) {
+    std::string tests = kTests;
+    std::string pdf = kPDF;
+    WhenModal([](QWidget* modal) {
+        EXPECT_EQ(modal->objectName(), QStringLiteral("fmDir"));
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("Задание Директорий, используемых программой"));
+        EXPECT_EQ(modal->findChild<QGroupBox*>("GroupBox1")->title(), QStringLiteral("Дирекотрии справочника микросхем"));
+        EXPECT_EQ(modal->findChild<QLabel*>("Label1")->text(), QStringLiteral("Путь к файлам тестов:"));
+        EXPECT_EQ(modal->findChild<QLabel*>("Label2")->text(), QStringLiteral("<Tests>:"));
+        EXPECT_EQ(modal->findChild<QLabel*>("Label3")->text(), QStringLiteral("<Desc>:"));
+        EXPECT_EQ(modal->findChild<QLabel*>("Label4")->text(), QStringLiteral("Путь к файлам описания микросхем:"));
+        EXPECT_EQ(Edit(modal, "edTestDir")->text(), QStringLiteral("C:\\Tests"));
+        EXPECT_EQ(Edit(modal, "edPDFDir")->text(), QStringLiteral("D:\\Описания\\"));
+        for (const char* covered : {"edTestDir1", "edPDFDir2", "bbLoadTestDir", "bbLoadPDFDir"}) {
+            ASSERT_NE(modal->findChild<QWidget*>(covered), nullptr) << covered;
+            EXPECT_FALSE(modal->findChild<QWidget*>(covered)->isVisible()) << covered;
+        }
+        auto* ok = modal->findChild<QPushButton*>("bbOk");
+        EXPECT_EQ(ok->text(), QStringLiteral("Сохранить"));
+        EXPECT_TRUE(ok->isDefault());
+        EXPECT_EQ(modal->findChild<QPushButton*>("bbCancel")->text(), QStringLiteral("Отмена"));
+
+        Edit(modal, "edTestDir")->setText(QStringLiteral(" E:\\Новые тесты "));  // nothing is trimmed
+        Edit(modal, "edPDFDir")->clear();
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunDirDialog(nullptr, tests, pdf));
+    EXPECT_EQ(tests, *platform::ToCp1251(QStringLiteral(" E:\\Новые тесты ")));
+    EXPECT_EQ(pdf, "");
+}
+
+TEST(DirDialog, EnterAcceptsUnchangedTexts) {
+    std::string tests = kTests;
+    std::string pdf = kPDF;
+    WhenModal([](QWidget* modal) { QTest::keyClick(Edit(modal, "edTestDir"), Qt::Key_Return); });
+    EXPECT_TRUE(RunDirDialog(nullptr, tests, pdf));
+    EXPECT_EQ(tests, kTests);
+    EXPECT_EQ(pdf, kPDF);
+}
+
+TEST(DirDialog, CancelEscAndClosingChangeNothing) {
+    const std::pair<const char*, std::function<void(QWidget*)>> ways[] = {
+        {"Cancel button", [](QWidget* d) { QTest::mouseClick(d->findChild<QPushButton*>("bbCancel"), Qt::LeftButton); }},
+        {"Esc", [](QWidget* d) { QTest::keyClick(Edit(d, "edPDFDir"), Qt::Key_Escape); }},
+        {"window close", [](QWidget* d) { d->close(); }},
+    };
+    for (const auto& [name, leave] : ways) {
+        std::string tests = kTests;
+        std::string pdf = kPDF;
+        WhenModal([leave = leave](QWidget* modal) {
+            Edit(modal, "edTestDir")->setText(QStringLiteral("X:\\edited"));
+            Edit(modal, "edPDFDir")->setText(QStringLiteral("Y:\\edited"));
+            leave(modal);
+        });
+        EXPECT_FALSE(RunDirDialog(nullptr, tests, pdf)) << name;
+        EXPECT_EQ(tests, kTests) << name;
+        EXPECT_EQ(pdf, kPDF) << name;
+    }
+}
+
+TEST(DirDialog, CanBeWidenedButNeverMadeTaller) {
+    TfmDir dialog;
+    dialog.show();
+    EXPECT_EQ(dialog.size(), QSize(420, 133));
+    dialog.resize(700, 400);
+    EXPECT_EQ(dialog.size(), QSize(700, 133));
+    // The group box and the edits follow the width; the buttons keep to the bottom right corner.
+    EXPECT_EQ(dialog.GroupBox1->geometry(), QRect(0, 0, 700, 98));
+    EXPECT_EQ(dialog.edTestDir->geometry(), QRect(72, 32, 620, 21));
+    EXPECT_EQ(dialog.edPDFDir->geometry(), QRect(72, 72, 620, 21));
+    EXPECT_EQ(dialog.bbOk->geometry(), QRect(501, 103, 91, 25));
+    EXPECT_EQ(dialog.bbCancel->geometry(), QRect(605, 103, 91, 25));
+    dialog.resize(100, 50);
+    EXPECT_EQ(dialog.size(), QSize(380, 133));
+    EXPECT_EQ(dialog.bbCancel->geometry(), QRect(285, 103, 91, 25));
+}
+
+TEST(DirDialog, FolderButtonPutsTheChosenFolderInTheField) {
+    ScriptedDesktop desktop;
+    desktop.QueueChooseFolder(QStringLiteral("/srv/Тесты"));
+    desktop.QueueChooseFolder(std::nullopt);
+    std::string tests = kTests;
+    std::string pdf = kPDF;
+    QWidget* shown = nullptr;
+    WhenModal([&shown](QWidget* modal) {
+        shown = modal;
+        DirectoryEdit* edit = Edit(modal, "edTestDir");
+        QTest::mouseClick(edit->Button(), Qt::LeftButton);
+        EXPECT_EQ(edit->text(), QStringLiteral("/srv/Тесты"));
+        QTest::mouseClick(Edit(modal, "edPDFDir")->Button(), Qt::LeftButton);  // cancelled
+        EXPECT_EQ(Edit(modal, "edPDFDir")->text(), QStringLiteral("D:\\Описания\\"));
+        QTest::mouseClick(modal->findChild<QPushButton*>("bbOk"), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunDirDialog(nullptr, tests, pdf));
+    EXPECT_EQ(tests, *platform::ToCp1251(QStringLiteral("/srv/Тесты")));
+    EXPECT_EQ(pdf, kPDF);
+
+    const DesktopCall first = desktop.Take();
+    EXPECT_EQ(first.kind, DesktopCall::Kind::ChooseFolder);
+    EXPECT_EQ(first.initialDir, QStringLiteral("C:/Tests"));  // the stored path as this system names it
+    EXPECT_EQ(first.owner, shown);
+    const DesktopCall second = desktop.Take();
+    EXPECT_EQ(second.kind, DesktopCall::Kind::ChooseFolder);
+    EXPECT_EQ(second.initialDir, QStringLiteral("D:/Описания/"));
+}
+
+TEST(DirDialog, PathWindows1251CannotHoldIsRefusedWithABox) {
+    const QString foreign = QStringLiteral("/srv/测试");
+    const QString refusal = QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + foreign;
+    ScriptedDesktop desktop;
+    desktop.QueueChooseFolder(foreign);
+    std::string tests = kTests;
+    std::string pdf = kPDF;
+    WhenModal([&](QWidget* modal) {
+        // Chosen with the button: the field keeps its text.
+        QTest::mouseClick(Edit(modal, "edTestDir")->Button(), Qt::LeftButton);
+        EXPECT_EQ(Edit(modal, "edTestDir")->text(), QStringLiteral("C:\\Tests"));
+        desktop.Take();
+        desktop.TakeInformation(refusal);
+        // Typed, then OK: the box, and the dialog stays open.
+        Edit(modal, "edPDFDir")->setText(foreign);
+        QTest::mouseClick(modal->findChild<QPushButton*>("bbOk"), Qt::LeftButton);
+        desktop.TakeInformation(refusal);
+        EXPECT_TRUE(modal->isVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), modal);
+        Edit(modal, "edPDFDir")->setText(QStringLiteral("/srv/pdf"));
+        QTest::mouseClick(modal->findChild<QPushButton*>("bbOk"), Qt::LeftButton);
+    });
+    EXPECT_TRUE(RunDirDialog(nullptr, tests, pdf));
+    EXPECT_EQ(tests, kTests);
+    EXPECT_EQ(pdf, "/srv/pdf");
+}
+
+}  // namespace

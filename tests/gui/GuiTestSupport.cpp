@@ -1,0 +1,45 @@
+#include "GuiTestSupport.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace gui_test {
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "gui_tests";
+        static char* argv[] = {name, nullptr};
+        FApplication = std::make_unique<QApplication>(argc, argv);
+        QApplication::setApplicationDisplayName(QStringLiteral("Редактор справочников"));
+    }
+    void TearDown() override { FApplication.reset(); }
+
+private:
+    std::unique_ptr<QApplication> FApplication;
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+void Poll(std::function<void(QWidget*)> step, int attemptsLeft, int delay) {
+    QTimer::singleShot(delay, [step = std::move(step), attemptsLeft]() mutable {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            step(modal);
+        } else if (attemptsLeft > 0) {
+            Poll(std::move(step), attemptsLeft - 1, 1);
+        } else {
+            ADD_FAILURE() << "No modal dialog appeared";
+        }
+    });
+}
+
+}  // namespace
+
+void WhenModal(std::function<void(QWidget*)> step) { Poll(std::move(step), 1000, 0); }
+
+}  // namespace gui_test

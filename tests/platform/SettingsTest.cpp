@@ -1,0 +1,147 @@
+// The INI store standing in for the registry: a real file in a temporary folder, as the program uses it.
+#include "Settings.h"
+
+#include "Text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(FDir.isValid());
+        FPath = FDir.filePath(QStringLiteral("sub/HKEY_CURRENT_USER.ini"));
+        qputenv("QOR_SPRAV_SETTINGS", FPath.toLocal8Bit());
+    }
+    void TearDown() override { qunsetenv("QOR_SPRAV_SETTINGS"); }
+
+    QString FileText() const {
+        QFile file(FPath);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    void WriteFile(const QByteArray& content) const {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(FPath).absolutePath()));
+        QFile file(FPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    static std::string Cp(const char* utf8) { return *platform::ToCp1251(QString::fromUtf8(utf8)); }
+
+    QTemporaryDir FDir;
+    QString FPath;
+};
+
+TEST_F(SettingsTest, MissingKeyIsNotOpenedWithoutCreateAndReadsEmpty) {
+    platform::Registry registry;
+    EXPECT_FALSE(registry.OpenKey("Software\\QOR_Sprav", false));
+    EXPECT_EQ(registry.ReadString("FileName"), "");
+    registry.WriteString("FileName", "x");  // no key open: nothing may reach the file
+    registry.CloseKey();
+    EXPECT_FALSE(QFile::exists(FPath));
+}
+
+TEST_F(SettingsTest, CreatedKeyAppearsAsSectionAndMissingValueReadsEmpty) {
+    {
+        platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("Software\\QOR_Main", true));
+        EXPECT_EQ(registry.ReadString("Dir_Tests"), "");
+    }  // the destructor closes the key
+    EXPECT_EQ(FileText(), QStringLiteral("[Software\\QOR_Main]\n"));
+    platform::Registry again;
+    EXPECT_TRUE(again.OpenKey("Software\\QOR_Main", false));
+    EXPECT_TRUE(again.OpenKey("software\\qor_main", false)) << "key names ignore case, as in the registry";
+}
+
+TEST_F(SettingsTest, ValuesSurviveExactlyThroughTheFile) {
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"FileName", Cp("C:\\Справочники\\мой.spr")},
+        {"Blanks", "  lead and trail  "},
+        {"Specials", "a=b;c#d[e]\\f\\\\g"},
+        {"Quoted", "\"starts with a quote\""},
+        {"Empty", ""},
+        {"Tab", "\tx\t"},
+        {"Lines", "one\r\ntwo\\x41"},
+        {"HighBytes", "\x98\xA0\x88\xFF"},
+    };
+    {
+        platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("Software\\QOR_Sprav", true));
+        for (const auto& [name, value] : values) {
+            registry.WriteString(name, value);
+        }
+        registry.CloseKey();
+    }
+    platform::Registry registry;
+    ASSERT_TRUE(registry.OpenKey("Software\\QOR_Sprav", false));
+    for (const auto& [name, value] : values) {
+        EXPECT_EQ(registry.ReadString(name), value) << name;
+    }
+    // A person can read the file: paths as they stand, Cyrillic as UTF-8.
+    EXPECT_TRUE(FileText().contains(QStringLiteral("[Software\\QOR_Sprav]\nFileName=C:\\Справочники\\мой.spr\n")))
+        << FileText().toStdString();
+    EXPECT_TRUE(FileText().contains(QStringLiteral("\nSpecials=a=b;c#d[e]\\f\\\\g\n")));
+}
+
+TEST_F(SettingsTest, WritingKeepsWhatOthersWroteAndReplacesOnlyOurValue) {
+    WriteFile("; written by the main program\n"
+              "[Software\\QOR_Main]\n"
+              "Dir_QOR=D:\\QOR\n"
+              "Dir_Tests=D:\\Old\n"
+              "Unknown=kept\n"
+              "\n"
+              "[Other\\Key]\n"
+              "X=1\n");
+    platform::Registry registry;
+    ASSERT_TRUE(registry.OpenKey("Software\\QOR_Main", false));
+    EXPECT_EQ(registry.ReadString("Dir_QOR"), "D:\\QOR");
+    EXPECT_EQ(registry.ReadString("dir_qor"), "D:\\QOR") << "value names ignore case, as in the registry";
+    registry.WriteString("Dir_Tests", "E:\\New");
+    registry.WriteString("Dir_PDF", "E:\\Pdf");
+    // Another program writes between our open and our close; its change must survive ours.
+    WriteFile("; written by the main program\n"
+              "[Software\\QOR_Main]\n"
+              "Dir_QOR=D:\\QOR2\n"
+              "Dir_Tests=D:\\Old\n"
+              "Unknown=kept\n"
+              "\n"
+              "[Other\\Key]\n"
+              "X=1\n");
+    registry.CloseKey();
+    EXPECT_EQ(FileText(), QStringLiteral("; written by the main program\n"
+                                         "[Software\\QOR_Main]\n"
+                                         "Dir_QOR=D:\\QOR2\n"
+                                         "Dir_Tests=E:\\New\n"
+                                         "Unknown=kept\n"
+                                         "Dir_PDF=E:\\Pdf\n"
+                                         "\n"
+                                         "[Other\\Key]\n"
+                                         "X=1\n"));
+}
+
+TEST_F(SettingsTest, ReadingOnlyNeverRewritesTheFile) {
+    const QByteArray original = "[Software\\QOR_Sprav]\r\nFileName = spaced\r\n";
+    WriteFile(original);
+    {
+        platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("Software\\QOR_Sprav", true));
+        EXPECT_EQ(registry.ReadString("FileName "), " spaced") << "nothing is trimmed";
+    }
+    QFile file(FPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original);
+}
+
+TEST_F(SettingsTest, ParentKeyOfAnExistingKeyExists) {
+    WriteFile("[Software\\QOR_Sprav\\Recent]\nA=1\n");
+    platform::Registry registry;
+    EXPECT_TRUE(registry.OpenKey("Software\\QOR_Sprav", false));
+    EXPECT_FALSE(registry.OpenKey("Software\\QOR", false));
+}
+
+}  // namespace

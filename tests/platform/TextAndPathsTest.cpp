@@ -1,0 +1,92 @@
+#include "Paths.h"
+#include "Text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Text, EveryWindows1251ByteSurvivesTheRoundTrip) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string bytes(1, static_cast<char>(byte));
+        const QString text = platform::FromCp1251(bytes);
+        ASSERT_EQ(text.size(), 1) << byte;
+        const auto back = platform::ToCp1251(text);
+        ASSERT_TRUE(back.has_value()) << byte;
+        EXPECT_EQ(*back, bytes) << byte;
+    }
+    EXPECT_EQ(platform::FromCp1251("\xC0\xFF\xA8\xB9"), QStringLiteral("АяЁ№"));
+}
+
+TEST(Text, CharacterWithoutAByteIsReported) {
+    for (const QString& text : {QStringLiteral("中"), QStringLiteral("abc€ü"), QStringLiteral("Путь\U0001F600")}) {
+        EXPECT_FALSE(platform::ToCp1251(text).has_value()) << text.toStdString();
+    }
+    EXPECT_EQ(platform::ToCp1251(QString()), std::string());
+}
+
+struct PartsCase {
+    const char* path;
+    const char* filePath;
+    const char* fileDir;
+    const char* ext;
+    const char* changed;  // ChangeFileExt(path, ".chm")
+};
+
+TEST(PathParts, DelimitersOfEveryPlatform) {
+    const PartsCase cases[] = {
+        {"C:\\Tests\\a.b.qor", "C:\\Tests\\", "C:\\Tests", ".qor", "C:\\Tests\\a.b.chm"},
+        {"C:\\v1.2\\name", "C:\\v1.2\\", "C:\\v1.2", "", "C:\\v1.2\\name.chm"},
+        {"/home/u/dir.d/file", "/home/u/dir.d/", "/home/u/dir.d", "", "/home/u/dir.d/file.chm"},
+        {"C:/mixed\\sep/x.pdf", "C:/mixed\\sep/", "C:/mixed\\sep", ".pdf", "C:/mixed\\sep/x.chm"},
+        {"C:\\a.qor", "C:\\", "C:\\", ".qor", "C:\\a.chm"},
+        {"C:a.qor", "C:", "C:", ".qor", "C:a.chm"},
+        {"/a.qor", "/", "/", ".qor", "/a.chm"},
+        {"noext", "", "", "", "noext.chm"},
+        {"trailing.", "", "", ".", "trailing.chm"},
+        {"<Tests>:\\dig\\la3.qor", "<Tests>:\\dig\\", "<Tests>:\\dig", ".qor", "<Tests>:\\dig\\la3.chm"},
+        {"", "", "", "", ".chm"},
+    };
+    for (const PartsCase& c : cases) {
+        EXPECT_EQ(platform::ExtractFilePath(c.path), c.filePath) << c.path;
+        EXPECT_EQ(platform::ExtractFileDir(c.path), c.fileDir) << c.path;
+        EXPECT_EQ(platform::ExtractFileExt(c.path), c.ext) << c.path;
+        EXPECT_EQ(platform::ChangeFileExt(c.path, ".chm"), c.changed) << c.path;
+    }
+}
+
+TEST(Paths, StoredWindowsPathOpensOnPosixAndExistenceMeansARegularFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("Тесты"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + QStringLiteral("/la3.qor"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    // The stored form: Windows-1251 bytes with "\" as a Windows user's book would hold it.
+    const std::string stored = *platform::ToCp1251(QString(folder).replace('/', '\\') + QStringLiteral("\\la3.qor"));
+    EXPECT_TRUE(platform::FileExists(stored));
+    EXPECT_EQ(platform::ToOsPath(stored).string(), QFile::encodeName(file.fileName()).toStdString());
+    EXPECT_FALSE(platform::FileExists(*platform::ToCp1251(folder)));  // a folder is not a file
+    EXPECT_FALSE(platform::FileExists(stored + "x"));
+    EXPECT_FALSE(platform::FileExists(""));
+}
+
+TEST(Paths, ChosenPathIsStoredWithNativeSeparatorsOrRefused) {
+    EXPECT_EQ(platform::ToStoredPath(QStringLiteral("/tmp/Папка/a.qor")), *platform::ToCp1251(QStringLiteral("/tmp/Папка/a.qor")));
+    EXPECT_FALSE(platform::ToStoredPath(QStringLiteral("/tmp/中/a.qor")).has_value());
+    EXPECT_EQ(platform::ToDisplayPath("C:\\\xCF\xE0\xEF\xEA\xE0"), QStringLiteral("C:\\Папка"));
+}
+
+TEST(Paths, ExePathIsThisTestProgram) {
+    const std::string exe = platform::ExePath();
+    EXPECT_TRUE(platform::FileExists(exe)) << exe;
+    EXPECT_EQ(platform::ExtractFileDir(exe).empty(), false);
+    EXPECT_NE(exe.find("platform_tests"), std::string::npos) << exe;
+}
+
+}  // namespace
