@@ -66,15 +66,3 @@ std::string ExePath() {
 }
 
 }  // namespace platform
-
-namespace platform {
-
-QString ToOsPathText(std::string_view stored) {
-#ifdef _WIN32
-    return QString::fromStdWString(ToOsPath(stored).native());
-#else
-    return QFile::decodeName(QByteArray::fromStdString(ToOsPath(stored).native()));
-#endif
-}
-
-}  // namespace platform

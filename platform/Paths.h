@@ -23,9 +23,6 @@ std::optional<std::string> ToStoredPath(const QString& chosen);
 // A stored path as text for messages, exactly as stored.
 QString ToDisplayPath(std::string_view stored);
 
-// A stored path as the OS path's text, for handing to dialogs as an initial folder.
-QString ToOsPathText(std::string_view stored);
-
 // True when a regular file exists at the stored path.
 bool FileExists(std::string_view stored);
 

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "Dialogs.h"
+
 #include <gtest/gtest.h>
 
 namespace gui_test {
@@ -15,7 +17,7 @@ public:
         static char name[] = "gui_tests";
         static char* argv[] = {name, nullptr};
         FApplication = std::make_unique<QApplication>(argc, argv);
-        QApplication::setApplicationDisplayName(QStringLiteral("Редактор справочников"));
+        platform::SetApplicationTitle(QStringLiteral("Редактор справочников"));
     }
     void TearDown() override { FApplication.reset(); }
 

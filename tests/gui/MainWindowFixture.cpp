@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
+#include <QKeyEvent>
 #include <QStringEncoder>
 
 #include "Paths.h"
@@ -39,22 +41,18 @@ QStringList Rows(const QListWidget* list) {
     return rows;
 }
 
+void TypeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(widget, &press);
+        QCoreApplication::sendEvent(widget, &release);
+    }
+}
+
 int SelectedRow(const QListWidget* list) {
     const QList<QListWidgetItem*> selected = list->selectedItems();
     return selected.isEmpty() ? -1 : list->row(selected.front());
-}
-
-void OnNextModal(std::function<void(QWidget*)> action) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [action, poll] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            action(modal);
-            *poll = nullptr;  // breaks the cycle once done
-        } else {
-            QTimer::singleShot(0, *poll);
-        }
-    };
-    QTimer::singleShot(0, *poll);
 }
 
 void MainWindowTest::SetUp() {
@@ -123,8 +121,11 @@ QString MainWindowTest::BookCaption(const QString& path) const {
     return QString::fromUtf8(QOR_EXPECTED_DESCRIPTION) + QStringLiteral(" - ") + path;
 }
 
-void MainWindowTest::AddFiles(const QStringList& paths) {
+void MainWindowTest::AddFiles(const QStringList& paths, std::initializer_list<MessageAnswer> answers) {
     desktop->QueueOpenFiles(paths);
+    for (MessageAnswer answer : answers) {
+        desktop->QueueMessageBoxAnswer(answer);
+    }
     Action("acAddFile")->trigger();
     const DesktopCall call = desktop->Take();
     EXPECT_EQ(call.kind, DesktopCall::Kind::OpenFiles);

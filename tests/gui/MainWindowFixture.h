@@ -18,8 +18,12 @@
 #include <memory>
 #include <string>
 
+#include "GuiTestSupport.h"
 #include "ScriptedDesktop.h"
 #include "fm_Main.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace gui_test {
 
@@ -37,10 +41,10 @@ std::string ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const std::string& bytes);
 
 QStringList Rows(const QListWidget* list);
-int SelectedRow(const QListWidget* list);
 
-// Runs `action` on the dialog that becomes modal next, from inside its event loop.
-void OnNextModal(std::function<void(QWidget*)> action);
+// Types text key by key as a keyboard would, Cyrillic letters included.
+void TypeText(QWidget* widget, const QString& text);
+int SelectedRow(const QListWidget* list);
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -81,8 +85,9 @@ protected:
     // The caption a loaded or saved book gives the window.
     QString BookCaption(const QString& path) const;
 
-    // Adds test files through the add command, answering its dialog with `paths`.
-    void AddFiles(const QStringList& paths);
+    // Adds test files through the add command, answering its dialog with `paths` and the duplicate
+    // questions that follow with `answers`.
+    void AddFiles(const QStringList& paths, std::initializer_list<MessageAnswer> answers = {});
     // Types a chip name and adds it with the add button.
     void AddName(const QString& name);
 

@@ -31,7 +31,7 @@ TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
     ASSERT_FALSE(SettingsHaveKey("Software\\QOR_Sprav"));
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     bool dialogSeen = false;
-    OnNextModal([&](QWidget* modal) {
+    WhenModal([&](QWidget* modal) {
         dialogSeen = modal->objectName() == QLatin1String("fmDir") || qobject_cast<QDialog*>(modal) != nullptr;
         modal->findChild<QPushButton*>(QStringLiteral("bbCancel"))->click();
     });
@@ -57,7 +57,7 @@ TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
 
 TEST_F(LifecycleTest, DirectoriesAcceptedAtStartUpReachTheSettingsOnlyAtClose) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
-    OnNextModal([](QWidget* modal) {
+    WhenModal([](QWidget* modal) {
         modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->setText(QStringLiteral("/srv/tests"));
         modal->findChild<QLineEdit*>(QStringLiteral("edPDFDir"))->setText(QStringLiteral("/srv/desc/"));
         modal->findChild<QPushButton*>(QStringLiteral("bbOk"))->click();
@@ -264,6 +264,7 @@ TEST_F(LifecycleTest, FailedSaveSaysSoAndChangesNothing) {
 
     const QString target = PathOf(QStringLiteral("no-such-folder/book.spr"));
     desktop->QueueSaveFile(target);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Ok);
     EXPECT_FALSE(window->FileSave1Execute());
     desktop->Take();
     const DesktopCall box = desktop->Take();
@@ -285,6 +286,7 @@ TEST_F(LifecycleTest, SaveRefusesABookItCouldNotReadBack) {
     window->FileNew1Execute();
     window->Sprav.AddTestFile("/" + std::string(1200, 'a') + ".qor");
     desktop->QueueSaveFile(PathOf(QStringLiteral("long.spr")));
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Ok);
     EXPECT_FALSE(window->FileSave1Execute());
     desktop->Take();
     const DesktopCall box = desktop->Take();
@@ -411,7 +413,7 @@ TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
     desktop->TakeMessageBox(warning, kCaption, MessageIcon::Warning, MessageButtons::YesNo);
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
-    OnNextModal([](QWidget* modal) {
+    WhenModal([](QWidget* modal) {
         EXPECT_EQ(modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->text(), QStringLiteral("/T"));
         modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->setText(QStringLiteral("/New"));
         modal->findChild<QPushButton*>(QStringLiteral("bbOk"))->click();

@@ -161,7 +161,7 @@ std::optional<ScriptedDesktop::QueuedAnswer> ScriptedDesktop::NextAnswer(const D
 void ScriptedDesktop::Information(const QString& text) {
     DesktopCall call = NewCall(Kind::Information);
     call.text = text;
-    call.caption = QGuiApplication::applicationDisplayName();
+    call.caption = platform::ApplicationTitle();
     FCalls.push_back(call);
 }
 
@@ -182,7 +182,7 @@ MessageAnswer ScriptedDesktop::MessageBox(const QString& text, const QString& ca
 void ScriptedDesktop::ErrorReport(const QString& text) {
     DesktopCall call = NewCall(Kind::ErrorReport);
     call.text = text;
-    call.caption = QGuiApplication::applicationDisplayName();
+    call.caption = platform::ApplicationTitle();
     call.icon = platform::MessageIcon::Error;
     FCalls.push_back(call);
 }

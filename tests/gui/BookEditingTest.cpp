@@ -1,0 +1,406 @@
+// Test files and chip names: the commands, the selection chain and the enabled states, through the real
+// widgets of the main window.
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include "MainWindowFixture.h"
+
+namespace gui_test {
+namespace {
+
+const QString kDuplicateCaption = QStringLiteral("Справочник");
+const QString kDeleteFileQuestion =
+    QStringLiteral("Вы действительно хотите далит текущий файл и все названия микросхем с ним связанные?");
+const QString kDeleteNameQuestion = QStringLiteral("Удалить выбранный аналог?");
+
+QString DuplicateQuestion(const QString& path) {
+    return QStringLiteral("Файл'") + path + QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?");
+}
+
+class BookEditingTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        SetDirectories("/T");
+        Start();
+        window->FileNew1Execute();
+    }
+
+    // A test file with the given names, made current and shown.
+    void BookWithNames(const QStringList& names) {
+        AddFiles({MakeFile(QStringLiteral("t1.qor"))});
+        for (const QString& name : names) {
+            AddName(name);
+        }
+        window->Modified = false;
+    }
+
+    void ExpectStates(bool add, bool del) {
+        EXPECT_EQ(Button("bbAddSinonim")->isEnabled(), add);
+        EXPECT_EQ(Button("bbDelSinonim")->isEnabled(), del);
+        EXPECT_EQ(Find<QWidget>("clbPref")->isEnabled(), add);
+    }
+};
+
+TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
+    const QString a = MakeFile(QStringLiteral("a.qor"));
+    const QString b = MakeFile(QStringLiteral("b.wsk"));
+    const QString c = MakeFile(QStringLiteral("c.qor"));
+    AddFiles({b});
+    window->Modified = false;
+
+    desktop->QueueOpenFiles(QStringList{a, b, c});
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Action("acAddFile")->trigger();
+
+    const DesktopCall dialog = desktop->Take();
+    EXPECT_EQ(dialog.options.Filter, QStringLiteral("AllTest|*.qor;*.wsk|QOR|*.qor|WSK|*.wsk"));
+    EXPECT_EQ(dialog.options.FilterIndex, 1);
+    EXPECT_TRUE(dialog.options.Title.isEmpty());
+    EXPECT_TRUE(dialog.options.InitialDir.isEmpty());
+    desktop->TakeMessageBox(DuplicateQuestion(b), kDuplicateCaption, MessageIcon::Question, MessageButtons::YesNo);
+
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{b, a, c}));
+    EXPECT_EQ(SelectedRow(lbFiles()), 2);
+    EXPECT_EQ(window->Sprav.CurrentFileIndex(), 2);
+    EXPECT_TRUE(window->Modified);
+}
+
+TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
+    const QString a = MakeFile(QStringLiteral("a.qor"));
+    const QString upper = MakeFile(QStringLiteral("A.qor"));
+    AddFiles({a});
+    AddFiles({upper});  // differs only in letter case: no question
+    AddFiles({a}, {MessageAnswer::Yes});
+    desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{a, upper, a}));
+}
+
+TEST_F(BookEditingTest, TestFilesBelowTheTestsDirectoryShowInTokenForm) {
+    window->DirTests = Stored(QStringLiteral("tests"));
+    const QString inside = MakeFile(QStringLiteral("tests/dig/la3.qor"));
+    AddFiles({inside});
+    EXPECT_EQ(Rows(lbFiles()), QStringList{QStringLiteral("<Tests>:/dig/la3.qor")});
+    EXPECT_EQ(window->Sprav.Files[0]->Path, Stored(QStringLiteral("tests/dig/la3.qor")));
+    // The duplicate test compares the full path, not the shown one.
+    AddFiles({inside}, {MessageAnswer::No});
+    desktop->TakeMessageBox(DuplicateQuestion(inside), kDuplicateCaption, MessageIcon::Question,
+                            MessageButtons::YesNo);
+}
+
+TEST_F(BookEditingTest, CancelledAddStillMarksTheBook) {
+    desktop->QueueOpenFiles(std::nullopt);
+    Action("acAddFile")->trigger();
+    desktop->Take();
+    EXPECT_TRUE(window->Modified);
+    EXPECT_EQ(lbFiles()->count(), 0);
+}
+
+TEST_F(BookEditingTest, PathsWindows1251CannotHoldAreSkipped) {
+    const QString good = MakeFile(QStringLiteral("good.qor"));
+    const QString bad = MakeFile(QStringLiteral("тест-中.qor"));
+    AddFiles({bad, good});
+    desktop->TakeInformation(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + bad);
+    EXPECT_EQ(Rows(lbFiles()), QStringList{good});
+}
+
+TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
+    const QString a = MakeFile(QStringLiteral("a.qor"));
+    const QString b = MakeFile(QStringLiteral("b.qor"));
+    const QString c = MakeFile(QStringLiteral("c.qor"));
+    AddFiles({a, b, c});
+    lbFiles()->setCurrentRow(1);
+    AddName(QStringLiteral("SN7400"));
+    window->Modified = false;
+
+    // No: nothing goes, but the book counts as changed.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Action("acDeleteFile")->trigger();
+    desktop->TakeMessageBox(kDeleteFileQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(lbFiles()->count(), 3);
+    EXPECT_TRUE(window->Modified);
+
+    // Yes: the row below moves up and becomes selected and current.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteFile")->trigger();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{a, c}));
+    EXPECT_EQ(SelectedRow(lbFiles()), 1);
+    EXPECT_EQ(window->Sprav.CurrentFile, window->Sprav.Files[1].get());
+    EXPECT_TRUE(Rows(lbNames()).isEmpty());
+
+    // Deleting the last row while it is current leaves nothing selected.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteFile")->trigger();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbFiles()), QStringList{a});
+    EXPECT_EQ(SelectedRow(lbFiles()), -1);
+    EXPECT_EQ(window->Sprav.CurrentFile, nullptr);
+    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_TRUE(eName()->text().isEmpty());
+}
+
+TEST_F(BookEditingTest, DeleteKeyOnTheListsRunsTheDeleteCommands) {
+    BookWithNames({QStringLiteral("K1"), QStringLiteral("K2")});
+    lbNames()->setFocus();
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    QTest::keyClick(lbNames(), Qt::Key_Delete);
+    desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K1")});
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    QTest::keyClick(lbFiles(), Qt::Key_Delete);
+    desktop->TakeMessageBox(kDeleteFileQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(lbFiles()->count(), 1);
+}
+
+TEST_F(BookEditingTest, SelectingATestFileShowsItsNamesAndFirstName) {
+    AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
+    lbFiles()->setCurrentRow(0);
+    AddName(QStringLiteral("A1"));
+    AddName(QStringLiteral("A2"));
+    lbFiles()->setCurrentRow(1);
+    EXPECT_TRUE(Rows(lbNames()).isEmpty());
+    EXPECT_TRUE(eName()->text().isEmpty());
+
+    QTest::keyClick(lbFiles(), Qt::Key_Up);
+    EXPECT_EQ(SelectedRow(lbFiles()), 0);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A1"), QStringLiteral("A2")}));
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+    EXPECT_EQ(eName()->text(), QStringLiteral("A1"));
+
+    // The same test file again keeps its current name.
+    lbNames()->setCurrentRow(1);
+    EXPECT_EQ(eName()->text(), QStringLiteral("A2"));
+    window->lbFilesClick();
+    EXPECT_EQ(SelectedRow(lbNames()), 1);
+    EXPECT_EQ(eName()->text(), QStringLiteral("A2"));
+}
+
+TEST_F(BookEditingTest, EnabledStatesFollowTheTypedName) {
+    BookWithNames({QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")});
+    lbNames()->setCurrentRow(0);
+
+    eName()->clear();
+    ExpectStates(true, false);
+    TypeText(eName(), QStringLiteral("к155ла3"));  // the other letter case, Cyrillic too
+    ExpectStates(false, true);
+    eName()->setText(QStringLiteral(" К155ЛА3"));  // a leading blank makes another name
+    ExpectStates(true, false);
+    // A listed name typed while another row is selected: delete removes the selected row.
+    eName()->setText(QStringLiteral("sn7400"));
+    ExpectStates(false, true);
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Button("bbDelSinonim")->click();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("SN7400")});
+}
+
+TEST_F(BookEditingTest, ListedNameWithNoSelectedRowKeepsDeleteDisabled) {
+    BookWithNames({QStringLiteral("SN7400")});
+    lbNames()->clearSelection();
+    eName()->setText(QStringLiteral("sn7400"));
+    ExpectStates(false, false);
+}
+
+TEST_F(BookEditingTest, AddingANameSelectsItAndDisablesAdd) {
+    BookWithNames({});
+    AddName(QStringLiteral("КР1533ЛА3"));
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("КР1533ЛА3")});
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+    EXPECT_EQ(window->Sprav.CurrentSinonimIndex, 0);
+    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[0]->Name, Cp("КР1533ЛА3"));
+    ExpectStates(false, true);
+    EXPECT_TRUE(window->Modified);
+
+    // Enter in the name field adds while the add button is enabled, and does nothing once it is not.
+    eName()->setText(QStringLiteral("SN74LS00"));
+    QTest::keyClick(eName(), Qt::Key_Return);
+    EXPECT_EQ(lbNames()->count(), 2);
+    QTest::keyClick(eName(), Qt::Key_Return);
+    EXPECT_EQ(lbNames()->count(), 2);
+
+    // The menu item adds even then: a second row with the same name.
+    Action("acAddName")->trigger();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("КР1533ЛА3"), QStringLiteral("SN74LS00"),
+                                            QStringLiteral("SN74LS00")}));
+}
+
+TEST_F(BookEditingTest, EmptyNameIsRefusedButMarksTheBook) {
+    BookWithNames({});
+    eName()->clear();
+    Action("acAddName")->trigger();
+    desktop->TakeInformation(QStringLiteral("Введите название микросхемы (аналога)."));
+    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_TRUE(window->Modified);
+}
+
+TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
+    BookWithNames({});
+    const QString unstorable =
+        QStringLiteral("Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.");
+    for (const QString& name : {QStringLiteral(" K155"), QStringLiteral("A|B")}) {
+        window->Modified = false;
+        eName()->setText(name);
+        Action("acAddName")->trigger();
+        desktop->TakeInformation(unstorable);
+        EXPECT_EQ(lbNames()->count(), 0) << name.toStdString();
+        EXPECT_TRUE(window->Modified);
+    }
+    eName()->setText(QStringLiteral("K155 ЛА3 "));  // blanks inside and at the end are fine
+    Action("acAddName")->trigger();
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K155 ЛА3 ")});
+
+    eName()->setText(QStringLiteral("中文"));
+    Action("acAddName")->trigger();
+    desktop->TakeInformation(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
+    EXPECT_EQ(lbNames()->count(), 1);
+}
+
+TEST_F(BookEditingTest, AddingWithoutACurrentTestFileIsRefusedByTheModel) {
+    eName()->setText(QStringLiteral("K155"));
+    Action("acAddName")->trigger();
+    desktop->TakeInformation(QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл."));
+    EXPECT_TRUE(window->Modified);
+
+    AddFiles({MakeFile(QStringLiteral("a.qor"))});
+    lbFiles()->clearSelection();
+    lbFiles()->setCurrentRow(-1);
+    window->lbFilesClick();
+    eName()->setText(QStringLiteral("K155"));
+    Action("acAddName")->trigger();
+    desktop->TakeInformation(QStringLiteral("Выберите файл."));
+    EXPECT_TRUE(window->Sprav.Files[0]->Sinonims.empty());
+}
+
+TEST_F(BookEditingTest, NewNameCarriesTheShownDescriptionPath) {
+    BookWithNames({});
+    window->Sprav.CurrentFile->Sinonims.clear();
+    window->Sprav.AddSinonimWithDesc("K1", "<Desc>:/k1.pdf");
+    window->RefreshNames(true);
+    EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/k1.pdf"));
+    AddName(QStringLiteral("K2"));
+    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[1]->DescPath, "<Desc>:/k1.pdf");
+
+    // Right after selecting a test file the description is empty, and so is a new name's.
+    AddFiles({MakeFile(QStringLiteral("b.qor"))});
+    EXPECT_TRUE(edFileInfo()->text().isEmpty());
+    AddName(QStringLiteral("K3"));
+    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[0]->DescPath, "");
+}
+
+TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
+    BookWithNames({QStringLiteral("K1"), QStringLiteral("K2")});
+    window->Sprav.CurrentFile->Sinonims[0]->DescPath = "/d/k1.pdf";
+    lbNames()->setCurrentRow(1);
+    lbNames()->setCurrentRow(0);
+    eName()->setText(QStringLiteral("K1A"));
+    Find<QPushButton>("bbEditSinonim")->click();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("K1A"), QStringLiteral("K2")}));
+    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[0]->DescPath, "/d/k1.pdf");
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+    ExpectStates(false, true);
+    EXPECT_TRUE(window->Modified);
+
+    // An empty new name is taken as it is.
+    eName()->clear();
+    Find<QPushButton>("bbEditSinonim")->click();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QString(), QStringLiteral("K2")}));
+
+    // With no selected row only the flag changes.
+    lbNames()->clearSelection();
+    window->Modified = false;
+    eName()->setText(QStringLiteral("X"));
+    window->bbEditSinonimClick();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QString(), QStringLiteral("K2")}));
+    EXPECT_TRUE(window->Modified);
+}
+
+TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
+    BookWithNames({QStringLiteral("K1"), QStringLiteral("K2"), QStringLiteral("K3")});
+    lbNames()->setCurrentRow(1);
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Action("acDeleteName")->trigger();
+    desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(lbNames()->count(), 3);
+    EXPECT_FALSE(window->Modified);
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteName")->trigger();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("K1"), QStringLiteral("K3")}));
+    EXPECT_EQ(SelectedRow(lbNames()), 1);
+    EXPECT_EQ(eName()->text(), QStringLiteral("K3"));
+    EXPECT_TRUE(window->Modified);
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteName")->trigger();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K1")});
+    EXPECT_EQ(SelectedRow(lbNames()), -1);
+    EXPECT_TRUE(eName()->text().isEmpty());
+    ExpectStates(true, false);
+
+    Action("acDeleteName")->trigger();
+    desktop->TakeInformation(QStringLiteral("Не выбрано навание микросхемы (аналог)."));
+}
+
+TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
+    const QString a = MakeFile(QStringLiteral("a.qor"));
+    const QString notATest = MakeFile(QStringLiteral("notes.txt"));
+    AddFiles({a});
+    window->Modified = false;
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(notATest),
+                  QUrl::fromLocalFile(MakeFile(QStringLiteral("b.WSK")))});
+    QWidget* viewport = lbFiles()->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    QCoreApplication::sendEvent(viewport, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    QTRY_COMPARE(lbFiles()->count(), 2);
+    desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{a, PathOf(QStringLiteral("b.WSK"))}));
+    EXPECT_TRUE(window->Modified);
+
+    QMimeData other;
+    other.setUrls({QUrl::fromLocalFile(notATest)});
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
+    AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.wsk"))});
+    lbFiles()->setCurrentRow(0);
+    AddName(QStringLiteral("К155ЛА3"));
+    AddName(QStringLiteral("SN7400"));
+    lbFiles()->setCurrentRow(1);
+    AddName(QStringLiteral("КР1533ЛА3"));
+
+    desktop->QueueSaveFile(PathOf(QStringLiteral("hand.spr")));
+    ASSERT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+    window->FileNew1Execute();
+    desktop->QueueOpenFile(PathOf(QStringLiteral("hand.spr")));
+    window->FileOpen1Execute();
+    desktop->Take();
+
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{PathOf(QStringLiteral("a.qor")), PathOf(QStringLiteral("b.wsk"))}));
+    lbFiles()->setCurrentRow(0);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
+    lbFiles()->setCurrentRow(1);
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("КР1533ЛА3")});
+    EXPECT_FALSE(window->Modified);
+}
+
+}  // namespace
+}  // namespace gui_test
