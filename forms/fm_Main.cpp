@@ -660,6 +660,7 @@ void TfmMain::lbNamesClick() {
         if (const TSpravSinonim* sinonim = Sprav.GetSinonim(Sprav.CurrentFile, row)) {
             ui->eName->setText(FromCp1251(sinonim->Name));
             ui->edFileInfo->setText(FromCp1251(ToDescToken(sinonim->DescPath)));
+            ui->edFileInfo->setCursorPosition(0);  // a long path shows its beginning, the token first
         }
     }
 }
