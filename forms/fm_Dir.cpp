@@ -2,8 +2,8 @@
 
 #include "ui_fm_Dir.h"
 
-#include "DirectoryEdit.h"
 #include "Dialogs.h"
+#include "DirectoryEdit.h"
 #include "Text.h"
 
 #include <QGuiApplication>

@@ -46,7 +46,8 @@ public:
                                                 const QString& initialDir) = 0;
 };
 
-// "Name|*.a;*.b|Other|*.c" as Qt writes it: "Name (*.a *.b);;Other (*.c)". The one place filters are converted.
+// "Name|*.a;*.b|Other|*.c" as Qt writes it: "Name (*.a *.b);;Other (*.c)". The one place filters are
+// converted.
 QString ToQtFilter(const QString& filter);
 
 // `path` with ".extension" appended when its file name has no extension and `extension` is not empty.
