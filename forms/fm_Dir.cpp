@@ -2,11 +2,12 @@
 
 #include "ui_fm_Dir.h"
 
-#include "DirectoryEdit.h"
 #include "Dialogs.h"
+#include "DirectoryEdit.h"
 #include "Text.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 
 namespace {
@@ -69,6 +70,10 @@ void TfmDir::SetUpFonts() {
     setFont(form);
     Label2->setFont(CourierNew(13));
     Label3->setFont(CourierNew(13));
+    // Labels take the size of their text in whatever face the system gave them, so none is cut short.
+    for (QLabel* label : {Label1, Label2, Label3, Label4}) {
+        label->adjustSize();
+    }
 }
 
 void TfmDir::FollowWidth(int width) {

@@ -18,7 +18,9 @@
 
 // ---- TVersionInfo ----
 
-TVersionInfo::TVersionInfo(std::string_view path) : SourcePath(path) { LoadRecord(); }
+TVersionInfo::TVersionInfo(std::string_view path) : SourcePath(path) {
+    LoadRecord();
+}
 
 void TVersionInfo::LoadRecord() {
     HasRecord = false;
@@ -86,9 +88,13 @@ std::string VersionString(std::string_view name) {
     }
 }
 
-std::string VersionDescription() { return VersionString("FileDescription"); }
+std::string VersionDescription() {
+    return VersionString("FileDescription");
+}
 
-std::string HelpFilePath() { return platform::ChangeFileExt(platform::ExePath(), ".chm"); }
+std::string HelpFilePath() {
+    return platform::ChangeFileExt(platform::ExePath(), ".chm");
+}
 
 // ---- TfmAboutBox ----
 
@@ -193,7 +199,9 @@ void TfmAboutBox::PlaceLinks() {
     OKButton->move(right - OKButton->width(), OKButton->y());
 }
 
-void TfmAboutBox::OKButtonClick() { close(); }
+void TfmAboutBox::OKButtonClick() {
+    close();
+}
 
 void TfmAboutBox::lbsupportClick(QLabel* sender) {
     QString text;
@@ -201,7 +209,8 @@ void TfmAboutBox::lbsupportClick(QLabel* sender) {
         text = QStringLiteral("mailto:");
     }
     text += sender->text();
-    platform::CurrentShell().Execute(this, QStringLiteral("open"), text, QString(), QString(), platform::SW_SHOW);
+    platform::CurrentShell().Execute(this, QStringLiteral("open"), text, QString(), QString(),
+                                     platform::SW_SHOW);
 }
 
 void TfmAboutBox::ProductNameMouseMove(QObject* sender) {

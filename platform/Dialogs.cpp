@@ -34,7 +34,8 @@ QString WithDefaultExtension(const QString& path, const QString& extension) {
         return path;
     }
     const QByteArray bytes = path.toUtf8();
-    if (!ExtractFileExt(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))).empty()) {
+    if (!ExtractFileExt(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))
+             .empty()) {
         return path;
     }
     return path + QLatin1Char('.') + extension;
@@ -153,7 +154,8 @@ public:
         QFileDialog dialog(parent);
         Configure(dialog, options);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // Qt has no "many files that need not exist"; several names are only ever chosen among existing files.
+        // Qt has no "many files that need not exist"; several names are only ever chosen among existing
+        // files.
         dialog.setFileMode(QFileDialog::ExistingFiles);
         return RunFileDialog(dialog, options);
     }
@@ -187,7 +189,11 @@ Dialogs* installed = nullptr;
 
 }  // namespace
 
-Dialogs& CurrentDialogs() { return installed != nullptr ? *installed : Standard(); }
-void InstallDialogs(Dialogs* dialogs) { installed = dialogs; }
+Dialogs& CurrentDialogs() {
+    return installed != nullptr ? *installed : Standard();
+}
+void InstallDialogs(Dialogs* dialogs) {
+    installed = dialogs;
+}
 
 }  // namespace platform

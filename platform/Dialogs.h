@@ -51,7 +51,8 @@ public:
 void SetApplicationTitle(const QString& title);
 QString ApplicationTitle();
 
-// "Name|*.a;*.b|Other|*.c" as Qt writes it: "Name (*.a *.b);;Other (*.c)". The one place filters are converted.
+// "Name|*.a;*.b|Other|*.c" as Qt writes it: "Name (*.a *.b);;Other (*.c)". The one place filters are
+// converted.
 QString ToQtFilter(const QString& filter);
 
 // `path` with ".extension" appended when its file name has no extension and `extension` is not empty.

@@ -5,7 +5,9 @@
 namespace platform {
 namespace {
 
-bool IsDelimiter(char c) { return c == '\\' || c == '/' || c == ':'; }
+bool IsDelimiter(char c) {
+    return c == '\\' || c == '/' || c == ':';
+}
 
 // Position just past the last delimiter; 0 when there is none.
 std::size_t NameStart(std::string_view path) {
@@ -28,7 +30,9 @@ std::size_t ExtensionStart(std::string_view path) {
 
 }  // namespace
 
-std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+std::string ExtractFilePath(std::string_view path) {
+    return std::string(path.substr(0, NameStart(path)));
+}
 
 std::string ExtractFileDir(std::string_view path) {
     std::size_t end = NameStart(path);

@@ -33,9 +33,13 @@ std::filesystem::path ToOsPath(std::string_view stored) {
 #endif
 }
 
-std::optional<std::string> ToStoredPath(const QString& chosen) { return ToCp1251(QDir::toNativeSeparators(chosen)); }
+std::optional<std::string> ToStoredPath(const QString& chosen) {
+    return ToCp1251(QDir::toNativeSeparators(chosen));
+}
 
-QString ToDisplayPath(std::string_view stored) { return FromCp1251(stored); }
+QString ToDisplayPath(std::string_view stored) {
+    return FromCp1251(stored);
+}
 
 bool FileExists(std::string_view stored) {
     if (stored.empty()) {

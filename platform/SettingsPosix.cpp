@@ -55,7 +55,9 @@ QString StorePath() {
     return config + QStringLiteral("/QOR/HKEY_CURRENT_USER.ini");
 }
 
-bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool IsBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 
 bool NeedsQuotes(const QString& text, bool isName) {
     if (text.isEmpty()) {
@@ -92,7 +94,9 @@ QString Quote(const QString& text) {
     return quoted + QLatin1Char('"');
 }
 
-QString Encode(const QString& text, bool isName) { return NeedsQuotes(text, isName) ? Quote(text) : text; }
+QString Encode(const QString& text, bool isName) {
+    return NeedsQuotes(text, isName) ? Quote(text) : text;
+}
 
 // Reads a quoted text starting at `pos` (on the opening quote); leaves `pos` just past the closing quote.
 std::optional<QString> Unquote(const QString& line, qsizetype& pos) {
@@ -190,7 +194,9 @@ QString Format(const std::vector<Section>& sections) {
     return content;
 }
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 }  // namespace
 
@@ -202,7 +208,8 @@ public:
     void Close();
 
 private:
-    // The store's sections; nullopt when the file exists but cannot be read (then nothing is written over it).
+    // The store's sections; nullopt when the file exists but cannot be read (then nothing is written over
+    // it).
     static std::optional<std::vector<Section>> Load(const QString& path);
     static Section& FindOrAddSection(std::vector<Section>& sections, const QString& key);
     static void SetValue(Section& section, const QString& name, const QString& value);
@@ -272,7 +279,8 @@ std::string Registry::Impl::Read(std::string_view name) const {
     if (const Section* section = FindSection()) {
         for (const Line& line : section->lines) {
             if (line.name && SameName(*line.name, wanted)) {
-                // A text edited in by hand that Windows-1251 cannot hold reads as missing, never half-converted.
+                // A text edited in by hand that Windows-1251 cannot hold reads as missing, never
+                // half-converted.
                 return ToCp1251(line.value).value_or(std::string());
             }
         }
@@ -340,10 +348,20 @@ void Registry::Impl::Close() {
 }
 
 Registry::Registry() : FImpl(std::make_unique<Impl>()) {}
-Registry::~Registry() { CloseKey(); }
-bool Registry::OpenKey(std::string_view key, bool canCreate) { return FImpl->Open(key, canCreate); }
-std::string Registry::ReadString(std::string_view name) const { return FImpl->Read(name); }
-void Registry::WriteString(std::string_view name, std::string_view value) { FImpl->Write(name, value); }
-void Registry::CloseKey() { FImpl->Close(); }
+Registry::~Registry() {
+    CloseKey();
+}
+bool Registry::OpenKey(std::string_view key, bool canCreate) {
+    return FImpl->Open(key, canCreate);
+}
+std::string Registry::ReadString(std::string_view name) const {
+    return FImpl->Read(name);
+}
+void Registry::WriteString(std::string_view name, std::string_view value) {
+    FImpl->Write(name, value);
+}
+void Registry::CloseKey() {
+    FImpl->Close();
+}
 
 }  // namespace platform

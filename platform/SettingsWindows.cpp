@@ -14,7 +14,9 @@ public:
 };
 
 Registry::Registry() : FImpl(std::make_unique<Impl>()) {}
-Registry::~Registry() { CloseKey(); }
+Registry::~Registry() {
+    CloseKey();
+}
 
 bool Registry::OpenKey(std::string_view key, bool canCreate) {
     CloseKey();

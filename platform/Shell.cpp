@@ -26,14 +26,15 @@ public:
 };
 
 #ifdef _WIN32
-void DesktopShell::Execute(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
-                           const QString& directory, int showCommand) {
+void DesktopShell::Execute(QWidget* owner, const QString& verb, const QString& file,
+                           const QString& parameters, const QString& directory, int showCommand) {
     const HWND window = owner != nullptr ? reinterpret_cast<HWND>(owner->winId()) : nullptr;
     auto text = [](const QString& s) { return s.isEmpty() ? nullptr : reinterpret_cast<LPCWSTR>(s.utf16()); };
     ShellExecuteW(window, text(verb), text(file), text(parameters), text(directory), showCommand);
 }
 #else
-void DesktopShell::Execute(QWidget*, const QString&, const QString& file, const QString&, const QString&, int) {
+void DesktopShell::Execute(QWidget*, const QString&, const QString& file, const QString&, const QString&,
+                           int) {
     // "https:", "mailto:"... are links; a single letter before the colon is a drive, so a path.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     if (scheme.match(file).hasMatch()) {
@@ -57,7 +58,11 @@ Shell* installed = nullptr;
 
 }  // namespace
 
-Shell& CurrentShell() { return installed != nullptr ? *installed : Desktop(); }
-void InstallShell(Shell* shell) { installed = shell; }
+Shell& CurrentShell() {
+    return installed != nullptr ? *installed : Desktop();
+}
+void InstallShell(Shell* shell) {
+    installed = shell;
+}
 
 }  // namespace platform

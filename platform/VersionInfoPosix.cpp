@@ -27,13 +27,15 @@ namespace platform {
 namespace {
 
 constexpr std::uint32_t kSignature = 0xFEEF04BD;
-constexpr std::size_t kHeaderSize = 6;       // wLength, wValueLength, wType
-constexpr std::size_t kFixedInfoSize = 52;   // VS_FIXEDFILEINFO
+constexpr std::size_t kHeaderSize = 6;        // wLength, wValueLength, wType
+constexpr std::size_t kFixedInfoSize = 52;    // VS_FIXEDFILEINFO
 constexpr std::size_t kFixedInfoOffset = 40;  // header and "VS_VERSION_INFO\0", aligned
 constexpr std::array<char, 4> kTrailerMark = {'Q', 'V', 'R', '1'};
 constexpr std::size_t kTrailerSize = 8;  // mark, spare room size
 
-std::size_t Align4(std::size_t offset) { return (offset + 3) & ~std::size_t{3}; }
+std::size_t Align4(std::size_t offset) {
+    return (offset + 3) & ~std::size_t{3};
+}
 
 std::uint16_t Word(const std::uint8_t* bytes) {
     return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
@@ -91,7 +93,9 @@ std::optional<std::string> ReadFile(const char* path) {
 }
 
 // What GetFileVersionInfo needs for a block of `length` bytes: the block, the trailer, the spare room.
-std::size_t BufferSize(std::size_t length) { return Align4(length) + kTrailerSize + Align4(length) / 2; }
+std::size_t BufferSize(std::size_t length) {
+    return Align4(length) + kTrailerSize + Align4(length) / 2;
+}
 
 // One block of the record, as found while walking it.
 struct Node {

@@ -45,7 +45,8 @@ std::string Find(const std::vector<Entry>& entries, const std::string& name) {
 std::string CppSource(const std::vector<std::uint8_t>& block) {
     std::ostringstream out;
     out << "// Generated at build time from the version description; do not edit.\n"
-           "// The executable's version record, kept by the linker so the version reader finds it in the file.\n"
+           "// The executable's version record, kept by the linker so the version reader finds it in the "
+           "file.\n"
            "namespace {\n"
            "#if defined(__GNUC__)\n"
            "__attribute__((used, section(\".qor_version\")))\n"
@@ -87,8 +88,7 @@ std::string RcSource(const std::vector<Entry>& entries, const version_record::Co
         << "\nFILEFLAGSMASK 0x3fL\nFILEFLAGS 0x0L\nFILEOS 0x40004L\nFILETYPE 0x1L\nFILESUBTYPE 0x0L\n"
            "BEGIN\n  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"041904E3\"\n    BEGIN\n";
     for (const Entry& entry : entries) {
-        out << "      VALUE " << RcString(entry.Name, false) << ", "
-            << RcString(entry.Value, true) << "\n";
+        out << "      VALUE " << RcString(entry.Name, false) << ", " << RcString(entry.Value, true) << "\n";
     }
     out << "    END\n  END\n  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\", 0x419, 1251\n  END\n"
            "END\n";
@@ -123,7 +123,8 @@ int main(int argc, char** argv) {
     content.FileVersion = version_record::ParseVersion(Find(entries, "FileVersion"));
     content.ProductVersion = version_record::ParseVersion(Find(entries, "ProductVersion"));
     for (const Entry& entry : entries) {
-        content.Strings.emplace_back(version_record::FromUtf8(entry.Name), version_record::FromUtf8(entry.Value));
+        content.Strings.emplace_back(version_record::FromUtf8(entry.Name),
+                                     version_record::FromUtf8(entry.Value));
     }
     if (!WriteIfChanged(argv[2], CppSource(version_record::Build(content))) ||
         !WriteIfChanged(argv[3], RcSource(entries, content))) {

@@ -50,8 +50,12 @@ public:
     }
 };
 
-std::uint32_t High(const std::array<std::uint16_t, 4>& v) { return (std::uint32_t{v[0]} << 16) | v[1]; }
-std::uint32_t Low(const std::array<std::uint16_t, 4>& v) { return (std::uint32_t{v[2]} << 16) | v[3]; }
+std::uint32_t High(const std::array<std::uint16_t, 4>& v) {
+    return (std::uint32_t{v[0]} << 16) | v[1];
+}
+std::uint32_t Low(const std::array<std::uint16_t, 4>& v) {
+    return (std::uint32_t{v[2]} << 16) | v[3];
+}
 
 void FixedFileInfo(Writer& out, const Content& content) {
     out.Dword(0xFEEF04BD);  // signature
@@ -122,8 +126,15 @@ std::u16string FromUtf8(std::string_view text) {
     std::u16string result;
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xE ? 2 : (lead >> 3) == 0x1E ? 3 : -1;
-        char32_t code = extra == 0 ? lead : extra == 1 ? (lead & 0x1F) : extra == 2 ? (lead & 0x0F) : (lead & 0x07);
+        const int extra = lead < 0x80           ? 0
+                          : (lead >> 5) == 0x6  ? 1
+                          : (lead >> 4) == 0xE  ? 2
+                          : (lead >> 3) == 0x1E ? 3
+                                                : -1;
+        char32_t code = extra == 0   ? lead
+                        : extra == 1 ? (lead & 0x1F)
+                        : extra == 2 ? (lead & 0x0F)
+                                     : (lead & 0x07);
         bool valid = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
         for (int k = 1; valid && k <= extra; ++k) {
             const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);

@@ -23,7 +23,9 @@ using test_support::ScriptedDesktop;
 const QColor kBlue(0, 0, 255);
 const QColor kNavy(0, 0, 128);
 
-QColor TextColor(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+QColor TextColor(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText);
+}
 
 void MoveMouseOver(QWidget* widget) {
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
@@ -103,8 +105,8 @@ TEST(AboutBox, LinkUnderTheMouseTurnsNavy) {
     MoveMouseOver(box.lbemail);  // from one link straight onto the other: both change in one step
     EXPECT_EQ(TextColor(box.lbemail), kNavy);
     EXPECT_EQ(TextColor(box.lbsupport), kBlue);
-    for (QWidget* elsewhere : {static_cast<QWidget*>(box.OKButton), static_cast<QWidget*>(box.lb2),
-                               static_cast<QWidget*>(&box)}) {
+    for (QWidget* elsewhere :
+         {static_cast<QWidget*>(box.OKButton), static_cast<QWidget*>(box.lb2), static_cast<QWidget*>(&box)}) {
         MoveMouseOver(box.lbemail);
         MoveMouseOver(elsewhere);
         EXPECT_EQ(TextColor(box.lbemail), kBlue) << elsewhere->objectName().toStdString();

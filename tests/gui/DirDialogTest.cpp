@@ -24,7 +24,9 @@ using test_support::ScriptedDesktop;
 const std::string kTests = "C:\\Tests";
 const std::string kPDF = "D:\\\xCE\xEF\xE8\xF1\xE0\xED\xE8\xFF\\";  // D:\Описания\ in Windows-1251
 
-DirectoryEdit* Edit(QWidget* dialog, const char* name) { return dialog->findChild<DirectoryEdit*>(name); }
+DirectoryEdit* Edit(QWidget* dialog, const char* name) {
+    return dialog->findChild<DirectoryEdit*>(name);
+}
 
 TEST(DirDialog, ShowsBothDirectoriesAndOkTakesTheTextsAsTyped) {
     std::string tests = kTests;
@@ -32,11 +34,13 @@ TEST(DirDialog, ShowsBothDirectoriesAndOkTakesTheTextsAsTyped) {
     WhenModal([](QWidget* modal) {
         EXPECT_EQ(modal->objectName(), QStringLiteral("fmDir"));
         EXPECT_EQ(modal->windowTitle(), QStringLiteral("Задание Директорий, используемых программой"));
-        EXPECT_EQ(modal->findChild<QGroupBox*>("GroupBox1")->title(), QStringLiteral("Дирекотрии справочника микросхем"));
+        EXPECT_EQ(modal->findChild<QGroupBox*>("GroupBox1")->title(),
+                  QStringLiteral("Дирекотрии справочника микросхем"));
         EXPECT_EQ(modal->findChild<QLabel*>("Label1")->text(), QStringLiteral("Путь к файлам тестов:"));
         EXPECT_EQ(modal->findChild<QLabel*>("Label2")->text(), QStringLiteral("<Tests>:"));
         EXPECT_EQ(modal->findChild<QLabel*>("Label3")->text(), QStringLiteral("<Desc>:"));
-        EXPECT_EQ(modal->findChild<QLabel*>("Label4")->text(), QStringLiteral("Путь к файлам описания микросхем:"));
+        EXPECT_EQ(modal->findChild<QLabel*>("Label4")->text(),
+                  QStringLiteral("Путь к файлам описания микросхем:"));
         EXPECT_EQ(Edit(modal, "edTestDir")->text(), QStringLiteral("C:\\Tests"));
         EXPECT_EQ(Edit(modal, "edPDFDir")->text(), QStringLiteral("D:\\Описания\\"));
         for (const char* covered : {"edTestDir1", "edPDFDir2", "bbLoadTestDir", "bbLoadPDFDir"}) {
@@ -68,7 +72,8 @@ TEST(DirDialog, EnterAcceptsUnchangedTexts) {
 
 TEST(DirDialog, CancelEscAndClosingChangeNothing) {
     const std::pair<const char*, std::function<void(QWidget*)>> ways[] = {
-        {"Cancel button", [](QWidget* d) { QTest::mouseClick(d->findChild<QPushButton*>("bbCancel"), Qt::LeftButton); }},
+        {"Cancel button",
+         [](QWidget* d) { QTest::mouseClick(d->findChild<QPushButton*>("bbCancel"), Qt::LeftButton); }},
         {"Esc", [](QWidget* d) { QTest::keyClick(Edit(d, "edPDFDir"), Qt::Key_Escape); }},
         {"window close", [](QWidget* d) { d->close(); }},
     };
@@ -134,7 +139,8 @@ TEST(DirDialog, FolderButtonPutsTheChosenFolderInTheField) {
 
 TEST(DirDialog, PathWindows1251CannotHoldIsRefusedWithABox) {
     const QString foreign = QStringLiteral("/srv/测试");
-    const QString refusal = QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + foreign;
+    const QString refusal =
+        QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + foreign;
     ScriptedDesktop desktop;
     desktop.QueueChooseFolder(foreign);
     std::string tests = kTests;

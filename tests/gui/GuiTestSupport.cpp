@@ -42,6 +42,8 @@ void Poll(std::function<void(QWidget*)> step, int attemptsLeft, int delay) {
 
 }  // namespace
 
-void WhenModal(std::function<void(QWidget*)> step) { Poll(std::move(step), 1000, 0); }
+void WhenModal(std::function<void(QWidget*)> step) {
+    Poll(std::move(step), 1000, 0);
+}
 
 }  // namespace gui_test

@@ -18,7 +18,8 @@ TEST(FileDialogFilter, SystemFormBecomesQtForm) {
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*"),
          QStringLiteral("Справочники (*.spr *.lib);;Все файлы (*.*)")},
-        {QStringLiteral("Тесты (*.qor, *.wsk)|*.qor; *.wsk"), QStringLiteral("Тесты (*.qor, *.wsk) (*.qor *.wsk)")},
+        {QStringLiteral("Тесты (*.qor, *.wsk)|*.qor; *.wsk"),
+         QStringLiteral("Тесты (*.qor, *.wsk) (*.qor *.wsk)")},
         {QStringLiteral("Префиксы|*.prf"), QStringLiteral("Префиксы (*.prf)")},
         {QStringLiteral("Без шаблона"), QStringLiteral("Без шаблона (*)")},
         {QString(), QString()},
@@ -35,7 +36,8 @@ TEST(FileDialogFilter, DefaultExtensionOnlyForANameWithout) {
               QStringLiteral("/b/book.txt"));
     EXPECT_EQ(platform::WithDefaultExtension(QStringLiteral("/b.d/book"), QStringLiteral("spr")),
               QStringLiteral("/b.d/book.spr"));
-    EXPECT_EQ(platform::WithDefaultExtension(QStringLiteral("/b/book"), QString()), QStringLiteral("/b/book"));
+    EXPECT_EQ(platform::WithDefaultExtension(QStringLiteral("/b/book"), QString()),
+              QStringLiteral("/b/book"));
 }
 
 TEST(ScriptedDesktop, RecordsCallsInOrderAndAnswersFromTheQueue) {
@@ -46,8 +48,8 @@ TEST(ScriptedDesktop, RecordsCallsInOrderAndAnswersFromTheQueue) {
     desktop.QueueOpenFile(std::nullopt);
 
     platform::CurrentDialogs().Information(QStringLiteral("note"));
-    EXPECT_EQ(platform::CurrentDialogs().MessageBox(QStringLiteral("q"), QStringLiteral("c"), MessageIcon::Warning,
-                                                    MessageButtons::YesNo),
+    EXPECT_EQ(platform::CurrentDialogs().MessageBox(QStringLiteral("q"), QStringLiteral("c"),
+                                                    MessageIcon::Warning, MessageButtons::YesNo),
               MessageAnswer::Yes);
     EXPECT_EQ(platform::CurrentDialogs().ChooseFolder(nullptr, QStringLiteral("t"), QStringLiteral("/i")),
               QStringLiteral("/x"));
@@ -58,7 +60,8 @@ TEST(ScriptedDesktop, RecordsCallsInOrderAndAnswersFromTheQueue) {
 
     EXPECT_EQ(desktop.UntakenCount(), 5);
     desktop.TakeInformation(QStringLiteral("note"));
-    desktop.TakeMessageBox(QStringLiteral("q"), QStringLiteral("c"), MessageIcon::Warning, MessageButtons::YesNo);
+    desktop.TakeMessageBox(QStringLiteral("q"), QStringLiteral("c"), MessageIcon::Warning,
+                           MessageButtons::YesNo);
     const DesktopCall folder = desktop.Take();
     EXPECT_EQ(folder.kind, DesktopCall::Kind::ChooseFolder);
     EXPECT_EQ(folder.initialDir, QStringLiteral("/i"));
@@ -83,7 +86,8 @@ TEST(ScriptedDesktop, UnexpectedBoxFailsTheTestAndAnswersNo) {
     EXPECT_EQ(desktop.UntakenCount(), 2);
     desktop.Take();
     desktop.Take();
-    EXPECT_EQ(desktop.SaveFile(nullptr, {}), QStringLiteral("/a"));  // the answer was not used up by the wrong call
+    EXPECT_EQ(desktop.SaveFile(nullptr, {}),
+              QStringLiteral("/a"));  // the answer was not used up by the wrong call
     desktop.Take();
 }
 

@@ -83,20 +83,22 @@ TEST_F(SettingsTest, ValuesSurviveExactlyThroughTheFile) {
         EXPECT_EQ(registry.ReadString(name), value) << name;
     }
     // A person can read the file: paths as they stand, Cyrillic as UTF-8.
-    EXPECT_TRUE(FileText().contains(QStringLiteral("[Software\\QOR_Sprav]\nFileName=C:\\Справочники\\мой.spr\n")))
+    EXPECT_TRUE(
+        FileText().contains(QStringLiteral("[Software\\QOR_Sprav]\nFileName=C:\\Справочники\\мой.spr\n")))
         << FileText().toStdString();
     EXPECT_TRUE(FileText().contains(QStringLiteral("\nSpecials=a=b;c#d[e]\\f\\\\g\n")));
 }
 
 TEST_F(SettingsTest, WritingKeepsWhatOthersWroteAndReplacesOnlyOurValue) {
-    WriteFile("; written by the main program\n"
-              "[Software\\QOR_Main]\n"
-              "Dir_QOR=D:\\QOR\n"
-              "Dir_Tests=D:\\Old\n"
-              "Unknown=kept\n"
-              "\n"
-              "[Other\\Key]\n"
-              "X=1\n");
+    WriteFile(
+        "; written by the main program\n"
+        "[Software\\QOR_Main]\n"
+        "Dir_QOR=D:\\QOR\n"
+        "Dir_Tests=D:\\Old\n"
+        "Unknown=kept\n"
+        "\n"
+        "[Other\\Key]\n"
+        "X=1\n");
     platform::Registry registry;
     ASSERT_TRUE(registry.OpenKey("Software\\QOR_Main", false));
     EXPECT_EQ(registry.ReadString("Dir_QOR"), "D:\\QOR");
@@ -104,14 +106,15 @@ TEST_F(SettingsTest, WritingKeepsWhatOthersWroteAndReplacesOnlyOurValue) {
     registry.WriteString("Dir_Tests", "E:\\New");
     registry.WriteString("Dir_PDF", "E:\\Pdf");
     // Another program writes between our open and our close; its change must survive ours.
-    WriteFile("; written by the main program\n"
-              "[Software\\QOR_Main]\n"
-              "Dir_QOR=D:\\QOR2\n"
-              "Dir_Tests=D:\\Old\n"
-              "Unknown=kept\n"
-              "\n"
-              "[Other\\Key]\n"
-              "X=1\n");
+    WriteFile(
+        "; written by the main program\n"
+        "[Software\\QOR_Main]\n"
+        "Dir_QOR=D:\\QOR2\n"
+        "Dir_Tests=D:\\Old\n"
+        "Unknown=kept\n"
+        "\n"
+        "[Other\\Key]\n"
+        "X=1\n");
     registry.CloseKey();
     EXPECT_EQ(FileText(), QStringLiteral("; written by the main program\n"
                                          "[Software\\QOR_Main]\n"

@@ -22,7 +22,8 @@ TEST(Text, EveryWindows1251ByteSurvivesTheRoundTrip) {
 }
 
 TEST(Text, CharacterWithoutAByteIsReported) {
-    for (const QString& text : {QStringLiteral("中"), QStringLiteral("abc€ü"), QStringLiteral("Путь\U0001F600")}) {
+    for (const QString& text :
+         {QStringLiteral("中"), QStringLiteral("abc€ü"), QStringLiteral("Путь\U0001F600")}) {
         EXPECT_FALSE(platform::ToCp1251(text).has_value()) << text.toStdString();
     }
     EXPECT_EQ(platform::ToCp1251(QString()), std::string());
@@ -68,7 +69,8 @@ TEST(Paths, StoredWindowsPathOpensOnPosixAndExistenceMeansARegularFile) {
     file.close();
 
     // The stored form: Windows-1251 bytes with "\" as a Windows user's book would hold it.
-    const std::string stored = *platform::ToCp1251(QString(folder).replace('/', '\\') + QStringLiteral("\\la3.qor"));
+    const std::string stored =
+        *platform::ToCp1251(QString(folder).replace('/', '\\') + QStringLiteral("\\la3.qor"));
     EXPECT_TRUE(platform::FileExists(stored));
     EXPECT_EQ(platform::ToOsPath(stored).string(), QFile::encodeName(file.fileName()).toStdString());
     EXPECT_FALSE(platform::FileExists(*platform::ToCp1251(folder)));  // a folder is not a file
@@ -77,7 +79,8 @@ TEST(Paths, StoredWindowsPathOpensOnPosixAndExistenceMeansARegularFile) {
 }
 
 TEST(Paths, ChosenPathIsStoredWithNativeSeparatorsOrRefused) {
-    EXPECT_EQ(platform::ToStoredPath(QStringLiteral("/tmp/Папка/a.qor")), *platform::ToCp1251(QStringLiteral("/tmp/Папка/a.qor")));
+    EXPECT_EQ(platform::ToStoredPath(QStringLiteral("/tmp/Папка/a.qor")),
+              *platform::ToCp1251(QStringLiteral("/tmp/Папка/a.qor")));
     EXPECT_FALSE(platform::ToStoredPath(QStringLiteral("/tmp/中/a.qor")).has_value());
     EXPECT_EQ(platform::ToDisplayPath("C:\\\xCF\xE0\xEF\xEA\xE0"), QStringLiteral("C:\\Папка"));
 }

@@ -23,11 +23,15 @@ protected:
     void SetUp() override { ASSERT_TRUE(FDir.isValid()); }
 
     // A file with the record somewhere in the middle, as in an executable; returns its stored path.
-    std::string FileWith(const std::vector<std::uint8_t>& record, std::size_t keep = SIZE_MAX, bool tail = true) {
+    std::string FileWith(const std::vector<std::uint8_t>& record, std::size_t keep = SIZE_MAX,
+                         bool tail = true) {
         const QString path = FDir.filePath(QStringLiteral("prog%1.exe").arg(++FCount));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray("\x7F" "ELF some code V\0S\0_\0", 22));  // a false start of the key
+        file.write(
+            QByteArray("\x7F"
+                       "ELF some code V\0S\0_\0",
+                       22));  // a false start of the key
         file.write(QByteArray(101, '\xCC'));
         file.write(reinterpret_cast<const char*>(record.data()),
                    static_cast<qsizetype>(std::min(keep, record.size())));
@@ -48,9 +52,7 @@ protected:
         return content;
     }
 
-    static std::string Cp(const char16_t* text) {
-        return *platform::ToCp1251(QString::fromUtf16(text));
-    }
+    static std::string Cp(const char16_t* text) { return *platform::ToCp1251(QString::fromUtf16(text)); }
 
     QTemporaryDir FDir;
     int FCount = 0;
@@ -134,9 +136,11 @@ TEST_F(VersionInfoTest, TruncatedOrCorruptRecordIsNeverReadPastItsEnd) {
     ASSERT_EQ(std::memcmp(record.data() + 92 + 6, u"StringFileInfo", 28), 0);
     ASSERT_EQ(std::memcmp(record.data() + 128 + 6, u"041904E3", 16), 0);
     ASSERT_EQ(std::memcmp(record.data() + 152 + 6, u"FileDescription", 30), 0);
-    // (A shorter value length that still fits is a shorter text, as on Windows; only lengths that overrun count.)
+    // (A shorter value length that still fits is a shorter text, as on Windows; only lengths that overrun
+    // count.)
     for (std::size_t offset : {92, 128, 152, 154}) {
-        for (std::uint16_t bad : {std::uint16_t{0xFFFF}, std::uint16_t{0}, std::uint16_t{3}, std::uint16_t{200}}) {
+        for (std::uint16_t bad :
+             {std::uint16_t{0xFFFF}, std::uint16_t{0}, std::uint16_t{3}, std::uint16_t{200}}) {
             if (offset == 154 && (bad == 0 || bad == 3)) {
                 continue;
             }
@@ -147,7 +151,8 @@ TEST_F(VersionInfoTest, TruncatedOrCorruptRecordIsNeverReadPastItsEnd) {
             ASSERT_TRUE(info.HasRecord);
             // A damaged part reads as missing, never as another text (and never outside: see the sanitizers).
             const std::string description = info.StringValue("FileDescription");
-            EXPECT_TRUE(description.empty() || description == Cp(u"Редактор справочников")) << offset << " " << bad;
+            EXPECT_TRUE(description.empty() || description == Cp(u"Редактор справочников"))
+                << offset << " " << bad;
             const std::string support = info.StringValue("Support");
             EXPECT_TRUE(support.empty() || support == "https://example.org/s") << offset << " " << bad;
             EXPECT_EQ(info.StringValue("Missing"), "");

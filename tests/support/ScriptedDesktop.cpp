@@ -74,19 +74,23 @@ void ScriptedDesktop::QueueMessageBoxAnswer(MessageAnswer answer) {
 }
 
 void ScriptedDesktop::QueueOpenFile(std::optional<QString> path) {
-    FAnswers.push_back({Kind::OpenFile, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
+    FAnswers.push_back(
+        {Kind::OpenFile, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
 }
 
 void ScriptedDesktop::QueueOpenFiles(std::optional<QStringList> paths) {
-    FAnswers.push_back({Kind::OpenFiles, MessageAnswer::Cancel, paths.has_value(), paths.value_or(QStringList())});
+    FAnswers.push_back(
+        {Kind::OpenFiles, MessageAnswer::Cancel, paths.has_value(), paths.value_or(QStringList())});
 }
 
 void ScriptedDesktop::QueueSaveFile(std::optional<QString> path) {
-    FAnswers.push_back({Kind::SaveFile, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
+    FAnswers.push_back(
+        {Kind::SaveFile, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
 }
 
 void ScriptedDesktop::QueueChooseFolder(std::optional<QString> path) {
-    FAnswers.push_back({Kind::ChooseFolder, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
+    FAnswers.push_back(
+        {Kind::ChooseFolder, MessageAnswer::Cancel, path.has_value(), QStringList{path.value_or(QString())}});
 }
 
 DesktopCall ScriptedDesktop::Take() {
@@ -99,8 +103,12 @@ DesktopCall ScriptedDesktop::Take() {
     return call;
 }
 
-int ScriptedDesktop::UntakenCount() const { return static_cast<int>(FCalls.size()); }
-int ScriptedDesktop::QueuedAnswerCount() const { return static_cast<int>(FAnswers.size()); }
+int ScriptedDesktop::UntakenCount() const {
+    return static_cast<int>(FCalls.size());
+}
+int ScriptedDesktop::QueuedAnswerCount() const {
+    return static_cast<int>(FAnswers.size());
+}
 
 void ScriptedDesktop::TakeInformation(const QString& text) {
     const bool hadCall = !FCalls.empty();
@@ -165,8 +173,8 @@ void ScriptedDesktop::Information(const QString& text) {
     FCalls.push_back(call);
 }
 
-MessageAnswer ScriptedDesktop::MessageBox(const QString& text, const QString& caption, platform::MessageIcon icon,
-                                          platform::MessageButtons buttons) {
+MessageAnswer ScriptedDesktop::MessageBox(const QString& text, const QString& caption,
+                                          platform::MessageIcon icon, platform::MessageButtons buttons) {
     DesktopCall call = NewCall(Kind::MessageBox);
     call.text = text;
     call.caption = caption;
@@ -198,17 +206,20 @@ DesktopCall FileDialogCall(Kind kind, QWidget* parent, const platform::FileDialo
 
 }  // namespace
 
-std::optional<QString> ScriptedDesktop::OpenFile(QWidget* parent, const platform::FileDialogOptions& options) {
+std::optional<QString> ScriptedDesktop::OpenFile(QWidget* parent,
+                                                 const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFile, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
-std::optional<QStringList> ScriptedDesktop::OpenFiles(QWidget* parent, const platform::FileDialogOptions& options) {
+std::optional<QStringList> ScriptedDesktop::OpenFiles(QWidget* parent,
+                                                      const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFiles, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths) : std::nullopt;
 }
 
-std::optional<QString> ScriptedDesktop::SaveFile(QWidget* parent, const platform::FileDialogOptions& options) {
+std::optional<QString> ScriptedDesktop::SaveFile(QWidget* parent,
+                                                 const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::SaveFile, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
@@ -223,8 +234,8 @@ std::optional<QString> ScriptedDesktop::ChooseFolder(QWidget* parent, const QStr
     return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
-void ScriptedDesktop::Execute(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
-                              const QString& directory, int showCommand) {
+void ScriptedDesktop::Execute(QWidget* owner, const QString& verb, const QString& file,
+                              const QString& parameters, const QString& directory, int showCommand) {
     DesktopCall call = NewCall(Kind::ShellExecute);
     call.owner = owner;
     call.verb = verb;

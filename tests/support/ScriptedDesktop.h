@@ -16,7 +16,16 @@ class QWidget;
 namespace test_support {
 
 struct DesktopCall {
-    enum class Kind { Information, MessageBox, ErrorReport, OpenFile, OpenFiles, SaveFile, ChooseFolder, ShellExecute };
+    enum class Kind {
+        Information,
+        MessageBox,
+        ErrorReport,
+        OpenFile,
+        OpenFiles,
+        SaveFile,
+        ChooseFolder,
+        ShellExecute
+    };
     Kind kind;
     QString text;     // box text
     QString caption;  // MessageBox: as given; Information and ErrorReport: the application title at the call
@@ -33,8 +42,9 @@ const char* KindName(DesktopCall::Kind kind);
 
 class ScriptedDesktop final : public platform::Dialogs, public platform::Shell {
 public:
-    ScriptedDesktop();            // installs itself as CurrentDialogs() and CurrentShell()
-    ~ScriptedDesktop() override;  // uninstalls; ADD_FAILURE for queued answers never used and calls never taken
+    ScriptedDesktop();  // installs itself as CurrentDialogs() and CurrentShell()
+    ~ScriptedDesktop()
+        override;  // uninstalls; ADD_FAILURE for queued answers never used and calls never taken
     ScriptedDesktop(const ScriptedDesktop&) = delete;
     ScriptedDesktop& operator=(const ScriptedDesktop&) = delete;
 
@@ -57,13 +67,15 @@ public:
 
     // platform::Dialogs
     void Information(const QString& text) override;
-    platform::MessageAnswer MessageBox(const QString& text, const QString& caption, platform::MessageIcon icon,
-                                       platform::MessageButtons buttons) override;
+    platform::MessageAnswer MessageBox(const QString& text, const QString& caption,
+                                       platform::MessageIcon icon, platform::MessageButtons buttons) override;
     void ErrorReport(const QString& text) override;
     std::optional<QString> OpenFile(QWidget* parent, const platform::FileDialogOptions& options) override;
-    std::optional<QStringList> OpenFiles(QWidget* parent, const platform::FileDialogOptions& options) override;
+    std::optional<QStringList> OpenFiles(QWidget* parent,
+                                         const platform::FileDialogOptions& options) override;
     std::optional<QString> SaveFile(QWidget* parent, const platform::FileDialogOptions& options) override;
-    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title, const QString& initialDir) override;
+    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                        const QString& initialDir) override;
 
     // platform::Shell
     void Execute(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
