@@ -1,5 +1,7 @@
 // The program entry: one main window, its creation handler, the event loop.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -37,6 +39,11 @@ int main(int argc, char* argv[]) {
     TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QorSprav"));
     QApplication::setOrganizationName(QStringLiteral("QOR"));
+    // Qt's own dialogs (file and folder choosers) in Russian, like the rest of the program.
+    QTranslator qtTranslations;
+    if (qtTranslations.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslations);
+    }
 
     try {
         TfmMain fmMain;

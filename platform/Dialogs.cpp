@@ -3,6 +3,7 @@
 
 #include "Paths.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -78,8 +79,20 @@ QWidget* ActiveWindow() {
     return modal != nullptr ? modal : QApplication::activeWindow();
 }
 
+// The whole interface speaks Russian, so the buttons do too, whatever translations the machine has.
+void NameButtons(QMessageBox& box) {
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
+        {QMessageBox::Ok, "OK"}, {QMessageBox::Yes, "&Да"}, {QMessageBox::No, "&Нет"}, {QMessageBox::Cancel, "Отмена"}};
+    for (const auto& [which, name] : names) {
+        if (QAbstractButton* button = box.button(which)) {
+            button->setText(QString::fromUtf8(name));
+        }
+    }
+}
+
 void ShowOkBox(const QString& text, QMessageBox::Icon icon) {
     QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok, ActiveWindow());
+    NameButtons(box);
     box.exec();
 }
 
@@ -136,6 +149,7 @@ public:
                 box.setEscapeButton(QMessageBox::Cancel);
                 break;
         }
+        NameButtons(box);
         return ToAnswer(box.exec());
     }
 

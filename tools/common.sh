@@ -2,7 +2,7 @@
 set -euo pipefail
 
 QOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-QOR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+QOR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
               libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core)
 
 qor_install_missing() {
