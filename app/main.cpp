@@ -1,9 +1,9 @@
 // The program entry: one main window, its creation handler, the event loop.
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTranslator>
 
 #include <exception>
 
@@ -41,7 +41,8 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("QOR"));
     // Qt's own dialogs (file and folder choosers) in Russian, like the rest of the program.
     QTranslator qtTranslations;
-    if (qtTranslations.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (qtTranslations.load(QStringLiteral("qtbase_ru"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslations);
     }
 

@@ -15,7 +15,9 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <array>
 #include <system_error>
+#include <utility>
 
 #include "Dialogs.h"
 #include "PathTokens.h"
@@ -44,7 +46,9 @@ const QString kTestFilter = QStringLiteral("AllTest|*.qor;*.wsk|QOR|*.qor|WSK|*.
 constexpr const char* kSpravKey = "Software\\QOR_Sprav";
 constexpr const char* kMainKey = "Software\\QOR_Main";
 
-void Inform(const QString& text) { platform::CurrentDialogs().Information(text); }
+void Inform(const QString& text) {
+    platform::CurrentDialogs().Information(text);
+}
 
 MessageAnswer Ask(const QString& text, const QString& caption, MessageIcon icon, MessageButtons buttons) {
     return platform::CurrentDialogs().MessageBox(text, caption, icon, buttons);
@@ -88,7 +92,8 @@ QString SaveFailureReason(const sprav_file::WriteResult& result) {
         case WriteFailure::TooManyLines:
             return QStringLiteral("В справочнике больше %1 строк.").arg(sprav_file::kMaxLines);
         case WriteFailure::UnstorableText:
-            return QStringLiteral("Запись «%1» содержит символы, которые справочник не может хранить.").arg(entry);
+            return QStringLiteral("Запись «%1» содержит символы, которые справочник не может хранить.")
+                .arg(entry);
         case WriteFailure::CannotWrite:
             return SystemErrorText(result.Error);
         case WriteFailure::None:
@@ -177,7 +182,8 @@ void TfmMain::BuildToolBar() {
 void TfmMain::BuildPopupMenus() {
     pmFile = new QMenu(this);
     pmFile->setObjectName(QStringLiteral("pmFile"));
-    pmFile->addAction(QStringLiteral("Добавить"), this, &TfmMain::acAddFileExecute)->setStatusTip(ui->acAddFile->statusTip());
+    pmFile->addAction(QStringLiteral("Добавить"), this, &TfmMain::acAddFileExecute)
+        ->setStatusTip(ui->acAddFile->statusTip());
     pmFile->addAction(QStringLiteral("Удалить"), this, &TfmMain::acDeleteFileExecute)
         ->setStatusTip(ui->acDeleteFile->statusTip());
     connect(ui->lbFiles, &QWidget::customContextMenuRequested, this,
@@ -202,8 +208,10 @@ void TfmMain::BuildPopupMenus() {
     pmPref->addSeparator();
     addPrefItem("N3", QStringLiteral("Добавить преффикс"));
     pmPref->addSeparator();
-    addPrefItem("N6", QStringLiteral("Сохранить"))->setStatusTip(QStringLiteral("Сохранить список преффиксов"));
-    addPrefItem("N8", QStringLiteral("Загрузить"))->setStatusTip(QStringLiteral("Загрузить список преффиксов"));
+    addPrefItem("N6", QStringLiteral("Сохранить"))
+        ->setStatusTip(QStringLiteral("Сохранить список преффиксов"));
+    addPrefItem("N8", QStringLiteral("Загрузить"))
+        ->setStatusTip(QStringLiteral("Загрузить список преффиксов"));
     addPrefItem("N9", QStringLiteral("Очистить список"));
     connect(ui->clbPref, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { pmPref->popup(ui->clbPref->viewport()->mapToGlobal(pos)); });
@@ -288,8 +296,10 @@ void TfmMain::ConnectCommands() {
             }
         };
     };
-    connect(ui->EditCut1, &QAction::triggered, this, onFocused(std::pair{&QLineEdit::cut, &QPlainTextEdit::cut}));
-    connect(ui->EditCopy1, &QAction::triggered, this, onFocused(std::pair{&QLineEdit::copy, &QPlainTextEdit::copy}));
+    connect(ui->EditCut1, &QAction::triggered, this,
+            onFocused(std::pair{&QLineEdit::cut, &QPlainTextEdit::cut}));
+    connect(ui->EditCopy1, &QAction::triggered, this,
+            onFocused(std::pair{&QLineEdit::copy, &QPlainTextEdit::copy}));
     connect(ui->EditPaste1, &QAction::triggered, this,
             onFocused(std::pair{&QLineEdit::paste, &QPlainTextEdit::paste}));
 }
@@ -297,7 +307,9 @@ void TfmMain::ConnectCommands() {
 // ---------------------------------------------------------------------------------------------------------
 // Start-up, settings and close.
 
-QString TfmMain::ApplicationTitle() const { return platform::ApplicationTitle(); }
+QString TfmMain::ApplicationTitle() const {
+    return platform::ApplicationTitle();
+}
 
 void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     platform::SetApplicationTitle(FromCp1251(VersionDescription()));
@@ -307,8 +319,8 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
 
     if (DirTests.empty()) {
         const MessageAnswer answer =
-            Ask(QStringLiteral("Системный путь к файлам тестов не задан. Хотите задать его сейчас?"), kMessageCaption,
-                MessageIcon::Question, MessageButtons::YesNo);
+            Ask(QStringLiteral("Системный путь к файлам тестов не задан. Хотите задать его сейчас?"),
+                kMessageCaption, MessageIcon::Question, MessageButtons::YesNo);
         if (answer == MessageAnswer::Yes && !RunDirDialog(this, DirTests, DirPDF)) {
             Inform(QStringLiteral(
                 "Пути не были заданы. Задание путей необходимо для работы стандартных файлов справочников."));
@@ -343,50 +355,59 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     }
 }
 
+namespace {
+
+// The six settings: three in the editor's own key, three in the key shared with the tester programs.
+struct SettingsKey {
+    const char* Key;
+    std::array<std::pair<const char*, std::string TfmMain::*>, 3> Values;
+};
+const SettingsKey kSettings[] = {
+    {kSpravKey,
+     {{{"FileName", &TfmMain::SpravFileName},
+       {"FilePreff", &TfmMain::PrefFileName},
+       {"FileSuff", &TfmMain::SuffFileName}}}},
+    {kMainKey,
+     {{{"Dir_QOR", &TfmMain::DirQOR}, {"Dir_Tests", &TfmMain::DirTests}, {"Dir_PDF", &TfmMain::DirPDF}}}},
+};
+
+}  // namespace
+
+// A missing key is created with its values empty; a key that exists is not changed here.
 void TfmMain::ReadSettings() {
     platform::Registry registry;
-    if (!registry.OpenKey(kSpravKey, false) && registry.OpenKey(kSpravKey, true)) {
-        registry.WriteString("FileName", "");
-        registry.WriteString("FilePreff", "");
-        registry.WriteString("FileSuff", "");
+    for (const SettingsKey& key : kSettings) {
+        if (!registry.OpenKey(key.Key, false) && registry.OpenKey(key.Key, true)) {
+            for (const auto& [name, field] : key.Values) {
+                registry.WriteString(name, "");
+            }
+        }
+        for (const auto& [name, field] : key.Values) {
+            this->*field = registry.ReadString(name);
+        }
+        registry.CloseKey();
     }
-    SpravFileName = registry.ReadString("FileName");
-    PrefFileName = registry.ReadString("FilePreff");
-    SuffFileName = registry.ReadString("FileSuff");
-    registry.CloseKey();
-
-    if (!registry.OpenKey(kMainKey, false) && registry.OpenKey(kMainKey, true)) {
-        registry.WriteString("Dir_QOR", "");
-        registry.WriteString("Dir_Tests", "");
-        registry.WriteString("Dir_PDF", "");
-    }
-    DirQOR = registry.ReadString("Dir_QOR");
-    DirTests = registry.ReadString("Dir_Tests");
-    DirPDF = registry.ReadString("Dir_PDF");
-    registry.CloseKey();
 }
 
+// All six values, changed or not.
 void TfmMain::WriteSettings() const {
     platform::Registry registry;
-    if (registry.OpenKey(kSpravKey, true)) {
-        registry.WriteString("FileName", SpravFileName);
-        registry.WriteString("FilePreff", PrefFileName);
-        registry.WriteString("FileSuff", SuffFileName);
-        registry.CloseKey();
-    }
-    if (registry.OpenKey(kMainKey, true)) {
-        registry.WriteString("Dir_QOR", DirQOR);
-        registry.WriteString("Dir_Tests", DirTests);
-        registry.WriteString("Dir_PDF", DirPDF);
-        registry.CloseKey();
+    for (const SettingsKey& key : kSettings) {
+        if (registry.OpenKey(key.Key, true)) {
+            for (const auto& [name, field] : key.Values) {
+                registry.WriteString(name, this->*field);
+            }
+            registry.CloseKey();
+        }
     }
 }
 
 void TfmMain::LoadPrefixFile(const std::string& path) {
     std::string content;
     if (const std::error_code error = sprav_file::ReadWholeFile(platform::ToOsPath(path), content)) {
-        platform::CurrentDialogs().ErrorReport(QStringLiteral("Невозможно открыть файл %1. %2")
-                                                    .arg(platform::ToDisplayPath(path), SystemErrorText(error)));
+        platform::CurrentDialogs().ErrorReport(
+            QStringLiteral("Невозможно открыть файл %1. %2")
+                .arg(platform::ToDisplayPath(path), SystemErrorText(error)));
         return;
     }
     ui->clbPref->clear();
@@ -406,7 +427,9 @@ void TfmMain::closeEvent(QCloseEvent* event) {
     }
 }
 
-bool TfmMain::FormCloseQuery() { return MaybeSaveChanges(); }
+bool TfmMain::FormCloseQuery() {
+    return MaybeSaveChanges();
+}
 
 // Asks about unsaved changes. Yes goes on only once the book is saved; No drops the changes; Cancel stops.
 bool TfmMain::MaybeSaveChanges() {
@@ -498,7 +521,9 @@ bool TfmMain::FileSave1Execute() {
     return true;
 }
 
-void TfmMain::FileExit1Execute() { close(); }
+void TfmMain::FileExit1Execute() {
+    close();
+}
 
 void TfmMain::LoadSprav(const std::string& path) {
     SetBookCaption(path);
@@ -543,10 +568,18 @@ void TfmMain::RefreshFileList() {
     lbFilesClick();
 }
 
-std::string TfmMain::ToTestsToken(const std::string& path) const { return ::ToTestsToken(path, DirTests); }
-std::string TfmMain::ToDescToken(const std::string& path) const { return ::ToDescToken(path, DirPDF); }
-std::string TfmMain::FromTestsToken(const std::string& path) const { return ::FromTestsToken(path, DirTests); }
-std::string TfmMain::FromDescToken(const std::string& path) const { return ::FromDescToken(path, DirPDF); }
+std::string TfmMain::ToTestsToken(const std::string& path) const {
+    return ::ToTestsToken(path, DirTests);
+}
+std::string TfmMain::ToDescToken(const std::string& path) const {
+    return ::ToDescToken(path, DirPDF);
+}
+std::string TfmMain::FromTestsToken(const std::string& path) const {
+    return ::FromTestsToken(path, DirTests);
+}
+std::string TfmMain::FromDescToken(const std::string& path) const {
+    return ::FromDescToken(path, DirPDF);
+}
 
 // ---------------------------------------------------------------------------------------------------------
 // Test files.

@@ -16,7 +16,8 @@ const QString kDeleteFileQuestion =
 const QString kDeleteNameQuestion = QStringLiteral("Удалить выбранный аналог?");
 
 QString DuplicateQuestion(const QString& path) {
-    return QStringLiteral("Файл'") + path + QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?");
+    return QStringLiteral("Файл'") + path +
+           QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?");
 }
 
 class BookEditingTest : public MainWindowTest {
@@ -60,7 +61,8 @@ TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
     EXPECT_EQ(dialog.options.FilterIndex, 1);
     EXPECT_TRUE(dialog.options.Title.isEmpty());
     EXPECT_TRUE(dialog.options.InitialDir.isEmpty());
-    desktop->TakeMessageBox(DuplicateQuestion(b), kDuplicateCaption, MessageIcon::Question, MessageButtons::YesNo);
+    desktop->TakeMessageBox(DuplicateQuestion(b), kDuplicateCaption, MessageIcon::Question,
+                            MessageButtons::YesNo);
 
     EXPECT_EQ(Rows(lbFiles()), (QStringList{b, a, c}));
     EXPECT_EQ(SelectedRow(lbFiles()), 2);
@@ -74,7 +76,8 @@ TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
     AddFiles({a});
     AddFiles({upper});  // differs only in letter case: no question
     AddFiles({a}, {MessageAnswer::Yes});
-    desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question, MessageButtons::YesNo);
+    desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question,
+                            MessageButtons::YesNo);
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, upper, a}));
 }
 
@@ -102,7 +105,8 @@ TEST_F(BookEditingTest, PathsWindows1251CannotHoldAreSkipped) {
     const QString good = MakeFile(QStringLiteral("good.qor"));
     const QString bad = MakeFile(QStringLiteral("тест-中.qor"));
     AddFiles({bad, good});
-    desktop->TakeInformation(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + bad);
+    desktop->TakeInformation(
+        QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + bad);
     EXPECT_EQ(Rows(lbFiles()), QStringList{good});
 }
 
@@ -240,8 +244,8 @@ TEST_F(BookEditingTest, EmptyNameIsRefusedButMarksTheBook) {
 
 TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
     BookWithNames({});
-    const QString unstorable =
-        QStringLiteral("Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.");
+    const QString unstorable = QStringLiteral(
+        "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.");
     for (const QString& name : {QStringLiteral(" K155"), QStringLiteral("A|B")}) {
         window->Modified = false;
         eName()->setText(name);
@@ -256,7 +260,8 @@ TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
 
     eName()->setText(QStringLiteral("中文"));
     Action("acAddName")->trigger();
-    desktop->TakeInformation(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
+    desktop->TakeInformation(
+        QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
     EXPECT_EQ(lbNames()->count(), 1);
 }
 
@@ -367,7 +372,8 @@ TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
     QCoreApplication::sendEvent(viewport, &drop);
     EXPECT_TRUE(drop.isAccepted());
     QTRY_COMPARE(lbFiles()->count(), 2);
-    desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question, MessageButtons::YesNo);
+    desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question,
+                            MessageButtons::YesNo);
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, PathOf(QStringLiteral("b.WSK"))}));
     EXPECT_TRUE(window->Modified);
 
@@ -394,7 +400,8 @@ TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
     window->FileOpen1Execute();
     desktop->Take();
 
-    EXPECT_EQ(Rows(lbFiles()), (QStringList{PathOf(QStringLiteral("a.qor")), PathOf(QStringLiteral("b.wsk"))}));
+    EXPECT_EQ(Rows(lbFiles()),
+              (QStringList{PathOf(QStringLiteral("a.qor")), PathOf(QStringLiteral("b.wsk"))}));
     lbFiles()->setCurrentRow(0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
     lbFiles()->setCurrentRow(1);

@@ -2,8 +2,8 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QStringEncoder>
 
@@ -100,7 +100,9 @@ TfmMain& MainWindowTest::Start(const QString& commandLineBook) {
     return *window;
 }
 
-bool MainWindowTest::CloseWindow() { return window->close(); }
+bool MainWindowTest::CloseWindow() {
+    return window->close();
+}
 
 QString MainWindowTest::PathOf(const QString& name) const {
     return QDir::toNativeSeparators(folder.filePath(name));

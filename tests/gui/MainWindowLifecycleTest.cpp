@@ -13,16 +13,18 @@
 namespace gui_test {
 namespace {
 
-const QString kDirQuestion = QStringLiteral("Системный путь к файлам тестов не задан. Хотите задать его сейчас?");
-const QString kDirsNotSet =
-    QStringLiteral("Пути не были заданы. Задание путей необходимо для работы стандартных файлов справочников.");
+const QString kDirQuestion =
+    QStringLiteral("Системный путь к файлам тестов не задан. Хотите задать его сейчас?");
+const QString kDirsNotSet = QStringLiteral(
+    "Пути не были заданы. Задание путей необходимо для работы стандартных файлов справочников.");
 const QString kSaveQuestion = QStringLiteral("Сохранить изменение в файле?");
 const QString kReplaceQuestion = QStringLiteral("Заменить существующий файл?");
 const QString kCannotOpen = QStringLiteral("Невозможно открыть файл.");
 
 // A small book: two test files, the first below the tests directory "/T".
 std::string SmallBook() {
-    return " 0 <Tests>:/dig/la3.qor\r\n" + Cp("К155ЛА3") + "|<Desc>:/la3.pdf\r\nSN7400|\r\n 1 /misc/x.wsk\r\n";
+    return " 0 <Tests>:/dig/la3.qor\r\n" + Cp("К155ЛА3") +
+           "|<Desc>:/la3.pdf\r\nSN7400|\r\n 1 /misc/x.wsk\r\n";
 }
 
 class LifecycleTest : public MainWindowTest {};
@@ -32,7 +34,8 @@ TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     bool dialogSeen = false;
     WhenModal([&](QWidget* modal) {
-        dialogSeen = modal->objectName() == QLatin1String("fmDir") || qobject_cast<QDialog*>(modal) != nullptr;
+        dialogSeen =
+            modal->objectName() == QLatin1String("fmDir") || qobject_cast<QDialog*>(modal) != nullptr;
         modal->findChild<QPushButton*>(QStringLiteral("bbCancel"))->click();
     });
     Start();
@@ -90,7 +93,8 @@ TEST_F(LifecycleTest, RememberedBookIsLoadedShownAndSelected) {
 
     EXPECT_FALSE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
-    EXPECT_EQ(Rows(lbFiles()), (QStringList{QStringLiteral("<Tests>:/dig/la3.qor"), QStringLiteral("/misc/x.wsk")}));
+    EXPECT_EQ(Rows(lbFiles()),
+              (QStringList{QStringLiteral("<Tests>:/dig/la3.qor"), QStringLiteral("/misc/x.wsk")}));
     ASSERT_EQ(window->Sprav.Files.size(), 2u);
     EXPECT_EQ(window->Sprav.Files[0]->Path, "/T/dig/la3.qor");
     // The last test file is current and selected; it has no names.
@@ -116,7 +120,8 @@ TEST_F(LifecycleTest, MissingRememberedBookIsSkippedSilently) {
 }
 
 TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
-    const QString book = MakeFile(QStringLiteral("long.spr"), " 0 /a.qor\r\n" + std::string(1000, 'x') + "\r\n");
+    const QString book =
+        MakeFile(QStringLiteral("long.spr"), " 0 /a.qor\r\n" + std::string(1000, 'x') + "\r\n");
     SetDirectories("/T");
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("long.spr")));
     Start();
@@ -128,6 +133,28 @@ TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
     EXPECT_TRUE(window->Sprav.Files.empty());
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
+}
+
+TEST_F(LifecycleTest, RememberedPrefixFileFillsThePrefixListAtStartUp) {
+    MakeFile(QStringLiteral("pref.prf"), Cp("КР") + "\r\nSN\n\r\nHD");
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QStringLiteral("pref.prf")));
+    Start();
+    auto* clbPref = Find<QListWidget>("clbPref");
+    EXPECT_EQ(Rows(clbPref),
+              (QStringList{QStringLiteral("КР"), QStringLiteral("SN"), QString(), QStringLiteral("HD")}));
+    for (int i = 0; i < clbPref->count(); ++i) {
+        EXPECT_EQ(clbPref->item(i)->checkState(), Qt::Unchecked);
+    }
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FilePreff"), Stored(QStringLiteral("pref.prf")));
+}
+
+TEST_F(LifecycleTest, MissingPrefixFileLeavesTheListEmptySilently) {
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QStringLiteral("gone.prf")));
+    Start();
+    EXPECT_EQ(Find<QListWidget>("clbPref")->count(), 0);
 }
 
 TEST_F(LifecycleTest, OtherProgramsValuesAreKeptThroughARun) {
@@ -269,9 +296,11 @@ TEST_F(LifecycleTest, FailedSaveSaysSoAndChangesNothing) {
     desktop->Take();
     const DesktopCall box = desktop->Take();
     EXPECT_EQ(box.kind, DesktopCall::Kind::MessageBox);
-    EXPECT_TRUE(box.text.startsWith(QStringLiteral("Не удалось сохранить файл ") + target + QLatin1Char('\n')))
+    EXPECT_TRUE(
+        box.text.startsWith(QStringLiteral("Не удалось сохранить файл ") + target + QLatin1Char('\n')))
         << box.text.toStdString();
-    EXPECT_GT(box.text.size(), (QStringLiteral("Не удалось сохранить файл ") + target + QLatin1Char('\n')).size());
+    EXPECT_GT(box.text.size(),
+              (QStringLiteral("Не удалось сохранить файл ") + target + QLatin1Char('\n')).size());
     EXPECT_EQ(box.caption, kCaption);
     EXPECT_EQ(box.icon, MessageIcon::Warning);
     EXPECT_EQ(box.buttons, MessageButtons::Ok);
@@ -378,8 +407,8 @@ TEST_F(LifecycleTest, PathsWindows1251CannotHoldAreRefused) {
     desktop->QueueOpenFile(strange);
     window->FileOpen1Execute();
     desktop->Take();
-    desktop->TakeInformation(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") +
-                             strange);
+    desktop->TakeInformation(
+        QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + strange);
     EXPECT_TRUE(window->SpravFileName.empty());
     EXPECT_TRUE(pMain()->isHidden());
 }
