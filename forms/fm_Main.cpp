@@ -275,12 +275,12 @@ void TfmMain::ConnectCommands() {
 
     connect(ui->eName, &QLineEdit::textChanged, this, &TfmMain::eNameChange);
     connect(ui->edFileInfo, &QLineEdit::textChanged, this, &TfmMain::eNameChange);
-    connect(ui->lbFiles, &QListWidget::currentRowChanged, this, [this] {
+    connect(ui->lbFiles, &QListWidget::itemSelectionChanged, this, [this] {
         if (FSelectingFromCode == 0) {
             lbFilesClick();
         }
     });
-    connect(ui->lbNames, &QListWidget::currentRowChanged, this, [this] {
+    connect(ui->lbNames, &QListWidget::itemSelectionChanged, this, [this] {
         if (FSelectingFromCode == 0) {
             lbNamesClick();
         }

@@ -205,7 +205,7 @@ TEST_F(BookEditingTest, EnabledStatesFollowTheTypedName) {
 
 TEST_F(BookEditingTest, ListedNameWithNoSelectedRowKeepsDeleteDisabled) {
     BookWithNames({QStringLiteral("SN7400")});
-    lbNames()->clearSelection();
+    window->RefreshNames(false);  // a rebuild without reselection leaves no row selected
     eName()->setText(QStringLiteral("sn7400"));
     ExpectStates(false, false);
 }
@@ -272,9 +272,8 @@ TEST_F(BookEditingTest, AddingWithoutACurrentTestFileIsRefusedByTheModel) {
     EXPECT_TRUE(window->Modified);
 
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
-    lbFiles()->clearSelection();
-    lbFiles()->setCurrentRow(-1);
-    window->lbFilesClick();
+    lbFiles()->clearSelection();  // the user deselects the row: no test file is current
+    EXPECT_EQ(window->Sprav.CurrentFile, nullptr);
     eName()->setText(QStringLiteral("K155"));
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Выберите файл."));
@@ -316,7 +315,7 @@ TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{QString(), QStringLiteral("K2")}));
 
     // With no selected row only the flag changes.
-    lbNames()->clearSelection();
+    window->RefreshNames(false);
     window->Modified = false;
     eName()->setText(QStringLiteral("X"));
     window->bbEditSinonimClick();
