@@ -4,6 +4,7 @@
 #include "Paths.h"
 #include "Text.h"
 
+#include <QKeyEvent>
 #include <QStyle>
 #include <QToolButton>
 
@@ -12,6 +13,7 @@ DirectoryEdit::DirectoryEdit(QWidget* parent) : QLineEdit(parent), FButton(new Q
     FButton->setText(QStringLiteral("…"));
     FButton->setCursor(Qt::ArrowCursor);
     FButton->setFocusPolicy(Qt::NoFocus);
+    FButton->setToolTip(QStringLiteral("Выбрать папку (Alt+Вниз)"));
     connect(FButton, &QToolButton::clicked, this, &DirectoryEdit::ChooseFolder);
 }
 
@@ -22,6 +24,16 @@ void DirectoryEdit::resizeEvent(QResizeEvent* event) {
     const int side = height() - 2 * frame;
     FButton->setGeometry(width() - frame - side, frame, side, side);
     setTextMargins(0, 0, side, 0);
+}
+
+// The button takes no focus, so the keyboard reaches it as a combo box's list is reached: Alt+Down or F4.
+void DirectoryEdit::keyPressEvent(QKeyEvent* event) {
+    const bool altDown = event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier;
+    if (altDown || (event->key() == Qt::Key_F4 && event->modifiers() == Qt::NoModifier)) {
+        ChooseFolder();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void DirectoryEdit::ChooseFolder() {

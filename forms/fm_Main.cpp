@@ -499,6 +499,9 @@ void TfmMain::OpenBook(const std::string& path) {
 bool TfmMain::FileSave1Execute() {
     platform::FileDialogOptions options = SpravDialogOptions();
     options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(SpravFileName));
+    // The current book's name is proposed, so that saving it again is one confirmation away.
+    options.FileName =
+        platform::ToDisplayPath(SpravFileName.substr(platform::ExtractFilePath(SpravFileName).size()));
     const std::optional<QString> chosen = platform::CurrentDialogs().SaveFile(this, options);
     if (!chosen) {
         return false;
@@ -605,6 +608,8 @@ void TfmMain::acAddFileExecute() {
     platform::FileDialogOptions options;
     options.Filter = kTestFilter;
     options.FilterIndex = 1;
+    // Test files usually live below the tests directory, so the dialog starts there.
+    options.InitialDir = platform::ToOsPathText(DirTests);
     const std::optional<QStringList> chosen = platform::CurrentDialogs().OpenFiles(this, options);
     if (chosen) {
         AddTestFiles(*chosen);
@@ -614,6 +619,7 @@ void TfmMain::acAddFileExecute() {
 }
 
 void TfmMain::AddTestFiles(const QStringList& chosenPaths) {
+    const std::size_t countBefore = Sprav.Files.size();
     for (const QString& chosen : chosenPaths) {
         const std::optional<std::string> path = TakeChosenPath(chosen);
         if (!path) {
@@ -628,6 +634,10 @@ void TfmMain::AddTestFiles(const QStringList& chosenPaths) {
             continue;
         }
         Sprav.AddTestFile(*path);
+    }
+    // Files added while no book is shown start one: the user must see what will be saved.
+    if (Sprav.Files.size() > countBefore) {
+        ui->pMain->show();
     }
     RefreshFileList();
 }
@@ -734,6 +744,13 @@ void TfmMain::bbAddSinonimClick() {
     Sprav.AddSinonimWithDesc(*name, platform::ToCp1251(ui->edFileInfo->text()).value_or(std::string()));
     RefreshNames(true);
     eNameChange();
+    ReadyForNextName();
+}
+
+// After a name is stored the next one is usually typed at once: the field keeps the focus, its text selected.
+void TfmMain::ReadyForNextName() {
+    ui->eName->setFocus();
+    ui->eName->selectAll();
 }
 
 void TfmMain::bbEditSinonimClick() {
@@ -751,6 +768,7 @@ void TfmMain::bbEditSinonimClick() {
     }
     RefreshNames(true);
     eNameChange();
+    ReadyForNextName();
 }
 
 void TfmMain::acDeleteNameExecute() {

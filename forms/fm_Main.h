@@ -86,6 +86,7 @@ private:
     void OpenBook(const std::string& path);
     void SetBookCaption(const std::string& path);
     QString ApplicationTitle() const;
+    void ReadyForNextName();
 
     void ConnectCommands();
     void BuildToolBar();

@@ -60,7 +60,7 @@ TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
     EXPECT_EQ(dialog.options.Filter, QStringLiteral("AllTest|*.qor;*.wsk|QOR|*.qor|WSK|*.wsk"));
     EXPECT_EQ(dialog.options.FilterIndex, 1);
     EXPECT_TRUE(dialog.options.Title.isEmpty());
-    EXPECT_TRUE(dialog.options.InitialDir.isEmpty());
+    EXPECT_EQ(dialog.options.InitialDir, QStringLiteral("/T"));  // the tests directory
     desktop->TakeMessageBox(DuplicateQuestion(b), kDuplicateCaption, MessageIcon::Question,
                             MessageButtons::YesNo);
 
@@ -183,6 +183,32 @@ TEST_F(BookEditingTest, SelectingATestFileShowsItsNamesAndFirstName) {
     EXPECT_EQ(eName()->text(), QStringLiteral("A2"));
 }
 
+TEST_F(BookEditingTest, MouseClicksOnRowsSelectWhatWasClicked) {
+    AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
+    lbFiles()->setCurrentRow(0);
+    AddName(QStringLiteral("A1"));
+    AddName(QStringLiteral("A2"));
+    lbFiles()->setCurrentRow(1);
+    AddName(QStringLiteral("B1"));
+
+    auto click = [](QListWidget* list, int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
+    };
+    click(lbFiles(), 0);
+    EXPECT_EQ(window->Sprav.CurrentFileIndex(), 0);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A1"), QStringLiteral("A2")}));
+    click(lbNames(), 1);
+    EXPECT_EQ(eName()->text(), QStringLiteral("A2"));
+    EXPECT_EQ(window->Sprav.CurrentSinonimIndex, 1);
+    click(lbFiles(), 1);
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("B1")});
+    eName()->setText(QStringLiteral("B2"));
+    Button("bbAddSinonim")->click();
+    EXPECT_EQ(window->Sprav.Files[1]->Sinonims.size(), 2u);
+    EXPECT_EQ(window->Sprav.Files[0]->Sinonims.size(), 2u);
+}
+
 TEST_F(BookEditingTest, EnabledStatesFollowTheTypedName) {
     BookWithNames({QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")});
     lbNames()->setCurrentRow(0);
@@ -219,6 +245,7 @@ TEST_F(BookEditingTest, AddingANameSelectsItAndDisablesAdd) {
     EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[0]->Name, Cp("КР1533ЛА3"));
     ExpectStates(false, true);
     EXPECT_TRUE(window->Modified);
+    EXPECT_EQ(eName()->selectedText(), eName()->text());  // ready for the next name
 
     // Enter in the name field adds while the add button is enabled, and does nothing once it is not.
     eName()->setText(QStringLiteral("SN74LS00"));

@@ -76,6 +76,15 @@ TEST_F(LifecycleTest, DirectoriesAcceptedAtStartUpReachTheSettingsOnlyAtClose) {
     EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_PDF"), "/srv/desc/");
 }
 
+TEST_F(LifecycleTest, TestFilesAddedWithNoBookShownStartOne) {
+    SetDirectories("/T");
+    Start();
+    ASSERT_TRUE(pMain()->isHidden());
+    AddFiles({MakeFile(QStringLiteral("a.qor"))});
+    EXPECT_FALSE(pMain()->isHidden());
+    EXPECT_EQ(lbFiles()->count(), 1);
+}
+
 TEST_F(LifecycleTest, NoToTheDirectoriesQuestionStartsWithoutTokens) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     Start();
@@ -237,10 +246,12 @@ TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
     EXPECT_FALSE(window->Modified);
     EXPECT_EQ(window->SpravFileName, Stored(QStringLiteral("saved.spr")));
 
-    // The next save dialog opens in the book's folder.
+    // The next save dialog opens in the book's folder and proposes its name.
     desktop->QueueSaveFile(std::nullopt);
     window->FileSave1Execute();
-    EXPECT_EQ(QDir(desktop->Take().options.InitialDir), QDir(folder.path()));
+    const DesktopCall again = desktop->Take();
+    EXPECT_EQ(QDir(again.options.InitialDir), QDir(folder.path()));
+    EXPECT_EQ(again.options.FileName, QStringLiteral("saved.spr"));
 }
 
 TEST_F(LifecycleTest, SaveOverAnExistingFileAsksFirst) {
