@@ -57,11 +57,10 @@ MessageAnswer Ask(const QString& text, const QString& caption, MessageIcon icon,
 // A path from a dialog or a drop, as the book stores it; refused with a message when Windows-1251 cannot
 // hold it, since such a path could not be written to the book or the settings.
 std::optional<std::string> TakeChosenPath(const QString& chosen) {
-    std::optional<std::string> stored = platform::ToStoredPath(chosen);
-    if (!stored) {
-        Inform(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + chosen);
+    if (!CheckStorablePath(chosen)) {
+        return std::nullopt;
     }
-    return stored;
+    return platform::ToStoredPath(chosen);
 }
 
 QString SystemErrorText(const std::error_code& error) {
@@ -149,7 +148,6 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     ui->lbFiles->installEventFilter(this);
     ui->lbFiles->viewport()->installEventFilter(this);
     ui->lbNames->installEventFilter(this);
-    ui->eName->setClearButtonEnabled(false);
 }
 
 TfmMain::~TfmMain() = default;
@@ -307,10 +305,6 @@ void TfmMain::ConnectCommands() {
 // ---------------------------------------------------------------------------------------------------------
 // Start-up, settings and close.
 
-QString TfmMain::ApplicationTitle() const {
-    return platform::ApplicationTitle();
-}
-
 void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     platform::SetApplicationTitle(FromCp1251(VersionDescription()));
     Modified = false;
@@ -451,7 +445,7 @@ bool TfmMain::MaybeSaveChanges() {
 // Book commands.
 
 void TfmMain::SetBookCaption(const std::string& path) {
-    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + platform::ToDisplayPath(path));
+    setWindowTitle(platform::ApplicationTitle() + QStringLiteral(" - ") + platform::ToDisplayPath(path));
 }
 
 void TfmMain::ClearSprav() {

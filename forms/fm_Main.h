@@ -85,7 +85,6 @@ private:
     void LoadPrefixFile(const std::string& path);
     void OpenBook(const std::string& path);
     void SetBookCaption(const std::string& path);
-    QString ApplicationTitle() const;
     void ReadyForNextName();
 
     void ConnectCommands();
