@@ -453,6 +453,7 @@ void TfmMain::ClearSprav() {
     ui->lbFiles->clear();
     ui->lbNames->clear();
     --FSelectingFromCode;
+    FListedNames.clear();
     ui->eName->clear();
     Sprav.ClearAll();
     ui->pMain->show();
@@ -522,7 +523,7 @@ void TfmMain::FileExit1Execute() {
     close();
 }
 
-void TfmMain::LoadSprav(const std::string& path) {
+void TfmMain::LoadSprav(std::string path) {
     SetBookCaption(path);
     const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(path), Sprav, DirTests);
     if (!result.Ok()) {
@@ -668,6 +669,10 @@ void TfmMain::RefreshNames(bool reselect) {
             rows.append(FromCp1251(sinonim->Name));
         }
     }
+    FListedNames.clear();
+    for (const QString& row : rows) {
+        FListedNames.insert(row.toCaseFolded());
+    }
     ++FSelectingFromCode;
     ui->lbNames->clear();
     ui->lbNames->addItems(rows);
@@ -702,8 +707,12 @@ void TfmMain::lbNamesClick() {
     }
 }
 
+bool TfmMain::IsListedName(const QString& text) const {
+    return FListedNames.contains(text.toCaseFolded());
+}
+
 void TfmMain::eNameChange() {
-    const bool listed = !ui->lbNames->findItems(ui->eName->text(), Qt::MatchFixedString).isEmpty();
+    const bool listed = IsListedName(ui->eName->text());
     ui->bbAddSinonim->setEnabled(!listed);
     ui->bbDelSinonim->setEnabled(listed && SelectedRow(ui->lbNames) >= 0);
     ui->clbPref->setEnabled(ui->bbAddSinonim->isEnabled());
@@ -715,8 +724,7 @@ void TfmMain::UpdatePrefChecks() {
     const QString typed = ui->eName->text();
     for (int i = 0; i < ui->clbPref->count(); ++i) {
         QListWidgetItem* item = ui->clbPref->item(i);
-        const bool present = !ui->lbNames->findItems(item->text() + typed, Qt::MatchFixedString).isEmpty();
-        item->setCheckState(present ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(IsListedName(item->text() + typed) ? Qt::Checked : Qt::Unchecked);
     }
 }
 
@@ -735,8 +743,13 @@ void TfmMain::bbAddSinonimClick() {
         return;
     }
     // The description edit only ever shows text that came from the book or from a checked dialog.
-    Sprav.AddSinonimWithDesc(*name, platform::ToCp1251(ui->edFileInfo->text()).value_or(std::string()));
+    const bool added =
+        Sprav.AddSinonimWithDesc(*name, platform::ToCp1251(ui->edFileInfo->text()).value_or(std::string())) !=
+        nullptr;
     RefreshNames(true);
+    if (!added) {
+        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
+    }
     eNameChange();
     ReadyForNextName();
 }
@@ -749,18 +762,23 @@ void TfmMain::ReadyForNextName() {
 
 void TfmMain::bbEditSinonimClick() {
     Modified = true;
+    const QString typed = ui->eName->text();
+    bool refused = false;
     const int row = SelectedRow(ui->lbNames);
     if (row >= 0) {
-        const std::optional<std::string> name = platform::ToCp1251(ui->eName->text());
+        const std::optional<std::string> name = platform::ToCp1251(typed);
         if (!name) {
             Inform(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
             ui->eName->setFocus();
             return;
         }
-        Sprav.ChangeSinonim(Sprav.CurrentFile, row, *name,
-                            platform::ToCp1251(ui->edFileInfo->text()).value_or(std::string()));
+        refused = Sprav.ChangeSinonim(Sprav.CurrentFile, row, *name,
+                                      platform::ToCp1251(ui->edFileInfo->text()).value_or(std::string())) < 0;
     }
     RefreshNames(true);
+    if (refused) {
+        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
+    }
     eNameChange();
     ReadyForNextName();
 }
@@ -802,7 +820,7 @@ void TfmMain::HelpAbout1Execute() {
 void TfmMain::acHelpExecute() {
     const std::string exe = platform::ExePath();
     platform::CurrentShell().Execute(this, QStringLiteral("open"), FromCp1251(HelpFilePath()), QString(),
-                                     FromCp1251(platform::ExtractFilePath(exe)), platform::SW_SHOWMAXIMIZED);
+                                     FromCp1251(platform::ExtractFilePath(exe)), platform::ShowMaximized);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSet>
 
 #include <memory>
 #include <string>
@@ -29,7 +30,7 @@ public:
 
     // Book file operations.
     void ClearSprav();
-    void LoadSprav(const std::string& path);
+    void LoadSprav(std::string path);  // by value: a failed load clears SpravFileName, often the argument
     bool SaveSprav(const std::string& path);
     void RefreshFileList();
 
@@ -93,6 +94,7 @@ private:
     void SetGlyphs();
 
     int SelectedRow(const QListWidget* list) const;
+    bool IsListedName(const QString& text) const;
     void SelectRow(QListWidget* list, int row);
 
     std::unique_ptr<Ui::TfmMain> ui;
@@ -102,4 +104,7 @@ private:
     // Set while the program itself changes a list's selection, so that only the user's changes run the
     // click handlers; the program runs them explicitly where it wants them.
     int FSelectingFromCode = 0;
+    // The rows of lbNames case-folded, rebuilt with the list: the typed name and every prefixed name are
+    // looked up here on each keystroke instead of walking the list each time.
+    QSet<QString> FListedNames;
 };

@@ -210,7 +210,7 @@ void TfmAboutBox::lbsupportClick(QLabel* sender) {
     }
     text += sender->text();
     platform::CurrentShell().Execute(this, QStringLiteral("open"), text, QString(), QString(),
-                                     platform::SW_SHOW);
+                                     platform::Show);
 }
 
 void TfmAboutBox::ProductNameMouseMove(QObject* sender) {

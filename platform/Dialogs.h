@@ -9,6 +9,11 @@
 
 class QWidget;
 
+// windows.h defines MessageBox as a macro for MessageBoxA/W; the member below is the service's own.
+#ifdef MessageBox
+#undef MessageBox
+#endif
+
 namespace platform {
 
 enum class MessageIcon { None, Question, Warning, Information, Error };
@@ -23,7 +28,7 @@ struct FileDialogOptions {
     QString InitialDir;        // empty: the platform's default folder
     QString FileName;          // the name proposed in the dialog
     bool OverwritePrompt = false;
-    bool MustExist = true;     // open dialogs: the chosen file must exist
+    bool MustExist = true;  // open dialogs: the chosen file must exist
 };
 
 class Dialogs {

@@ -7,8 +7,9 @@ class QWidget;
 
 namespace platform {
 
-// Show commands, with their Windows values.
-enum ShowCommand : int { SW_SHOWMAXIMIZED = 3, SW_SHOW = 5, SW_SHOWDEFAULT = 10 };
+// Show commands, with the values of Windows' SW_SHOWMAXIMIZED, SW_SHOW and SW_SHOWDEFAULT (whose names
+// windows.h takes for macros).
+enum ShowCommand : int { ShowMaximized = 3, Show = 5, ShowDefault = 10 };
 
 class Shell {
 public:

@@ -4,6 +4,11 @@
 
 #include <windows.h>
 
+// winver.h maps these names to their A or W variants; here they name our own functions.
+#undef GetFileVersionInfoSize
+#undef GetFileVersionInfo
+#undef VerQueryValue
+
 namespace platform {
 
 VersionDword GetFileVersionInfoSize(const char* path, VersionDword* handle) {

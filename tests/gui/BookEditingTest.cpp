@@ -292,6 +292,40 @@ TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
     EXPECT_EQ(lbNames()->count(), 1);
 }
 
+TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
+    BookWithNames({QStringLiteral("K1")});
+    ASSERT_EQ(SelectedRow(lbNames()), 0);
+    const QString unstorable = QStringLiteral(
+        "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.");
+    eName()->setText(QStringLiteral(" K2"));
+    Button("bbAddSinonim")->click();
+    desktop->TakeInformation(unstorable);
+    EXPECT_EQ(eName()->text(), QStringLiteral(" K2"));
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K1")});
+
+    eName()->setText(QStringLiteral("K|2"));
+    Find<QPushButton>("bbEditSinonim")->click();
+    desktop->TakeInformation(unstorable);
+    EXPECT_EQ(eName()->text(), QStringLiteral("K|2"));
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K1")});
+}
+
+TEST_F(BookEditingTest, PrefixMarksShowWhichPrefixedNamesAreListed) {
+    MakeFile(QStringLiteral("pref.prf"), Cp("КР") + "\r\nSN\r\n");
+    SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QStringLiteral("pref.prf")));
+    window.reset();
+    Start();
+    window->FileNew1Execute();
+    BookWithNames({QStringLiteral("КР155ЛА3"), QStringLiteral("155ЛА3")});
+    auto* clbPref = Find<QListWidget>("clbPref");
+    ASSERT_EQ(clbPref->count(), 2);
+    eName()->setText(QStringLiteral("155ла3"));  // other letter case, Cyrillic
+    EXPECT_EQ(clbPref->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(clbPref->item(1)->checkState(), Qt::Unchecked);
+    eName()->setText(QStringLiteral("155ЛА"));
+    EXPECT_EQ(clbPref->item(0)->checkState(), Qt::Unchecked);
+}
+
 TEST_F(BookEditingTest, AddingWithoutACurrentTestFileIsRefusedByTheModel) {
     eName()->setText(QStringLiteral("K155"));
     Action("acAddName")->trigger();
