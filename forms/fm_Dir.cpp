@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "DirectoryEdit.h"
+#include "FormFont.h"
 #include "Text.h"
 
 #include <QGuiApplication>
@@ -63,11 +64,7 @@ TfmDir::TfmDir(QWidget* parent) : QDialog(parent), FUi(std::make_unique<Ui::TfmD
 TfmDir::~TfmDir() = default;
 
 void TfmDir::SetUpFonts() {
-    // "MS Sans Serif" exists only on Windows; elsewhere the family is not found and Qt picks its sans face.
-    QFont form = font();
-    form.setStyleHint(QFont::SansSerif);
-    form.setPixelSize(11);
-    setFont(form);
+    UseDialogFont(this);
     Label2->setFont(CourierNew(13));
     Label3->setFont(CourierNew(13));
     // Labels take the size of their text in whatever face the system gave them, so none is cut short.

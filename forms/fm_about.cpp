@@ -2,6 +2,7 @@
 
 #include "ui_fm_about.h"
 
+#include "FormFont.h"
 #include "Paths.h"
 #include "Shell.h"
 #include "Text.h"
@@ -140,16 +141,12 @@ TfmAboutBox::TfmAboutBox(QWidget* parent) : QDialog(parent), FUi(std::make_uniqu
 TfmAboutBox::~TfmAboutBox() = default;
 
 void TfmAboutBox::SetUpLook() {
-    // "MS Sans Serif" exists only on Windows; elsewhere Qt falls back to its sans face at the same size.
-    QFont form = font();
-    form.setStyleHint(QFont::SansSerif);
-    form.setPixelSize(11);
-    setFont(form);
+    UseDialogFont(this);
     QPalette palette = this->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     setPalette(palette);
 
-    QFont bold = form;
+    QFont bold = font();
     bold.setBold(true);
     ProductName->setFont(bold);
     SetTextColor(ProductName, kPurple);
