@@ -21,10 +21,14 @@ public:
     bool OpenKey(std::string_view key, bool canCreate);
     // Reads a string value of the open key as Windows-1251 bytes; empty when missing or no key is open.
     std::string ReadString(std::string_view name) const;
+    // True when the value exists with a type other than string: another program wrote it, and the editor
+    // leaves it alone unless it has a value of its own to store.
+    bool HoldsOtherType(std::string_view name) const;
     // Writes a string value (Windows-1251 bytes) of the open key.
     void WriteString(std::string_view name, std::string_view value);
-    // Closes the open key; pending writes reach the store here.
-    void CloseKey();
+    // Closes the open key; pending writes reach the store here. False when some write since the key was
+    // opened did not reach the store (the store then keeps what it held before).
+    bool CloseKey();
 
 private:
     class Impl;

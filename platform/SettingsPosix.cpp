@@ -205,7 +205,7 @@ public:
     bool Open(std::string_view key, bool canCreate);
     std::string Read(std::string_view name) const;
     void Write(std::string_view name, std::string_view value);
-    void Close();
+    bool Close();
 
 private:
     // The store's sections; nullopt when the file exists but cannot be read (then nothing is written over
@@ -325,8 +325,10 @@ void Registry::Impl::SetValue(Section& section, const QString& name, const QStri
     section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {text, name, value});
 }
 
-void Registry::Impl::Close() {
+bool Registry::Impl::Close() {
+    bool stored = true;
     if (FKey && (FCreated || !FPending.empty())) {
+        stored = false;
         // Read again: another program may have written its own values since the key was opened.
         if (auto sections = Load(FPath)) {
             Section& section = FindOrAddSection(*sections, *FKey);
@@ -337,7 +339,7 @@ void Registry::Impl::Close() {
             QSaveFile file(FPath);
             if (file.open(QIODevice::WriteOnly)) {
                 file.write(Format(*sections).toUtf8());
-                file.commit();
+                stored = file.commit();
             }
         }
     }
@@ -345,6 +347,7 @@ void Registry::Impl::Close() {
     FCreated = false;
     FPending.clear();
     FSections.clear();
+    return stored;
 }
 
 Registry::Registry() : FImpl(std::make_unique<Impl>()) {}
@@ -357,11 +360,14 @@ bool Registry::OpenKey(std::string_view key, bool canCreate) {
 std::string Registry::ReadString(std::string_view name) const {
     return FImpl->Read(name);
 }
+bool Registry::HoldsOtherType(std::string_view) const {
+    return false;  // the INI file holds text only
+}
 void Registry::WriteString(std::string_view name, std::string_view value) {
     FImpl->Write(name, value);
 }
-void Registry::CloseKey() {
-    FImpl->Close();
+bool Registry::CloseKey() {
+    return FImpl->Close();
 }
 
 }  // namespace platform

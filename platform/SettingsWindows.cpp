@@ -11,6 +11,7 @@ namespace platform {
 class Registry::Impl {
 public:
     HKEY Key = nullptr;
+    bool WriteFailed = false;
 };
 
 Registry::Registry() : FImpl(std::make_unique<Impl>()) {}
@@ -53,21 +54,36 @@ std::string Registry::ReadString(std::string_view name) const {
     return std::string(data.data());  // up to the terminating zero
 }
 
+bool Registry::HoldsOtherType(std::string_view name) const {
+    if (FImpl->Key == nullptr) {
+        return false;
+    }
+    const std::string valueName(name);
+    DWORD type = 0;
+    return RegQueryValueExA(FImpl->Key, valueName.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type != REG_SZ && type != REG_EXPAND_SZ;
+}
+
 void Registry::WriteString(std::string_view name, std::string_view value) {
     if (FImpl->Key == nullptr) {
         return;
     }
     const std::string valueName(name);
     const std::string data(value);
-    RegSetValueExA(FImpl->Key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
+    if (RegSetValueExA(FImpl->Key, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1)) != ERROR_SUCCESS) {
+        FImpl->WriteFailed = true;
+    }
 }
 
-void Registry::CloseKey() {
+bool Registry::CloseKey() {
+    const bool stored = !FImpl->WriteFailed;
+    FImpl->WriteFailed = false;
     if (FImpl->Key != nullptr) {
         RegCloseKey(FImpl->Key);
         FImpl->Key = nullptr;
     }
+    return stored;
 }
 
 }  // namespace platform
