@@ -15,7 +15,7 @@
 #include "MaxBook.h"
 #include "Paths.h"
 #include "Settings.h"
-#include "fm_Main.h"
+#include "MainWindowProbe.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ void BM_OpenMaximalBook(benchmark::State& state) {
         window->FileOpen1Execute();
         Session::Show(*window);
         state.PauseTiming();
-        state.counters["rows"] = static_cast<double>(window->Sprav.Files.size());
+        state.counters["rows"] = static_cast<double>(TfmMainProbe(*window).Sprav().Files.size());
         window->FileNew1Execute();
         QApplication::processEvents();
         state.ResumeTiming();

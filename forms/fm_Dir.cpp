@@ -1,5 +1,7 @@
 #include "fm_Dir.h"
 
+#include "FormMessages.h"
+
 #include "ui_fm_Dir.h"
 
 #include "Dialogs.h"
@@ -25,15 +27,6 @@ QFont CourierNew(int pixels) {
 
 }  // namespace
 
-bool CheckStorablePath(const QString& path) {
-    if (platform::ToCp1251(path)) {
-        return true;
-    }
-    platform::CurrentDialogs().Information(
-        QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + path);
-    return false;
-}
-
 TfmDir::TfmDir(QWidget* parent) : QDialog(parent), FUi(std::make_unique<Ui::TfmDir>()) {
     FUi->setupUi(this);
     GroupBox1 = FUi->GroupBox1;
@@ -54,8 +47,8 @@ TfmDir::TfmDir(QWidget* parent) : QDialog(parent), FUi(std::make_unique<Ui::TfmD
     SetUpFonts();
     edTestDir->SetDialogTitle(QStringLiteral("Путь к файлам тестов"));
     edPDFDir->SetDialogTitle(QStringLiteral("Путь к файлам описания микросхем"));
-    edTestDir->SetFolderCheck(CheckStorablePath);
-    edPDFDir->SetFolderCheck(CheckStorablePath);
+    edTestDir->SetFolderCheck(forms::CheckStorablePath);
+    edPDFDir->SetFolderCheck(forms::CheckStorablePath);
     connect(bbOk, &QPushButton::clicked, this, &TfmDir::accept);
     connect(bbCancel, &QPushButton::clicked, this, &TfmDir::reject);
     FollowWidth(width());
@@ -103,7 +96,7 @@ void TfmDir::showEvent(QShowEvent* event) {
 }
 
 void TfmDir::accept() {
-    if (CheckStorablePath(edTestDir->text()) && CheckStorablePath(edPDFDir->text())) {
+    if (forms::CheckStorablePath(edTestDir->text()) && forms::CheckStorablePath(edPDFDir->text())) {
         QDialog::accept();
     }
 }

@@ -56,6 +56,3 @@ private:
 // Runs the dialog on the two directories (Windows-1251 bytes). OK takes both texts and gives true; anything
 // else changes nothing and gives false.
 bool RunDirDialog(QWidget* parent, std::string& dirTests, std::string& dirPDF);
-
-// Shows the refusal box and gives false when `path` has a character Windows-1251 cannot hold.
-bool CheckStorablePath(const QString& path);

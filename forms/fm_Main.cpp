@@ -1,36 +1,37 @@
 #include "fm_Main.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QStyle>
-#include <QTimer>
 #include <QToolButton>
-#include <QUrl>
 
-#include <array>
-#include <system_error>
 #include <utility>
 
-#include "Dialogs.h"
+#include "CommentPanel.h"
+#include "DescriptionPanel.h"
+#include "FormMessages.h"
+#include "NamePanel.h"
 #include "PathTokens.h"
 #include "Paths.h"
-#include "PrefixFile.h"
+#include "PrefixPanel.h"
 #include "Settings.h"
 #include "Shell.h"
 #include "SpravFile.h"
+#include "TestFilePanel.h"
 #include "Text.h"
 #include "fm_Dir.h"
 #include "fm_about.h"
 #include "ui_fm_Main.h"
 
+using forms::Ask;
+using forms::Inform;
+using forms::kMessageCaption;
 using platform::FromCp1251;
 using platform::MessageAnswer;
 using platform::MessageButtons;
@@ -38,47 +39,11 @@ using platform::MessageIcon;
 
 namespace {
 
-const QString kMessageCaption = QStringLiteral("Редактор справочников");
 const QString kSpravFilter = QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*");
 const QString kSpravExtension = QStringLiteral("spr");
-const QString kTestFilter = QStringLiteral("AllTest|*.qor;*.wsk|QOR|*.qor|WSK|*.wsk");
 
 constexpr const char* kSpravKey = "Software\\QOR_Sprav";
 constexpr const char* kMainKey = "Software\\QOR_Main";
-
-void Inform(const QString& text) {
-    platform::CurrentDialogs().Information(text);
-}
-
-MessageAnswer Ask(const QString& text, const QString& caption, MessageIcon icon, MessageButtons buttons) {
-    return platform::CurrentDialogs().MessageBox(text, caption, icon, buttons);
-}
-
-// A path from a dialog or a drop, as the book stores it; refused with a message when Windows-1251 cannot
-// hold it, since such a path could not be written to the book or the settings.
-std::optional<std::string> TakeChosenPath(const QString& chosen) {
-    if (!CheckStorablePath(chosen)) {
-        return std::nullopt;
-    }
-    return platform::ToStoredPath(chosen);
-}
-
-QString SystemErrorText(const std::error_code& error) {
-    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
-        error == std::errc::read_only_file_system) {
-        return QStringLiteral("Нет прав на запись.");
-    }
-    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
-        return QStringLiteral("Папка не существует.");
-    }
-    if (error == std::errc::is_a_directory) {
-        return QStringLiteral("По этому пути находится папка.");
-    }
-    if (error == std::errc::no_space_on_device) {
-        return QStringLiteral("Недостаточно места на диске.");
-    }
-    return QString::fromLocal8Bit(error.message());
-}
 
 QString SaveFailureReason(const sprav_file::WriteResult& result) {
     using sprav_file::WriteFailure;
@@ -94,7 +59,7 @@ QString SaveFailureReason(const sprav_file::WriteResult& result) {
             return QStringLiteral("Запись «%1» содержит символы, которые справочник не может хранить.")
                 .arg(entry);
         case WriteFailure::CannotWrite:
-            return SystemErrorText(result.Error);
+            return forms::SystemErrorText(result.Error);
         case WriteFailure::None:
             break;
     }
@@ -108,52 +73,37 @@ platform::FileDialogOptions SpravDialogOptions() {
     return options;
 }
 
-bool IsTestFileName(const QString& path) {
-    return path.endsWith(QLatin1String(".qor"), Qt::CaseInsensitive) ||
-           path.endsWith(QLatin1String(".wsk"), Qt::CaseInsensitive);
-}
-
-// Local test files among dropped URLs, in the order the file manager gives them.
-QStringList DroppedTestFiles(const QMimeData* mime) {
-    QStringList paths;
-    if (mime == nullptr || !mime->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : mime->urls()) {
-        if (!url.isLocalFile()) {
-            continue;
-        }
-        const QFileInfo info(url.toLocalFile());
-        if (info.isFile() && IsTestFileName(info.fileName())) {
-            paths.append(QDir::toNativeSeparators(info.absoluteFilePath()));
-        }
-    }
-    return paths;
-}
-
 }  // namespace
 
 TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TfmMain>()) {
     ui->setupUi(this);
-    Sprav.OnMessage = [](const std::string& text) { Inform(QString::fromStdString(text)); };
-    Sprav.SetCurrentFile(-1);
+    FFiles = ui->pTestFiles;
+    FNames = ui->pNames;
+    FComment = ui->pTestInfo;
+    FDescription = ui->pInfoFile;
+    FPrefixes = ui->paPref;
+    FFiles->Attach(*this);
+    FNames->Attach(*this);
+    FComment->Attach(*this);
+    FDescription->Attach(*this);
+    FPrefixes->Attach(*this);
+
+    FSprav.OnMessage = [](const std::string& text) { Inform(QString::fromStdString(text)); };
+    FSprav.SetCurrentFile(-1);
 
     BuildToolBar();
-    BuildPopupMenus();
     SetGlyphs();
     ConnectCommands();
+    SetTabOrder();
 
     ui->Splitter2->setStretchFactor(0, 1);
     ui->Splitter2->setStretchFactor(1, 0);
-    ui->lbFiles->installEventFilter(this);
-    ui->lbFiles->viewport()->installEventFilter(this);
-    ui->lbNames->installEventFilter(this);
 }
 
 TfmMain::~TfmMain() = default;
 
 // ---------------------------------------------------------------------------------------------------------
-// Layout pieces that Designer cannot express: named tool buttons, popup menus, glyphs.
+// Layout pieces that Designer cannot express: named tool buttons, glyphs, the tab order across panels.
 
 void TfmMain::BuildToolBar() {
     auto addButton = [this](const char* name, QAction* action, bool visible = true) {
@@ -177,44 +127,6 @@ void TfmMain::BuildToolBar() {
     addActions({ui->EditCut1, ui->EditCopy1, ui->EditPaste1});
 }
 
-void TfmMain::BuildPopupMenus() {
-    pmFile = new QMenu(this);
-    pmFile->setObjectName(QStringLiteral("pmFile"));
-    pmFile->addAction(QStringLiteral("Добавить"), this, &TfmMain::acAddFileExecute)
-        ->setStatusTip(ui->acAddFile->statusTip());
-    pmFile->addAction(QStringLiteral("Удалить"), this, &TfmMain::acDeleteFileExecute)
-        ->setStatusTip(ui->acDeleteFile->statusTip());
-    connect(ui->lbFiles, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { pmFile->popup(ui->lbFiles->viewport()->mapToGlobal(pos)); });
-
-    pmName = new QMenu(this);
-    pmName->setObjectName(QStringLiteral("pmName"));
-    pmName->addAction(QStringLiteral("Удалить"), this, &TfmMain::acDeleteNameExecute)
-        ->setStatusTip(ui->acDeleteName->statusTip());
-    connect(ui->lbNames, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { pmName->popup(ui->lbNames->viewport()->mapToGlobal(pos)); });
-
-    pmPref = new QMenu(this);
-    pmPref->setObjectName(QStringLiteral("pmPref"));
-    auto addPrefItem = [this](const char* name, const QString& caption) {
-        QAction* item = pmPref->addAction(caption);
-        item->setObjectName(QLatin1String(name));
-        item->setStatusTip(caption);
-        return item;
-    };
-    addPrefItem("N7", QStringLiteral("Скрыть панель"));
-    pmPref->addSeparator();
-    addPrefItem("N3", QStringLiteral("Добавить преффикс"));
-    pmPref->addSeparator();
-    addPrefItem("N6", QStringLiteral("Сохранить"))
-        ->setStatusTip(QStringLiteral("Сохранить список преффиксов"));
-    addPrefItem("N8", QStringLiteral("Загрузить"))
-        ->setStatusTip(QStringLiteral("Загрузить список преффиксов"));
-    addPrefItem("N9", QStringLiteral("Очистить список"));
-    connect(ui->clbPref, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { pmPref->popup(ui->clbPref->viewport()->mapToGlobal(pos)); });
-}
-
 void TfmMain::SetGlyphs() {
     QStyle* s = style();
     ui->FileNew1->setIcon(s->standardIcon(QStyle::SP_FileIcon));
@@ -226,24 +138,23 @@ void TfmMain::SetGlyphs() {
     ui->acDeleteName->setIcon(s->standardIcon(QStyle::SP_DialogDiscardButton));
     ui->acAddName->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
     ui->acFindSin->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->acSeeFileInfo->setIcon(s->standardIcon(QStyle::SP_FileDialogInfoView));
     ui->HelpAbout1->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
     ui->acHelp->setIcon(s->standardIcon(QStyle::SP_DialogHelpButton));
-    ui->bbSeeFileInfo->setDefaultAction(ui->acSeeFileInfo);
-    ui->bbSavePrim->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->bbRight->setIcon(s->standardIcon(QStyle::SP_ArrowRight));
-    ui->bbLeft->setIcon(s->standardIcon(QStyle::SP_ArrowLeft));
-    ui->bbLeft2->setIcon(s->standardIcon(QStyle::SP_ArrowLeft));
-    ui->bbSavePreff->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->bbLoadPreff->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-    ui->bbClearPref->setIcon(s->standardIcon(QStyle::SP_DialogResetButton));
-    ui->sbAddAll->setIcon(s->standardIcon(QStyle::SP_DialogYesButton));
-    ui->sbDelAll->setIcon(s->standardIcon(QStyle::SP_DialogNoButton));
-    ui->imDownTestInfo->setPixmap(s->standardIcon(QStyle::SP_ArrowDown).pixmap(13, 13));
-    ui->imUpTestInfo->setPixmap(s->standardIcon(QStyle::SP_ArrowUp).pixmap(13, 13));
-    ui->imDownInfoFile->setPixmap(s->standardIcon(QStyle::SP_ArrowDown).pixmap(13, 13));
-    ui->imUpInfoFile->setPixmap(s->standardIcon(QStyle::SP_ArrowUp).pixmap(13, 13));
-    ui->imIsEditInfo->setPixmap(s->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(15, 15));
+}
+
+// Lists first, then the name field and its buttons, then the description and comment panels.
+void TfmMain::SetTabOrder() {
+    const char* order[] = {"lbFiles",      "lbNames",    "eName",      "bbAddSinonim",   "bbEditSinonim",
+                           "bbDelSinonim", "bbRight",    "edFileInfo", "bbLoadFileInfo", "bbSeeFileInfo",
+                           "mmTestInfo",   "bbSavePrim", "clbPref"};
+    QWidget* previous = nullptr;
+    for (const char* name : order) {
+        QWidget* next = findChild<QWidget*>(QLatin1String(name));
+        if (previous != nullptr && next != nullptr) {
+            setTabOrder(previous, next);
+        }
+        previous = next != nullptr ? next : previous;
+    }
 }
 
 void TfmMain::ConnectCommands() {
@@ -252,37 +163,13 @@ void TfmMain::ConnectCommands() {
     connect(ui->FileSave1, &QAction::triggered, this, &TfmMain::FileSave1Execute);
     connect(ui->FileSaveAs1, &QAction::triggered, this, &TfmMain::FileSave1Execute);
     connect(ui->FileExit1, &QAction::triggered, this, &TfmMain::FileExit1Execute);
-    connect(ui->acAddFile, &QAction::triggered, this, &TfmMain::acAddFileExecute);
-    connect(ui->acDeleteFile, &QAction::triggered, this, &TfmMain::acDeleteFileExecute);
-    connect(ui->acAddSinonim, &QAction::triggered, this, &TfmMain::bbAddSinonimClick);
-    connect(ui->acAddName, &QAction::triggered, this, &TfmMain::bbAddSinonimClick);
-    connect(ui->acDeleteName, &QAction::triggered, this, &TfmMain::acDeleteNameExecute);
+    connect(ui->acAddFile, &QAction::triggered, FFiles, &TTestFilePanel::acAddFileExecute);
+    connect(ui->acDeleteFile, &QAction::triggered, FFiles, &TTestFilePanel::acDeleteFileExecute);
+    connect(ui->acAddName, &QAction::triggered, FNames, &TNamePanel::bbAddSinonimClick);
+    connect(ui->acDeleteName, &QAction::triggered, FNames, &TNamePanel::acDeleteNameExecute);
     connect(ui->N19, &QAction::triggered, this, &TfmMain::N19Click);
     connect(ui->HelpAbout1, &QAction::triggered, this, &TfmMain::HelpAbout1Execute);
     connect(ui->acHelp, &QAction::triggered, this, &TfmMain::acHelpExecute);
-
-    connect(ui->bbAddSinonim, &QPushButton::clicked, ui->acAddSinonim, &QAction::trigger);
-    connect(ui->bbEditSinonim, &QPushButton::clicked, this, &TfmMain::bbEditSinonimClick);
-    connect(ui->bbDelSinonim, &QPushButton::clicked, ui->acDeleteName, &QAction::trigger);
-    // The add button is the window's default button: Enter in the name field adds while it is enabled.
-    connect(ui->eName, &QLineEdit::returnPressed, this, [this] {
-        if (ui->bbAddSinonim->isEnabled()) {
-            ui->bbAddSinonim->click();
-        }
-    });
-
-    connect(ui->eName, &QLineEdit::textChanged, this, &TfmMain::eNameChange);
-    connect(ui->edFileInfo, &QLineEdit::textChanged, this, &TfmMain::eNameChange);
-    connect(ui->lbFiles, &QListWidget::itemSelectionChanged, this, [this] {
-        if (FSelectingFromCode == 0) {
-            lbFilesClick();
-        }
-    });
-    connect(ui->lbNames, &QListWidget::itemSelectionChanged, this, [this] {
-        if (FSelectingFromCode == 0) {
-            lbNamesClick();
-        }
-    });
 
     auto onFocused = [](auto method) {
         return [method] {
@@ -302,6 +189,23 @@ void TfmMain::ConnectCommands() {
             onFocused(std::pair{&QLineEdit::paste, &QPlainTextEdit::paste}));
 }
 
+// The add button is the window's default button: Enter adds the typed name from any control that has no
+// Enter of its own. A focused button is pressed instead, and the comment editor takes Enter as a line break
+// before it reaches the window.
+void TfmMain::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) {
+        button->click();
+    } else if (ui->pMain->isVisible()) {
+        FNames->PressDefaultButton();
+    }
+    event->accept();
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Start-up, settings and close.
 
@@ -311,11 +215,11 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     ui->Splitter2->setSizes({std::max(width() - 250, 200), 250});
     ReadSettings();
 
-    if (DirTests.empty()) {
+    if (FDirTests.empty()) {
         const MessageAnswer answer =
             Ask(QStringLiteral("Системный путь к файлам тестов не задан. Хотите задать его сейчас?"),
                 kMessageCaption, MessageIcon::Question, MessageButtons::YesNo);
-        if (answer == MessageAnswer::Yes && !RunDirDialog(this, DirTests, DirPDF)) {
+        if (answer == MessageAnswer::Yes && !RunDirDialog(this, FDirTests, FDirPDF)) {
             Inform(QStringLiteral(
                 "Пути не были заданы. Задание путей необходимо для работы стандартных файлов справочников."));
         }
@@ -325,12 +229,12 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     ui->pMain->hide();
 
     if (platform::FileExists(PrefFileName)) {
-        LoadPrefixFile(PrefFileName);
+        FPrefixes->LoadPrefixFile(PrefFileName);
     }
 
     if (!bookFromCommandLine.isEmpty()) {
         const QString absolute = QDir::toNativeSeparators(QFileInfo(bookFromCommandLine).absoluteFilePath());
-        const std::optional<std::string> stored = TakeChosenPath(absolute);
+        const std::optional<std::string> stored = forms::TakeChosenPath(absolute);
         if (!stored) {
             return;
         }
@@ -349,76 +253,71 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     }
 }
 
-namespace {
-
-// The six settings: three in the editor's own key, three in the key shared with the tester programs.
-struct SettingsKey {
-    const char* Key;
-    std::array<std::pair<const char*, std::string TfmMain::*>, 3> Values;
-};
-const SettingsKey kSettings[] = {
-    {kSpravKey,
-     {{{"FileName", &TfmMain::SpravFileName},
-       {"FilePreff", &TfmMain::PrefFileName},
-       {"FileSuff", &TfmMain::SuffFileName}}}},
-    {kMainKey,
-     {{{"Dir_QOR", &TfmMain::DirQOR}, {"Dir_Tests", &TfmMain::DirTests}, {"Dir_PDF", &TfmMain::DirPDF}}}},
-};
-
-}  // namespace
+std::array<TfmMain::SettingValue, 6> TfmMain::SettingValues() {
+    return {{{kSpravKey, "FileName", &SpravFileName},
+             {kSpravKey, "FilePreff", &PrefFileName},
+             {kSpravKey, "FileSuff", &SuffFileName},
+             {kMainKey, "Dir_QOR", &DirQOR},
+             {kMainKey, "Dir_Tests", &FDirTests},
+             {kMainKey, "Dir_PDF", &FDirPDF}}};
+}
 
 // A missing key is created with its values empty; a key that exists is not changed here.
 void TfmMain::ReadSettings() {
     platform::Registry registry;
-    for (const SettingsKey& key : kSettings) {
-        if (!registry.OpenKey(key.Key, false) && registry.OpenKey(key.Key, true)) {
-            for (const auto& [name, field] : key.Values) {
-                registry.WriteString(name, "");
+    const auto values = SettingValues();
+    for (const char* key : {kSpravKey, kMainKey}) {
+        if (!registry.OpenKey(key, false) && registry.OpenKey(key, true)) {
+            for (const SettingValue& value : values) {
+                if (value.Key == key) {
+                    registry.WriteString(value.Name, "");
+                }
             }
         }
-        for (const auto& [name, field] : key.Values) {
-            this->*field = registry.ReadString(name);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (values[i].Key == key) {
+                *values[i].Field = registry.ReadString(values[i].Name);
+                FStartValues[i] = *values[i].Field;
+            }
         }
         registry.CloseKey();
     }
 }
 
-// All six values, changed or not.
-void TfmMain::WriteSettings() const {
+// All six values, changed or not, except one that another program stored in another form and the editor
+// did not change. False when a write did not reach the store.
+bool TfmMain::WriteSettings() {
     platform::Registry registry;
-    for (const SettingsKey& key : kSettings) {
-        if (registry.OpenKey(key.Key, true)) {
-            for (const auto& [name, field] : key.Values) {
-                registry.WriteString(name, this->*field);
-            }
-            registry.CloseKey();
+    const auto values = SettingValues();
+    bool stored = true;
+    for (const char* key : {kSpravKey, kMainKey}) {
+        if (!registry.OpenKey(key, true)) {
+            stored = false;
+            continue;
         }
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            if (values[i].Key != key ||
+                (*values[i].Field == FStartValues[i] && registry.HoldsOtherType(values[i].Name))) {
+                continue;
+            }
+            registry.WriteString(values[i].Name, *values[i].Field);
+        }
+        stored = registry.CloseKey() && stored;
     }
-}
-
-void TfmMain::LoadPrefixFile(const std::string& path) {
-    std::string content;
-    if (const std::error_code error = sprav_file::ReadWholeFile(platform::ToOsPath(path), content)) {
-        platform::CurrentDialogs().ErrorReport(
-            QStringLiteral("Невозможно открыть файл %1. %2")
-                .arg(platform::ToDisplayPath(path), SystemErrorText(error)));
-        return;
-    }
-    ui->clbPref->clear();
-    for (const std::string& entry : prefix_file::SplitEntries(content)) {
-        auto* item = new QListWidgetItem(FromCp1251(entry), ui->clbPref);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    return stored;
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
-    if (FormCloseQuery()) {
-        WriteSettings();
-        event->accept();
-    } else {
+    if (!FormCloseQuery()) {
         event->ignore();
+        return;
     }
+    if (!WriteSettings()) {
+        Ask(QStringLiteral("Не удалось сохранить настройки программы (последний справочник, файл префиксов, "
+                           "служебные директории). При следующем запуске будут использованы прежние."),
+            kMessageCaption, MessageIcon::Warning, MessageButtons::Ok);
+    }
+    event->accept();
 }
 
 bool TfmMain::FormCloseQuery() {
@@ -449,13 +348,14 @@ void TfmMain::SetBookCaption(const std::string& path) {
 }
 
 void TfmMain::ClearSprav() {
-    ++FSelectingFromCode;
-    ui->lbFiles->clear();
-    ui->lbNames->clear();
-    --FSelectingFromCode;
-    FListedNames.clear();
-    ui->eName->clear();
-    Sprav.ClearAll();
+    FFiles->ShowRows({});
+    FNames->ShowNames(nullptr);
+    FNames->ClearTypedName();
+    FSprav.ClearAll();
+    ui->pMain->show();
+}
+
+void TfmMain::ShowBook() {
     ui->pMain->show();
 }
 
@@ -465,6 +365,10 @@ void TfmMain::FileNew1Execute() {
     }
     ClearSprav();
     Modified = false;
+    // The new book has no file yet: nothing may offer to save it over the previous one.
+    FNewBookFolder = platform::ExtractFileDir(SpravFileName);
+    SpravFileName.clear();
+    setWindowTitle(platform::ApplicationTitle());
 }
 
 void TfmMain::FileOpen1Execute() {
@@ -475,7 +379,7 @@ void TfmMain::FileOpen1Execute() {
     if (!chosen) {
         return;
     }
-    const std::optional<std::string> path = TakeChosenPath(*chosen);
+    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
     if (!path || !platform::FileExists(*path)) {
         return;
     }
@@ -493,15 +397,19 @@ void TfmMain::OpenBook(const std::string& path) {
 
 bool TfmMain::FileSave1Execute() {
     platform::FileDialogOptions options = SpravDialogOptions();
-    options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(SpravFileName));
-    // The current book's name is proposed, so that saving it again is one confirmation away.
-    options.FileName =
-        platform::ToDisplayPath(SpravFileName.substr(platform::ExtractFilePath(SpravFileName).size()));
+    if (SpravFileName.empty()) {
+        options.InitialDir = platform::ToOsPathText(FNewBookFolder);
+    } else {
+        options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(SpravFileName));
+        // The current book's name is proposed, so that saving it again is one confirmation away.
+        options.FileName =
+            platform::ToDisplayPath(SpravFileName.substr(platform::ExtractFilePath(SpravFileName).size()));
+    }
     const std::optional<QString> chosen = platform::CurrentDialogs().SaveFile(this, options);
     if (!chosen) {
         return false;
     }
-    const std::optional<std::string> path = TakeChosenPath(*chosen);
+    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
     if (!path) {
         return false;
     }
@@ -525,7 +433,7 @@ void TfmMain::FileExit1Execute() {
 
 void TfmMain::LoadSprav(std::string path) {
     SetBookCaption(path);
-    const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(path), Sprav, DirTests);
+    const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(path), FSprav, FDirTests);
     if (!result.Ok()) {
         Inform(QStringLiteral("Невозможно открыть файл."));
         SpravFileName.clear();
@@ -537,7 +445,7 @@ void TfmMain::LoadSprav(std::string path) {
 // Writes the book; a failure is shown with the file's name and its reason, and nothing else changes.
 bool TfmMain::SaveSprav(const std::string& path) {
     const sprav_file::WriteResult result =
-        sprav_file::Save(platform::ToOsPath(path), Sprav, sprav_file::Directories{DirTests, DirPDF});
+        sprav_file::Save(platform::ToOsPath(path), FSprav, sprav_file::Directories{FDirTests, FDirPDF});
     if (result.Ok()) {
         return true;
     }
@@ -547,257 +455,95 @@ bool TfmMain::SaveSprav(const std::string& path) {
     return false;
 }
 
+std::string TfmMain::ToTestsToken(const std::string& path) const {
+    return ::ToTestsToken(path, FDirTests);
+}
+std::string TfmMain::ToDescToken(const std::string& path) const {
+    return ::ToDescToken(path, FDirPDF);
+}
+std::string TfmMain::FromTestsToken(const std::string& path) const {
+    return ::FromTestsToken(path, FDirTests);
+}
+std::string TfmMain::FromDescToken(const std::string& path) const {
+    return ::FromDescToken(path, FDirPDF);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The selection chain: the model holds the current test file and analog, the lists mirror them.
+
 void TfmMain::RefreshFileList() {
     QStringList rows;
-    rows.reserve(static_cast<qsizetype>(Sprav.Files.size()));
-    for (const auto& file : Sprav.Files) {
+    rows.reserve(static_cast<qsizetype>(FSprav.Files.size()));
+    for (const auto& file : FSprav.Files) {
         rows.append(FromCp1251(ToTestsToken(file->Path)));
     }
-    ++FSelectingFromCode;
-    ui->lbFiles->clear();
-    ui->lbFiles->addItems(rows);
-    --FSelectingFromCode;
-
-    if (Sprav.CurrentFileIndex() < 0) {
-        Sprav.SetCurrentFile(0);
-        return;
+    FFiles->ShowRows(rows);
+    if (FSprav.CurrentFileIndex() < 0) {
+        // Test file 0 becomes current; it is selected and shown as a click shows it, so that a name is
+        // never added to a test file the user cannot see selected.
+        FSprav.SetCurrentFile(0);
+        if (FSprav.CurrentFile == nullptr) {
+            return;
+        }
     }
-    SelectRow(ui->lbFiles, Sprav.CurrentFileIndex());
+    FFiles->SelectRow(FSprav.CurrentFileIndex());
     lbFilesClick();
 }
 
-std::string TfmMain::ToTestsToken(const std::string& path) const {
-    return ::ToTestsToken(path, DirTests);
-}
-std::string TfmMain::ToDescToken(const std::string& path) const {
-    return ::ToDescToken(path, DirPDF);
-}
-std::string TfmMain::FromTestsToken(const std::string& path) const {
-    return ::FromTestsToken(path, DirTests);
-}
-std::string TfmMain::FromDescToken(const std::string& path) const {
-    return ::FromDescToken(path, DirPDF);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Test files.
-
-int TfmMain::SelectedRow(const QListWidget* list) const {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.front());
-}
-
-void TfmMain::SelectRow(QListWidget* list, int row) {
-    ++FSelectingFromCode;
-    if (row >= 0 && row < list->count()) {
-        list->setCurrentRow(row);
-    } else {
-        list->setCurrentRow(-1);
-        list->clearSelection();
-    }
-    --FSelectingFromCode;
-}
-
-void TfmMain::acAddFileExecute() {
-    Modified = true;
-    platform::FileDialogOptions options;
-    options.Filter = kTestFilter;
-    options.FilterIndex = 1;
-    // Test files usually live below the tests directory, so the dialog starts there.
-    options.InitialDir = platform::ToOsPathText(DirTests);
-    const std::optional<QStringList> chosen = platform::CurrentDialogs().OpenFiles(this, options);
-    if (chosen) {
-        AddTestFiles(*chosen);
-    } else {
-        RefreshFileList();
-    }
-}
-
-void TfmMain::AddTestFiles(const QStringList& chosenPaths) {
-    const std::size_t countBefore = Sprav.Files.size();
-    for (const QString& chosen : chosenPaths) {
-        const std::optional<std::string> path = TakeChosenPath(chosen);
-        if (!path) {
-            continue;
-        }
-        const bool listed = std::any_of(Sprav.Files.begin(), Sprav.Files.end(),
-                                        [&](const auto& file) { return file->Path == *path; });
-        if (listed && Ask(QStringLiteral("Файл'") + platform::ToDisplayPath(*path) +
-                              QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
-                          QStringLiteral("Справочник"), MessageIcon::Question,
-                          MessageButtons::YesNo) != MessageAnswer::Yes) {
-            continue;
-        }
-        Sprav.AddTestFile(*path);
-    }
-    // Files added while no book is shown start one: the user must see what will be saved.
-    if (Sprav.Files.size() > countBefore) {
-        ui->pMain->show();
-    }
-    RefreshFileList();
-}
-
-void TfmMain::acDeleteFileExecute() {
-    Modified = true;
-    if (Ask(QStringLiteral(
-                "Вы действительно хотите далит текущий файл и все названия микросхем с ним связанные?"),
-            kMessageCaption, MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
-        return;
-    }
-    const int row = SelectedRow(ui->lbFiles);
-    if (row >= 0) {
-        Sprav.DeleteTestFile(row);
-    }
-    RefreshFileList();
-}
-
 void TfmMain::lbFilesClick() {
-    Sprav.SetCurrentFile(SelectedRow(ui->lbFiles));
-    ui->eName->clear();
-    ui->edFileInfo->clear();
+    FSprav.SetCurrentFile(FFiles->SelectedRow());
+    FNames->ClearTypedName();
+    FDescription->Clear();
+    FComment->LoadTestComment();
     RefreshNames(true);
 }
 
-// ---------------------------------------------------------------------------------------------------------
-// Chip names.
-
 void TfmMain::RefreshNames(bool reselect) {
-    QStringList rows;
-    if (Sprav.CurrentFile != nullptr) {
-        rows.reserve(static_cast<qsizetype>(Sprav.CurrentFile->Sinonims.size()));
-        for (const auto& sinonim : Sprav.CurrentFile->Sinonims) {
-            rows.append(FromCp1251(sinonim->Name));
-        }
-    }
-    FListedNames.clear();
-    for (const QString& row : rows) {
-        FListedNames.insert(row.toCaseFolded());
-    }
-    ++FSelectingFromCode;
-    ui->lbNames->clear();
-    ui->lbNames->addItems(rows);
-    --FSelectingFromCode;
+    FNames->ShowNames(FSprav.CurrentFile);
     UpdatePrefChecks();
-
-    if (reselect && Sprav.CurrentSinonimIndex >= 0 && Sprav.CurrentSinonimIndex < ui->lbNames->count()) {
-        SelectRow(ui->lbNames, Sprav.CurrentSinonimIndex);
+    if (reselect && FNames->HasRow(FSprav.CurrentSinonimIndex)) {
+        FNames->SelectRow(FSprav.CurrentSinonimIndex);
         lbNamesClick();
     }
 }
 
-void TfmMain::lbNamesClick() {
-    ui->bbDelSinonim->setEnabled(true);
-    if (!ui->eName->text().isEmpty()) {
-        ui->bbAddSinonim->setEnabled(true);
-    }
-    int row = SelectedRow(ui->lbNames);
-    if (row < 0 && Sprav.CurrentSinonimIndex >= 0 && Sprav.CurrentSinonimIndex < ui->lbNames->count()) {
-        SelectRow(ui->lbNames, Sprav.CurrentSinonimIndex);
-        row = SelectedRow(ui->lbNames);
-    }
-    if (row >= 0) {
-        Sprav.CurrentSinonimIndex = row;
-    }
-    if (Sprav.CurrentFile != nullptr && row >= 0) {
-        if (const TSpravSinonim* sinonim = Sprav.GetSinonim(Sprav.CurrentFile, row)) {
-            ui->eName->setText(FromCp1251(sinonim->Name));
-            ui->edFileInfo->setText(FromCp1251(ToDescToken(sinonim->DescPath)));
-            ui->edFileInfo->setCursorPosition(0);  // a long path shows its beginning, the token first
-        }
-    }
+void TfmMain::UpdatePrefChecks() {
+    FPrefixes->UpdatePrefChecks();
 }
 
-bool TfmMain::IsListedName(const QString& text) const {
-    return FListedNames.contains(text.toCaseFolded());
+void TfmMain::lbNamesClick() {
+    if (const TSpravSinonim* shown = FNames->lbNamesClick()) {
+        FDescription->ShowPath(FromCp1251(ToDescToken(shown->DescPath)));
+    }
+    // The add button follows the typed name, also when showing the analog left the text as it was.
+    eNameChange();
 }
 
 void TfmMain::eNameChange() {
-    const bool listed = IsListedName(ui->eName->text());
-    ui->bbAddSinonim->setEnabled(!listed);
-    ui->bbDelSinonim->setEnabled(listed && SelectedRow(ui->lbNames) >= 0);
-    ui->clbPref->setEnabled(ui->bbAddSinonim->isEnabled());
+    FPrefixes->SetListEnabled(FNames->eNameChange());
     UpdatePrefChecks();
 }
 
-// Each prefix is marked when the prefix followed by the typed name is among the names, ignoring case.
-void TfmMain::UpdatePrefChecks() {
-    const QString typed = ui->eName->text();
-    for (int i = 0; i < ui->clbPref->count(); ++i) {
-        QListWidgetItem* item = ui->clbPref->item(i);
-        item->setCheckState(IsListedName(item->text() + typed) ? Qt::Checked : Qt::Unchecked);
-    }
+QString TfmMain::TypedName() const {
+    return FNames->TypedName();
 }
 
-void TfmMain::bbAddSinonimClick() {
-    Modified = true;
-    const QString typed = ui->eName->text();
-    if (typed.isEmpty()) {
-        Inform(QStringLiteral("Введите название микросхемы (аналога)."));
-        ui->eName->setFocus();
-        return;
-    }
-    const std::optional<std::string> name = platform::ToCp1251(typed);
-    if (!name) {
-        Inform(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
-        ui->eName->setFocus();
-        return;
-    }
-    // The description edit only ever shows text that came from the book or from a checked dialog.
-    const bool added =
-        Sprav.AddSinonimWithDesc(*name, platform::ToCp1251(ui->edFileInfo->text()).value_or(std::string())) !=
-        nullptr;
+QString TfmMain::DescriptionText() const {
+    return FDescription->Text();
+}
+
+int TfmMain::FindListedName(const QString& name) const {
+    return FNames->FindListedName(name);
+}
+
+void TfmMain::ShowPrefixPanel() {
+    FPrefixes->show();
+    PrefixPanelShown(true);
     RefreshNames(true);
-    if (!added) {
-        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
-    }
-    eNameChange();
-    ReadyForNextName();
 }
 
-// After a name is stored the next one is usually typed at once: the field keeps the focus, its text selected.
-void TfmMain::ReadyForNextName() {
-    ui->eName->setFocus();
-    ui->eName->selectAll();
-}
-
-void TfmMain::bbEditSinonimClick() {
-    Modified = true;
-    const QString typed = ui->eName->text();
-    bool refused = false;
-    const int row = SelectedRow(ui->lbNames);
-    if (row >= 0) {
-        const std::optional<std::string> name = platform::ToCp1251(typed);
-        if (!name) {
-            Inform(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
-            ui->eName->setFocus();
-            return;
-        }
-        refused = Sprav.ChangeSinonim(Sprav.CurrentFile, row, *name,
-                                      platform::ToCp1251(ui->edFileInfo->text()).value_or(std::string())) < 0;
-    }
-    RefreshNames(true);
-    if (refused) {
-        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
-    }
-    eNameChange();
-    ReadyForNextName();
-}
-
-void TfmMain::acDeleteNameExecute() {
-    const int row = SelectedRow(ui->lbNames);
-    if (row < 0) {
-        Inform(QStringLiteral("Не выбрано навание микросхемы (аналог)."));
-        return;
-    }
-    if (Ask(QStringLiteral("Удалить выбранный аналог?"), kMessageCaption, MessageIcon::Question,
-            MessageButtons::YesNo) != MessageAnswer::Yes) {
-        return;
-    }
-    ui->bbAddSinonim->setEnabled(true);
-    ui->eName->clear();
-    Modified = true;
-    Sprav.DeleteSinonim(row);
-    RefreshNames(true);
+void TfmMain::PrefixPanelShown(bool shown) {
+    FNames->SetPrefixButtonVisible(!shown);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -809,7 +555,7 @@ void TfmMain::N19Click() {
             kMessageCaption, MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return;
     }
-    RunDirDialog(this, DirTests, DirPDF);
+    RunDirDialog(this, FDirTests, FDirPDF);
 }
 
 void TfmMain::HelpAbout1Execute() {
@@ -821,50 +567,4 @@ void TfmMain::acHelpExecute() {
     const std::string exe = platform::ExePath();
     platform::CurrentShell().Execute(this, QStringLiteral("open"), FromCp1251(HelpFilePath()), QString(),
                                      FromCp1251(platform::ExtractFilePath(exe)), platform::ShowMaximized);
-}
-
-// ---------------------------------------------------------------------------------------------------------
-// Keyboard and drag-and-drop habits of the two lists.
-
-bool TfmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
-        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
-        if (watched == ui->lbFiles) {
-            acDeleteFileExecute();
-            return true;
-        }
-        if (watched == ui->lbNames) {
-            acDeleteNameExecute();
-            return true;
-        }
-    }
-    if (watched == ui->lbFiles->viewport()) {
-        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
-            auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (!DroppedTestFiles(drag->mimeData()).isEmpty()) {
-                drag->setDropAction(Qt::CopyAction);
-                drag->accept();
-            } else {
-                drag->ignore();
-            }
-            return true;
-        }
-        if (event->type() == QEvent::Drop) {
-            auto* drop = static_cast<QDropEvent*>(event);
-            const QStringList paths = DroppedTestFiles(drop->mimeData());
-            if (paths.isEmpty()) {
-                drop->ignore();
-                return true;
-            }
-            drop->setDropAction(Qt::CopyAction);
-            drop->accept();
-            // The duplicate question must not run inside the file manager's drag, so add once it is over.
-            QTimer::singleShot(0, this, [this, paths] {
-                Modified = true;
-                AddTestFiles(paths);
-            });
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }

@@ -1,22 +1,27 @@
-// The main window: it owns the book model, the settings fields and every command of the editor.
+// The main window: it owns the book, the settings fields and the panels, runs the book, service and help
+// commands, and reads the selection chain in one place.
 #pragma once
 
 #include <QMainWindow>
-#include <QSet>
 
+#include <array>
 #include <memory>
 #include <string>
 
+#include "PanelHost.h"
 #include "Sprav.h"
 
-class QListWidget;
-class QMenu;
+class TCommentPanel;
+class TDescriptionPanel;
+class TNamePanel;
+class TPrefixPanel;
+class TTestFilePanel;
 
 namespace Ui {
 class TfmMain;
 }
 
-class TfmMain : public QMainWindow {
+class TfmMain : public QMainWindow, public TPanelHost {
     Q_OBJECT
 
 public:
@@ -32,7 +37,6 @@ public:
     void ClearSprav();
     void LoadSprav(std::string path);  // by value: a failed load clears SpravFileName, often the argument
     bool SaveSprav(const std::string& path);
-    void RefreshFileList();
 
     // Path tokens with the window's directories.
     std::string ToTestsToken(const std::string& path) const;
@@ -40,71 +44,80 @@ public:
     std::string FromTestsToken(const std::string& path) const;
     std::string FromDescToken(const std::string& path) const;
 
-    // The selection chain.
-    void lbFilesClick();
-    void RefreshNames(bool reselect);
-    void lbNamesClick();
-    void eNameChange();
+    // The selection chain, in the order it runs.
+    void RefreshFileList() override;
+    void lbFilesClick() override;
+    void RefreshNames(bool reselect) override;
     void UpdatePrefChecks();
+    void lbNamesClick() override;
+    void eNameChange() override;
 
-    // Commands.
+    // Book, service and help commands.
     void FileNew1Execute();
     void FileOpen1Execute();
     bool FileSave1Execute();  // true when the book was saved
     void FileExit1Execute();
-    void acAddFileExecute();
-    void acDeleteFileExecute();
-    void bbAddSinonimClick();
-    void bbEditSinonimClick();
-    void acDeleteNameExecute();
     void N19Click();
     void HelpAbout1Execute();
     void acHelpExecute();
 
-    // Adds test files as the add command does after its dialog; also the target of drops on lbFiles.
-    void AddTestFiles(const QStringList& chosenPaths);
+    // TPanelHost
+    TSprav& Sprav() override { return FSprav; }
+    void SetModified() override { Modified = true; }
+    const std::string& DirTests() const override { return FDirTests; }
+    const std::string& DirPDF() const override { return FDirPDF; }
+    void ShowBook() override;
+    QString TypedName() const override;
+    QString DescriptionText() const override;
+    int FindListedName(const QString& name) const override;
+    void ShowPrefixPanel() override;
+    void PrefixPanelShown(bool shown) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class TfmMainProbe;  // tests read the window's fields through it
+
+    struct SettingValue {
+        const char* Key;
+        const char* Name;
+        std::string* Field;
+    };
+    // The six settings: three in the editor's own key, three in the key shared with the tester programs.
+    std::array<SettingValue, 6> SettingValues();
+
+    bool FormCloseQuery();
+    bool MaybeSaveChanges();
+    void ReadSettings();
+    bool WriteSettings();
+    void OpenBook(const std::string& path);
+    void SetBookCaption(const std::string& path);
+    void ConnectCommands();
+    void BuildToolBar();
+    void SetGlyphs();
+    void SetTabOrder();
+
+    std::unique_ptr<Ui::TfmMain> ui;
+    TTestFilePanel* FFiles = nullptr;
+    TNamePanel* FNames = nullptr;
+    TCommentPanel* FComment = nullptr;
+    TDescriptionPanel* FDescription = nullptr;
+    TPrefixPanel* FPrefixes = nullptr;
 
     // The book in memory and the window's own fields; the six strings mirror the settings store.
-    TSprav Sprav;
+    TSprav FSprav;
     std::string SpravFileName;
     std::string PrefFileName;
     std::string SuffFileName;
     bool Modified = false;
     std::string DirQOR;
-    std::string DirTests;
-    std::string DirPDF;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    bool FormCloseQuery();
-    bool MaybeSaveChanges();
-    void ReadSettings();
-    void WriteSettings() const;
-    void LoadPrefixFile(const std::string& path);
-    void OpenBook(const std::string& path);
-    void SetBookCaption(const std::string& path);
-    void ReadyForNextName();
-
-    void ConnectCommands();
-    void BuildToolBar();
-    void BuildPopupMenus();
-    void SetGlyphs();
-
-    int SelectedRow(const QListWidget* list) const;
-    bool IsListedName(const QString& text) const;
-    void SelectRow(QListWidget* list, int row);
-
-    std::unique_ptr<Ui::TfmMain> ui;
-    QMenu* pmFile = nullptr;
-    QMenu* pmName = nullptr;
-    QMenu* pmPref = nullptr;
-    // Set while the program itself changes a list's selection, so that only the user's changes run the
-    // click handlers; the program runs them explicitly where it wants them.
-    int FSelectingFromCode = 0;
-    // The rows of lbNames case-folded, rebuilt with the list: the typed name and every prefixed name are
-    // looked up here on each keystroke instead of walking the list each time.
-    QSet<QString> FListedNames;
+    std::string FDirTests;
+    std::string FDirPDF;
+    // After New the book has no file; its save dialog still opens where the previous book lay.
+    std::string FNewBookFolder;
+    // The six values as read at start-up, so that a value another program stored in another form is left
+    // alone unless the editor changed it.
+    std::string FStartValues[6];
 };

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 
@@ -81,8 +82,10 @@ QWidget* ActiveWindow() {
 
 // The whole interface speaks Russian, so the buttons do too, whatever translations the machine has.
 void NameButtons(QMessageBox& box) {
-    const std::pair<QMessageBox::StandardButton, const char*> names[] = {
-        {QMessageBox::Ok, "OK"}, {QMessageBox::Yes, "&Да"}, {QMessageBox::No, "&Нет"}, {QMessageBox::Cancel, "Отмена"}};
+    const std::pair<QMessageBox::StandardButton, const char*> names[] = {{QMessageBox::Ok, "OK"},
+                                                                         {QMessageBox::Yes, "&Да"},
+                                                                         {QMessageBox::No, "&Нет"},
+                                                                         {QMessageBox::Cancel, "Отмена"}};
     for (const auto& [which, name] : names) {
         if (QAbstractButton* button = box.button(which)) {
             button->setText(QString::fromUtf8(name));
@@ -123,7 +126,11 @@ std::optional<QStringList> RunFileDialog(QFileDialog& dialog, const FileDialogOp
     }
     QStringList paths;
     for (const QString& path : dialog.selectedFiles()) {
-        paths << QDir::toNativeSeparators(WithDefaultExtension(path, options.DefaultExtension));
+        // A file picked or named as it exists is taken as it is; the default extension only completes a
+        // name typed without one.
+        const bool existing = dialog.acceptMode() == QFileDialog::AcceptOpen && QFileInfo(path).isFile();
+        paths << QDir::toNativeSeparators(existing ? path
+                                                   : WithDefaultExtension(path, options.DefaultExtension));
     }
     return paths;
 }
@@ -159,7 +166,11 @@ public:
         QFileDialog dialog(parent);
         Configure(dialog, options);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(options.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        // Qt would append the default extension to every name, an existing file's too, and then refuse the
+        // typed name it completes; the extension is applied after the dialog instead.
+        dialog.setDefaultSuffix(QString());
+        const bool mustExist = options.MustExist && options.DefaultExtension.isEmpty();
+        dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
         const auto paths = RunFileDialog(dialog, options);
         return paths ? std::optional(paths->front()) : std::nullopt;
     }

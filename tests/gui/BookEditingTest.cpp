@@ -35,7 +35,7 @@ protected:
         for (const QString& name : names) {
             AddName(name);
         }
-        window->Modified = false;
+        Probe().Modified() = false;
     }
 
     void ExpectStates(bool add, bool del) {
@@ -50,7 +50,7 @@ TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
     const QString b = MakeFile(QStringLiteral("b.wsk"));
     const QString c = MakeFile(QStringLiteral("c.qor"));
     AddFiles({b});
-    window->Modified = false;
+    Probe().Modified() = false;
 
     desktop->QueueOpenFiles(QStringList{a, b, c});
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
@@ -66,8 +66,8 @@ TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
 
     EXPECT_EQ(Rows(lbFiles()), (QStringList{b, a, c}));
     EXPECT_EQ(SelectedRow(lbFiles()), 2);
-    EXPECT_EQ(window->Sprav.CurrentFileIndex(), 2);
-    EXPECT_TRUE(window->Modified);
+    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 2);
+    EXPECT_TRUE(Probe().Modified());
 }
 
 TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
@@ -82,11 +82,11 @@ TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
 }
 
 TEST_F(BookEditingTest, TestFilesBelowTheTestsDirectoryShowInTokenForm) {
-    window->DirTests = Stored(QStringLiteral("tests"));
+    Probe().DirTests() = Stored(QStringLiteral("tests"));
     const QString inside = MakeFile(QStringLiteral("tests/dig/la3.qor"));
     AddFiles({inside});
     EXPECT_EQ(Rows(lbFiles()), QStringList{QStringLiteral("<Tests>:/dig/la3.qor")});
-    EXPECT_EQ(window->Sprav.Files[0]->Path, Stored(QStringLiteral("tests/dig/la3.qor")));
+    EXPECT_EQ(Probe().Sprav().Files[0]->Path, Stored(QStringLiteral("tests/dig/la3.qor")));
     // The duplicate test compares the full path, not the shown one.
     AddFiles({inside}, {MessageAnswer::No});
     desktop->TakeMessageBox(DuplicateQuestion(inside), kDuplicateCaption, MessageIcon::Question,
@@ -97,7 +97,7 @@ TEST_F(BookEditingTest, CancelledAddStillMarksTheBook) {
     desktop->QueueOpenFiles(std::nullopt);
     Action("acAddFile")->trigger();
     desktop->Take();
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
     EXPECT_EQ(lbFiles()->count(), 0);
 }
 
@@ -117,14 +117,14 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     AddFiles({a, b, c});
     lbFiles()->setCurrentRow(1);
     AddName(QStringLiteral("SN7400"));
-    window->Modified = false;
+    Probe().Modified() = false;
 
     // No: nothing goes, but the book counts as changed.
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     Action("acDeleteFile")->trigger();
     desktop->TakeMessageBox(kDeleteFileQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
     EXPECT_EQ(lbFiles()->count(), 3);
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 
     // Yes: the row below moves up and becomes selected and current.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -132,7 +132,7 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     desktop->Take();
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, c}));
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
-    EXPECT_EQ(window->Sprav.CurrentFile, window->Sprav.Files[1].get());
+    EXPECT_EQ(Probe().Sprav().CurrentFile, Probe().Sprav().Files[1].get());
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
 
     // Deleting the last row while it is current leaves nothing selected.
@@ -141,7 +141,7 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     desktop->Take();
     EXPECT_EQ(Rows(lbFiles()), QStringList{a});
     EXPECT_EQ(SelectedRow(lbFiles()), -1);
-    EXPECT_EQ(window->Sprav.CurrentFile, nullptr);
+    EXPECT_EQ(Probe().Sprav().CurrentFile, nullptr);
     EXPECT_EQ(lbNames()->count(), 0);
     EXPECT_TRUE(eName()->text().isEmpty());
 }
@@ -196,17 +196,17 @@ TEST_F(BookEditingTest, MouseClicksOnRowsSelectWhatWasClicked) {
                           list->visualItemRect(list->item(row)).center());
     };
     click(lbFiles(), 0);
-    EXPECT_EQ(window->Sprav.CurrentFileIndex(), 0);
+    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A1"), QStringLiteral("A2")}));
     click(lbNames(), 1);
     EXPECT_EQ(eName()->text(), QStringLiteral("A2"));
-    EXPECT_EQ(window->Sprav.CurrentSinonimIndex, 1);
+    EXPECT_EQ(Probe().Sprav().CurrentSinonimIndex, 1);
     click(lbFiles(), 1);
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("B1")});
     eName()->setText(QStringLiteral("B2"));
     Button("bbAddSinonim")->click();
-    EXPECT_EQ(window->Sprav.Files[1]->Sinonims.size(), 2u);
-    EXPECT_EQ(window->Sprav.Files[0]->Sinonims.size(), 2u);
+    EXPECT_EQ(Probe().Sprav().Files[1]->Sinonims.size(), 2u);
+    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
 }
 
 TEST_F(BookEditingTest, EnabledStatesFollowTheTypedName) {
@@ -241,10 +241,10 @@ TEST_F(BookEditingTest, AddingANameSelectsItAndDisablesAdd) {
     AddName(QStringLiteral("КР1533ЛА3"));
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("КР1533ЛА3")});
     EXPECT_EQ(SelectedRow(lbNames()), 0);
-    EXPECT_EQ(window->Sprav.CurrentSinonimIndex, 0);
-    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[0]->Name, Cp("КР1533ЛА3"));
+    EXPECT_EQ(Probe().Sprav().CurrentSinonimIndex, 0);
+    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->Name, Cp("КР1533ЛА3"));
     ExpectStates(false, true);
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
     EXPECT_EQ(eName()->selectedText(), eName()->text());  // ready for the next name
 
     // Enter in the name field adds while the add button is enabled, and does nothing once it is not.
@@ -266,7 +266,7 @@ TEST_F(BookEditingTest, EmptyNameIsRefusedButMarksTheBook) {
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Введите название микросхемы (аналога)."));
     EXPECT_EQ(lbNames()->count(), 0);
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 }
 
 TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
@@ -274,12 +274,12 @@ TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
     const QString unstorable = QStringLiteral(
         "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.");
     for (const QString& name : {QStringLiteral(" K155"), QStringLiteral("A|B")}) {
-        window->Modified = false;
+        Probe().Modified() = false;
         eName()->setText(name);
         Action("acAddName")->trigger();
         desktop->TakeInformation(unstorable);
         EXPECT_EQ(lbNames()->count(), 0) << name.toStdString();
-        EXPECT_TRUE(window->Modified);
+        EXPECT_TRUE(Probe().Modified());
     }
     eName()->setText(QStringLiteral("K155 ЛА3 "));  // blanks inside and at the end are fine
     Action("acAddName")->trigger();
@@ -330,45 +330,45 @@ TEST_F(BookEditingTest, AddingWithoutACurrentTestFileIsRefusedByTheModel) {
     eName()->setText(QStringLiteral("K155"));
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл."));
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
     lbFiles()->clearSelection();  // the user deselects the row: no test file is current
-    EXPECT_EQ(window->Sprav.CurrentFile, nullptr);
+    EXPECT_EQ(Probe().Sprav().CurrentFile, nullptr);
     eName()->setText(QStringLiteral("K155"));
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Выберите файл."));
-    EXPECT_TRUE(window->Sprav.Files[0]->Sinonims.empty());
+    EXPECT_TRUE(Probe().Sprav().Files[0]->Sinonims.empty());
 }
 
 TEST_F(BookEditingTest, NewNameCarriesTheShownDescriptionPath) {
     BookWithNames({});
-    window->Sprav.CurrentFile->Sinonims.clear();
-    window->Sprav.AddSinonimWithDesc("K1", "<Desc>:/k1.pdf");
+    Probe().Sprav().CurrentFile->Sinonims.clear();
+    Probe().Sprav().AddSinonimWithDesc("K1", "<Desc>:/k1.pdf");
     window->RefreshNames(true);
     EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/k1.pdf"));
     AddName(QStringLiteral("K2"));
-    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[1]->DescPath, "<Desc>:/k1.pdf");
+    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[1]->DescPath, "<Desc>:/k1.pdf");
 
     // Right after selecting a test file the description is empty, and so is a new name's.
     AddFiles({MakeFile(QStringLiteral("b.qor"))});
     EXPECT_TRUE(edFileInfo()->text().isEmpty());
     AddName(QStringLiteral("K3"));
-    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[0]->DescPath, "");
+    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->DescPath, "");
 }
 
 TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
     BookWithNames({QStringLiteral("K1"), QStringLiteral("K2")});
-    window->Sprav.CurrentFile->Sinonims[0]->DescPath = "/d/k1.pdf";
+    Probe().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/k1.pdf";
     lbNames()->setCurrentRow(1);
     lbNames()->setCurrentRow(0);
     eName()->setText(QStringLiteral("K1A"));
     Find<QPushButton>("bbEditSinonim")->click();
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("K1A"), QStringLiteral("K2")}));
-    EXPECT_EQ(window->Sprav.CurrentFile->Sinonims[0]->DescPath, "/d/k1.pdf");
+    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->DescPath, "/d/k1.pdf");
     EXPECT_EQ(SelectedRow(lbNames()), 0);
     ExpectStates(false, true);
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 
     // An empty new name is taken as it is.
     eName()->clear();
@@ -377,11 +377,11 @@ TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
 
     // With no selected row only the flag changes.
     window->RefreshNames(false);
-    window->Modified = false;
+    Probe().Modified() = false;
     eName()->setText(QStringLiteral("X"));
-    window->bbEditSinonimClick();
+    Probe().Names().bbEditSinonimClick();
     EXPECT_EQ(Rows(lbNames()), (QStringList{QString(), QStringLiteral("K2")}));
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 }
 
 TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
@@ -392,7 +392,7 @@ TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
     Action("acDeleteName")->trigger();
     desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
     EXPECT_EQ(lbNames()->count(), 3);
-    EXPECT_FALSE(window->Modified);
+    EXPECT_FALSE(Probe().Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteName")->trigger();
@@ -400,7 +400,7 @@ TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("K1"), QStringLiteral("K3")}));
     EXPECT_EQ(SelectedRow(lbNames()), 1);
     EXPECT_EQ(eName()->text(), QStringLiteral("K3"));
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteName")->trigger();
@@ -418,7 +418,7 @@ TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
     const QString a = MakeFile(QStringLiteral("a.qor"));
     const QString notATest = MakeFile(QStringLiteral("notes.txt"));
     AddFiles({a});
-    window->Modified = false;
+    Probe().Modified() = false;
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(notATest),
@@ -435,7 +435,7 @@ TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
     desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question,
                             MessageButtons::YesNo);
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, PathOf(QStringLiteral("b.WSK"))}));
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 
     QMimeData other;
     other.setUrls({QUrl::fromLocalFile(notATest)});
@@ -466,7 +466,7 @@ TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
     lbFiles()->setCurrentRow(1);
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("КР1533ЛА3")});
-    EXPECT_FALSE(window->Modified);
+    EXPECT_FALSE(Probe().Modified());
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 
 #include "GuiTestSupport.h"
 #include "ScriptedDesktop.h"
+#include "MainWindowProbe.h"
 #include "fm_Main.h"
 
 // Readable QString values in failure messages.
@@ -61,6 +62,7 @@ protected:
     void SetDirectories(const std::string& tests, const std::string& desc = {});
 
     TfmMain& Start(const QString& commandLineBook = {});
+    TfmMainProbe Probe() const { return TfmMainProbe(*window); }
     // Closes the window through its close query; true when it closed.
     bool CloseWindow();
 

@@ -1,5 +1,6 @@
 // Start-up, the book commands, the close query and the settings, through the real main window.
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -43,7 +44,7 @@ TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
     desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
     desktop->TakeInformation(kDirsNotSet);
     EXPECT_TRUE(dialogSeen);
-    EXPECT_TRUE(window->DirTests.empty());
+    EXPECT_TRUE(Probe().DirTests().empty());
     EXPECT_TRUE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Создание справочников"));
 
@@ -67,8 +68,8 @@ TEST_F(LifecycleTest, DirectoriesAcceptedAtStartUpReachTheSettingsOnlyAtClose) {
     });
     Start();
     desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    EXPECT_EQ(window->DirTests, "/srv/tests");
-    EXPECT_EQ(window->DirPDF, "/srv/desc/");
+    EXPECT_EQ(Probe().DirTests(), "/srv/tests");
+    EXPECT_EQ(Probe().DirPDF(), "/srv/desc/");
     EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "");
 
     ASSERT_TRUE(CloseWindow());
@@ -104,8 +105,8 @@ TEST_F(LifecycleTest, RememberedBookIsLoadedShownAndSelected) {
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(Rows(lbFiles()),
               (QStringList{QStringLiteral("<Tests>:/dig/la3.qor"), QStringLiteral("/misc/x.wsk")}));
-    ASSERT_EQ(window->Sprav.Files.size(), 2u);
-    EXPECT_EQ(window->Sprav.Files[0]->Path, "/T/dig/la3.qor");
+    ASSERT_EQ(Probe().Sprav().Files.size(), 2u);
+    EXPECT_EQ(Probe().Sprav().Files[0]->Path, "/T/dig/la3.qor");
     // The last test file is current and selected; it has no names.
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
@@ -115,7 +116,7 @@ TEST_F(LifecycleTest, RememberedBookIsLoadedShownAndSelected) {
     EXPECT_EQ(SelectedRow(lbNames()), 0);
     EXPECT_EQ(eName()->text(), QStringLiteral("К155ЛА3"));
     EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/la3.pdf"));
-    EXPECT_FALSE(window->Modified);
+    EXPECT_FALSE(Probe().Modified());
 }
 
 TEST_F(LifecycleTest, MissingRememberedBookIsSkippedSilently) {
@@ -139,7 +140,7 @@ TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
     EXPECT_FALSE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(lbFiles()->count(), 0);
-    EXPECT_TRUE(window->Sprav.Files.empty());
+    EXPECT_TRUE(Probe().Sprav().Files.empty());
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
 }
@@ -176,22 +177,29 @@ TEST_F(LifecycleTest, OtherProgramsValuesAreKeptThroughARun) {
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileSuff"), "C:\\suff.suf");
 }
 
-TEST_F(LifecycleTest, NewShowsAnEmptyBookAndKeepsTheRememberedPath) {
+// After New nothing may offer to save the empty book over the previous one: the caption names no file, the
+// save dialog proposes no name (it still opens in the previous book's folder), and the next start opens none.
+TEST_F(LifecycleTest, NewShowsAnEmptyBookWithNoTraceOfThePreviousOne) {
     MakeFile(QStringLiteral("book.spr"), SmallBook());
     SetDirectories("/T");
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("book.spr")));
     Start();
-    const QString caption = window->windowTitle();
 
     window->FileNew1Execute();
     EXPECT_EQ(lbFiles()->count(), 0);
     EXPECT_EQ(lbNames()->count(), 0);
-    EXPECT_TRUE(window->Sprav.Files.empty());
+    EXPECT_TRUE(Probe().Sprav().Files.empty());
     EXPECT_FALSE(pMain()->isHidden());
-    EXPECT_EQ(window->windowTitle(), caption);
-    EXPECT_FALSE(window->Modified);
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8(QOR_EXPECTED_DESCRIPTION));
+    EXPECT_FALSE(Probe().Modified());
+
+    desktop->QueueSaveFile(std::nullopt);
+    window->FileSave1Execute();
+    const DesktopCall call = desktop->Take();
+    EXPECT_EQ(call.options.FileName, QString());
+    EXPECT_EQ(call.options.InitialDir, QDir::toNativeSeparators(folder.path()));
     ASSERT_TRUE(CloseWindow());
-    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), Stored(QStringLiteral("book.spr")));
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
 }
 
 TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
@@ -205,7 +213,7 @@ TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
     EXPECT_EQ(call.kind, DesktopCall::Kind::OpenFile);
     EXPECT_EQ(call.options.Filter, QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*"));
     EXPECT_EQ(call.options.DefaultExtension, QStringLiteral("spr"));
-    EXPECT_EQ(window->SpravFileName, Stored(QStringLiteral("open.spr")));
+    EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("open.spr")));
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(lbFiles()->count(), 2);
     EXPECT_FALSE(pMain()->isHidden());
@@ -221,16 +229,16 @@ TEST_F(LifecycleTest, OpenIgnoresCancelAndMissingFiles) {
     window->FileOpen1Execute();
     desktop->Take();
     EXPECT_TRUE(pMain()->isHidden());
-    EXPECT_TRUE(window->SpravFileName.empty());
+    EXPECT_TRUE(Probe().SpravFileName().empty());
 }
 
 TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
     SetDirectories("/T", "/D");
     Start();
     window->FileNew1Execute();
-    window->Sprav.AddTestFile("/T/dig/la3.qor");
-    window->Sprav.AddSinonimWithDesc(Cp("К155ЛА3"), "/D/la3.pdf");
-    window->Modified = true;
+    Probe().Sprav().AddTestFile("/T/dig/la3.qor");
+    Probe().Sprav().AddSinonimWithDesc(Cp("К155ЛА3"), "/D/la3.pdf");
+    Probe().Modified() = true;
 
     desktop->QueueSaveFile(PathOf(QStringLiteral("saved.spr")));
     ASSERT_TRUE(window->FileSave1Execute());
@@ -243,8 +251,8 @@ TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("saved.spr"))),
               " 0 <Tests>:/dig/la3.qor\r\n" + Cp("К155ЛА3") + "|<Desc>:/la3.pdf\r\n");
     EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("saved.spr"))));
-    EXPECT_FALSE(window->Modified);
-    EXPECT_EQ(window->SpravFileName, Stored(QStringLiteral("saved.spr")));
+    EXPECT_FALSE(Probe().Modified());
+    EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("saved.spr")));
 
     // The next save dialog opens in the book's folder and proposes its name.
     desktop->QueueSaveFile(std::nullopt);
@@ -258,8 +266,8 @@ TEST_F(LifecycleTest, SaveOverAnExistingFileAsksFirst) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    window->Sprav.AddTestFile("/a.qor");
-    window->Modified = true;
+    Probe().Sprav().AddTestFile("/a.qor");
+    Probe().Modified() = true;
     const QString target = MakeFile(QStringLiteral("old.spr"), "old");
 
     desktop->QueueSaveFile(target);
@@ -269,7 +277,7 @@ TEST_F(LifecycleTest, SaveOverAnExistingFileAsksFirst) {
     desktop->TakeMessageBox(kReplaceQuestion, QStringLiteral("Редактор Справочников"), MessageIcon::Question,
                             MessageButtons::YesNo);
     EXPECT_EQ(ReadBytes(target), "old");
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 
     desktop->QueueSaveFile(target);
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -296,8 +304,8 @@ TEST_F(LifecycleTest, FailedSaveSaysSoAndChangesNothing) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    window->Sprav.AddTestFile("/a.qor");
-    window->Modified = true;
+    Probe().Sprav().AddTestFile("/a.qor");
+    Probe().Modified() = true;
     const QString caption = window->windowTitle();
 
     const QString target = PathOf(QStringLiteral("no-such-folder/book.spr"));
@@ -315,16 +323,16 @@ TEST_F(LifecycleTest, FailedSaveSaysSoAndChangesNothing) {
     EXPECT_EQ(box.caption, kCaption);
     EXPECT_EQ(box.icon, MessageIcon::Warning);
     EXPECT_EQ(box.buttons, MessageButtons::Ok);
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
     EXPECT_EQ(window->windowTitle(), caption);
-    EXPECT_TRUE(window->SpravFileName.empty());
+    EXPECT_TRUE(Probe().SpravFileName().empty());
 }
 
 TEST_F(LifecycleTest, SaveRefusesABookItCouldNotReadBack) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    window->Sprav.AddTestFile("/" + std::string(1200, 'a') + ".qor");
+    Probe().Sprav().AddTestFile("/" + std::string(1200, 'a') + ".qor");
     desktop->QueueSaveFile(PathOf(QStringLiteral("long.spr")));
     desktop->QueueMessageBoxAnswer(MessageAnswer::Ok);
     EXPECT_FALSE(window->FileSave1Execute());
@@ -338,14 +346,14 @@ TEST_F(LifecycleTest, CloseQueryAnswers) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    window->Modified = true;
+    Probe().Modified() = true;
 
     // Cancel: the window stays and nothing is written.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
     EXPECT_FALSE(CloseWindow());
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "/T");
-    window->DirTests = "/changed";
+    Probe().DirTests() = "/changed";
 
     // Yes, then the save dialog cancelled: the window stays, nothing is written.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -370,7 +378,7 @@ TEST_F(LifecycleTest, CloseQueryNoClosesWithoutSaving) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    window->Modified = true;
+    Probe().Modified() = true;
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     EXPECT_TRUE(CloseWindow());
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
@@ -387,15 +395,15 @@ TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    window->Sprav.AddTestFile("/a.qor");
+    Probe().Sprav().AddTestFile("/a.qor");
     window->RefreshFileList();
-    window->Modified = true;
+    Probe().Modified() = true;
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
     window->FileNew1Execute();
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(lbFiles()->count(), 1);
-    EXPECT_TRUE(window->Modified);
+    EXPECT_TRUE(Probe().Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     desktop->QueueSaveFile(std::nullopt);
@@ -408,7 +416,7 @@ TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {
     window->FileNew1Execute();
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(lbFiles()->count(), 0);
-    EXPECT_FALSE(window->Modified);
+    EXPECT_FALSE(Probe().Modified());
 }
 
 TEST_F(LifecycleTest, PathsWindows1251CannotHoldAreRefused) {
@@ -420,7 +428,7 @@ TEST_F(LifecycleTest, PathsWindows1251CannotHoldAreRefused) {
     desktop->Take();
     desktop->TakeInformation(
         QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + strange);
-    EXPECT_TRUE(window->SpravFileName.empty());
+    EXPECT_TRUE(Probe().SpravFileName().empty());
     EXPECT_TRUE(pMain()->isHidden());
 }
 
@@ -430,7 +438,7 @@ TEST_F(LifecycleTest, BookOnTheCommandLineOpensInPlaceOfTheRememberedOne) {
     SetDirectories("/T");
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("remembered.spr")));
     Start(given);
-    EXPECT_EQ(window->SpravFileName, Stored(QStringLiteral("given.spr")));
+    EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("given.spr")));
     EXPECT_EQ(lbFiles()->count(), 2);
     EXPECT_EQ(window->windowTitle(), BookCaption(given));
 }
@@ -460,9 +468,9 @@ TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
     });
     Find<QAction>("N19")->trigger();
     desktop->TakeMessageBox(warning, kCaption, MessageIcon::Warning, MessageButtons::YesNo);
-    EXPECT_EQ(window->DirTests, "/New");
-    EXPECT_EQ(window->DirPDF, "/D");
-    EXPECT_FALSE(window->Modified);
+    EXPECT_EQ(Probe().DirTests(), "/New");
+    EXPECT_EQ(Probe().DirPDF(), "/D");
+    EXPECT_FALSE(Probe().Modified());
 }
 
 TEST_F(LifecycleTest, HelpOpensTheChmBesideTheExecutable) {

@@ -1,0 +1,57 @@
+#include "FormMessages.h"
+
+#include "Paths.h"
+#include "Text.h"
+
+namespace forms {
+
+void Inform(const QString& text) {
+    platform::CurrentDialogs().Information(text);
+}
+
+platform::MessageAnswer Ask(const QString& text, const QString& caption, platform::MessageIcon icon,
+                            platform::MessageButtons buttons) {
+    return platform::CurrentDialogs().MessageBox(text, caption, icon, buttons);
+}
+
+QString SystemErrorText(const std::error_code& error) {
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+        error == std::errc::read_only_file_system) {
+        return QStringLiteral("Нет прав на запись.");
+    }
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
+        return QStringLiteral("Папка не существует.");
+    }
+    if (error == std::errc::is_a_directory) {
+        return QStringLiteral("По этому пути находится папка.");
+    }
+    if (error == std::errc::no_space_on_device) {
+        return QStringLiteral("Недостаточно места на диске.");
+    }
+    return QString::fromLocal8Bit(error.message());
+}
+
+bool CheckStorablePath(const QString& path) {
+    if (platform::ToCp1251(path)) {
+        return true;
+    }
+    Inform(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + path);
+    return false;
+}
+
+std::optional<std::string> TakeChosenPath(const QString& chosen) {
+    if (!CheckStorablePath(chosen)) {
+        return std::nullopt;
+    }
+    return platform::ToStoredPath(chosen);
+}
+
+std::optional<std::string> TakeTypedName(const QString& typed) {
+    std::optional<std::string> name = platform::ToCp1251(typed);
+    if (!name) {
+        Inform(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
+    }
+    return name;
+}
+
+}  // namespace forms

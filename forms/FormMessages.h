@@ -1,0 +1,37 @@
+// The boxes, captions and failure texts that every form of the editor shares.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "Dialogs.h"
+
+namespace forms {
+
+// The caption of the editor's own message boxes.
+inline const QString kMessageCaption = QStringLiteral("Редактор справочников");
+
+// An information box: one OK button, the application title as caption.
+void Inform(const QString& text);
+
+// A message box with no owner window and an explicit caption.
+platform::MessageAnswer Ask(const QString& text, const QString& caption, platform::MessageIcon icon,
+                            platform::MessageButtons buttons);
+
+// A failure to write or read a file, in the user's words.
+QString SystemErrorText(const std::error_code& error);
+
+// Shows the refusal box and gives false when `path` has a character Windows-1251 cannot hold.
+bool CheckStorablePath(const QString& path);
+
+// A path from a dialog or a drop, as the book stores it; refused with the box above when Windows-1251 cannot
+// hold it, since such a path could not be written to the book or the settings.
+std::optional<std::string> TakeChosenPath(const QString& chosen);
+
+// A typed chip name as the book stores it; refused with a box when Windows-1251 cannot hold it.
+std::optional<std::string> TakeTypedName(const QString& typed);
+
+}  // namespace forms

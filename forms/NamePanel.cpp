@@ -1,0 +1,235 @@
+#include "NamePanel.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+#include <QSignalBlocker>
+
+#include "BookLines.h"
+#include "FormMessages.h"
+#include "PanelHost.h"
+#include "PathTokens.h"
+#include "Sprav.h"
+#include "Text.h"
+#include "ui_NamePanel.h"
+
+using forms::Inform;
+using platform::FromCp1251;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
+
+TNamePanel::TNamePanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TNamePanel>()) {
+    ui->setupUi(this);
+    ui->lbNames->installEventFilter(this);
+}
+
+TNamePanel::~TNamePanel() = default;
+
+void TNamePanel::Attach(TPanelHost& host) {
+    FHost = &host;
+    pmName = new QMenu(this);
+    pmName->setObjectName(QStringLiteral("pmName"));
+    pmName->addAction(QStringLiteral("Удалить"), this, &TNamePanel::acDeleteNameExecute)
+        ->setStatusTip(QStringLiteral("Удалить выбранное название микросхемы"));
+    connect(ui->lbNames, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { pmName->popup(ui->lbNames->viewport()->mapToGlobal(pos)); });
+
+    connect(ui->acAddSinonim, &QAction::triggered, this, &TNamePanel::bbAddSinonimClick);
+    connect(ui->bbAddSinonim, &QPushButton::clicked, ui->acAddSinonim, &QAction::trigger);
+    connect(ui->bbEditSinonim, &QPushButton::clicked, this, &TNamePanel::bbEditSinonimClick);
+    connect(ui->bbDelSinonim, &QPushButton::clicked, this, &TNamePanel::acDeleteNameExecute);
+    connect(ui->bbRight, &QToolButton::clicked, this, [this] { FHost->ShowPrefixPanel(); });
+    connect(ui->eName, &QLineEdit::textChanged, this, [this] { FHost->eNameChange(); });
+    // Every change of the selection the user makes, a deselected row included, runs the click handler.
+    connect(ui->lbNames, &QListWidget::itemSelectionChanged, this, [this] { FHost->lbNamesClick(); });
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The list.
+
+void TNamePanel::ShowNames(const TSpravFile* file) {
+    QStringList rows;
+    FListedNames.clear();
+    if (file != nullptr) {
+        rows.reserve(static_cast<qsizetype>(file->Sinonims.size()));
+        for (const auto& sinonim : file->Sinonims) {
+            rows.append(FromCp1251(sinonim->Name));
+            const QString folded = rows.back().toCaseFolded();
+            if (!FListedNames.contains(folded)) {  // equal names: the lookups want the first row
+                FListedNames.insert(folded, static_cast<int>(rows.size() - 1));
+            }
+        }
+    }
+    const QSignalBlocker programChange(ui->lbNames);
+    ui->lbNames->clear();
+    ui->lbNames->addItems(rows);
+}
+
+bool TNamePanel::HasRow(int row) const {
+    return row >= 0 && row < ui->lbNames->count();
+}
+
+void TNamePanel::SelectRow(int row) {
+    const QSignalBlocker programChange(ui->lbNames);
+    if (HasRow(row)) {
+        ui->lbNames->setCurrentRow(row);
+    } else {
+        ui->lbNames->setCurrentRow(-1);
+        ui->lbNames->clearSelection();
+    }
+}
+
+int TNamePanel::SelectedRow() const {
+    const QList<QListWidgetItem*> selected = ui->lbNames->selectedItems();
+    return selected.isEmpty() ? -1 : ui->lbNames->row(selected.front());
+}
+
+QString TNamePanel::TypedName() const {
+    return ui->eName->text();
+}
+
+void TNamePanel::ClearTypedName() {
+    ui->eName->clear();
+}
+
+int TNamePanel::FindListedName(const QString& name) const {
+    return FListedNames.value(name.toCaseFolded(), -1);
+}
+
+void TNamePanel::SetPrefixButtonVisible(bool visible) {
+    ui->bbRight->setVisible(visible);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The panel's part of the selection chain.
+
+const TSpravSinonim* TNamePanel::lbNamesClick() {
+    ui->bbDelSinonim->setEnabled(true);
+    if (!ui->eName->text().isEmpty()) {
+        ui->bbAddSinonim->setEnabled(true);
+    }
+    TSprav& sprav = FHost->Sprav();
+    int row = SelectedRow();
+    if (row < 0 && HasRow(sprav.CurrentSinonimIndex)) {
+        SelectRow(sprav.CurrentSinonimIndex);
+        row = SelectedRow();
+    }
+    if (row < 0) {
+        return nullptr;
+    }
+    sprav.CurrentSinonimIndex = row;
+    const TSpravSinonim* sinonim =
+        sprav.CurrentFile != nullptr ? sprav.GetSinonim(sprav.CurrentFile, row) : nullptr;
+    if (sinonim != nullptr) {
+        ui->eName->setText(FromCp1251(sinonim->Name));
+    }
+    return sinonim;
+}
+
+bool TNamePanel::eNameChange() {
+    const bool listed = FindListedName(ui->eName->text()) >= 0;
+    ui->bbAddSinonim->setEnabled(!listed);
+    ui->bbDelSinonim->setEnabled(listed && SelectedRow() >= 0);
+    return !listed;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Commands.
+
+bool TNamePanel::FitsBookLine(const std::string& name, const std::string& descPath) const {
+    const std::string descToken = ToDescToken(descPath, FHost->DirPDF());
+    if (book_lines::SinonimLineLength(name, descToken) <= book_lines::kMaxLineLength) {
+        return true;
+    }
+    Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 символов: "
+                          "такую строку справочник не сохранит.")
+               .arg(book_lines::kMaxLineLength));
+    return false;
+}
+
+void TNamePanel::bbAddSinonimClick() {
+    FHost->SetModified();
+    const QString typed = ui->eName->text();
+    if (typed.isEmpty()) {
+        Inform(QStringLiteral("Введите название микросхемы (аналога)."));
+        ui->eName->setFocus();
+        return;
+    }
+    const std::optional<std::string> name = forms::TakeTypedName(typed);
+    // The description edit only ever shows text that came from the book or from a checked dialog.
+    const std::string descPath = platform::ToCp1251(FHost->DescriptionText()).value_or(std::string());
+    if (!name || !FitsBookLine(*name, descPath)) {
+        ui->eName->setFocus();
+        return;
+    }
+    const bool added = FHost->Sprav().AddSinonimWithDesc(*name, descPath) != nullptr;
+    FHost->RefreshNames(true);
+    if (!added) {
+        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
+    }
+    FHost->eNameChange();
+    ReadyForNextName();
+}
+
+// After a name is stored the next one is usually typed at once: the field keeps the focus, its text selected.
+void TNamePanel::ReadyForNextName() {
+    ui->eName->setFocus();
+    ui->eName->selectAll();
+}
+
+void TNamePanel::bbEditSinonimClick() {
+    FHost->SetModified();
+    const QString typed = ui->eName->text();
+    bool refused = false;
+    const int row = SelectedRow();
+    if (row >= 0) {
+        const std::optional<std::string> name = forms::TakeTypedName(typed);
+        const std::string descPath = platform::ToCp1251(FHost->DescriptionText()).value_or(std::string());
+        if (!name || !FitsBookLine(*name, descPath)) {
+            ui->eName->setFocus();
+            return;
+        }
+        TSprav& sprav = FHost->Sprav();
+        refused = sprav.ChangeSinonim(sprav.CurrentFile, row, *name, descPath) < 0;
+    }
+    FHost->RefreshNames(true);
+    if (refused) {
+        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
+    }
+    FHost->eNameChange();
+    ReadyForNextName();
+}
+
+void TNamePanel::acDeleteNameExecute() {
+    const int row = SelectedRow();
+    if (row < 0) {
+        Inform(QStringLiteral("Не выбрано навание микросхемы (аналог)."));
+        return;
+    }
+    if (forms::Ask(QStringLiteral("Удалить выбранный аналог?"), forms::kMessageCaption, MessageIcon::Question,
+                   MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return;
+    }
+    ui->bbAddSinonim->setEnabled(true);
+    ui->eName->clear();
+    FHost->SetModified();
+    FHost->Sprav().DeleteSinonim(row);
+    FHost->RefreshNames(true);
+}
+
+void TNamePanel::PressDefaultButton() {
+    if (ui->bbAddSinonim->isEnabled()) {
+        ui->bbAddSinonim->click();
+    }
+}
+
+bool TNamePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->lbNames && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+            acDeleteNameExecute();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

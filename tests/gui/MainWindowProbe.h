@@ -1,0 +1,33 @@
+// The tests' view of the main window's own fields and panels, so that tests need no public fields and the
+// window's inner shape can change without moving them.
+#pragma once
+
+#include <string>
+
+#include "CommentPanel.h"
+#include "DescriptionPanel.h"
+#include "NamePanel.h"
+#include "PrefixPanel.h"
+#include "TestFilePanel.h"
+#include "fm_Main.h"
+
+class TfmMainProbe {
+public:
+    explicit TfmMainProbe(TfmMain& window) : FWindow(window) {}
+
+    TSprav& Sprav() { return FWindow.FSprav; }
+    bool& Modified() { return FWindow.Modified; }
+    std::string& SpravFileName() { return FWindow.SpravFileName; }
+    std::string& PrefFileName() { return FWindow.PrefFileName; }
+    std::string& DirTests() { return FWindow.FDirTests; }
+    std::string& DirPDF() { return FWindow.FDirPDF; }
+
+    TTestFilePanel& Files() { return *FWindow.FFiles; }
+    TNamePanel& Names() { return *FWindow.FNames; }
+    TCommentPanel& Comment() { return *FWindow.FComment; }
+    TDescriptionPanel& Description() { return *FWindow.FDescription; }
+    TPrefixPanel& Prefixes() { return *FWindow.FPrefixes; }
+
+private:
+    TfmMain& FWindow;
+};
