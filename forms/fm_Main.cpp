@@ -524,6 +524,20 @@ void TfmMain::eNameChange() {
     UpdatePrefChecks();
 }
 
+void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
+    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size()) {
+        return;
+    }
+    FFiles->SelectRow(fileIndex);
+    lbFilesClick();
+    if (!FNames->HasRow(nameIndex)) {
+        return;
+    }
+    FNames->SelectRow(nameIndex);
+    FSprav.CurrentSinonimIndex = nameIndex;
+    lbNamesClick();
+}
+
 QString TfmMain::TypedName() const {
     return FNames->TypedName();
 }

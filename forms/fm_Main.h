@@ -52,6 +52,11 @@ public:
     void lbNamesClick() override;
     void eNameChange() override;
 
+    // Makes the test file at `fileIndex` current as a click on its row does, then shows its analog at
+    // `nameIndex` as a click on that row does: where the find dialog and the book check jump. A test-file
+    // position out of range changes nothing; an analog position out of range selects no analog.
+    void ShowAnalog(int fileIndex, int nameIndex);
+
     // Book, service and help commands.
     void FileNew1Execute();
     void FileOpen1Execute();
