@@ -13,8 +13,10 @@
 
 #include <algorithm>
 
+#include "BookLines.h"
 #include "FormMessages.h"
 #include "PanelHost.h"
+#include "PathTokens.h"
 #include "Paths.h"
 #include "Sprav.h"
 #include "ui_TestFilePanel.h"
@@ -117,7 +119,7 @@ void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
     const std::size_t countBefore = sprav.Files.size();
     for (const QString& chosen : chosenPaths) {
         const std::optional<std::string> path = forms::TakeChosenPath(chosen);
-        if (!path) {
+        if (!path || !FitsBookLine(sprav.Files.size(), *path)) {
             continue;
         }
         const bool listed = std::any_of(sprav.Files.begin(), sprav.Files.end(),
@@ -135,6 +137,19 @@ void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
         FHost->ShowBook();
     }
     FHost->RefreshFileList();
+}
+
+// True when the book file can hold the test file at `position`; otherwise says so.
+bool TTestFilePanel::FitsBookLine(std::size_t position, const std::string& path) const {
+    const std::string tokenPath = ToTestsToken(path, FHost->DirTests());
+    if (book_lines::TestFileLineLength(position, tokenPath) <= book_lines::kMaxLineLength) {
+        return true;
+    }
+    forms::Inform(
+        QStringLiteral("Путь к тестовому файлу длиннее %1 символов, справочник не сможет его сохранить: ")
+            .arg(book_lines::kMaxLineLength) +
+        platform::ToDisplayPath(path));
+    return false;
 }
 
 void TTestFilePanel::acDeleteFileExecute() {

@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <cstddef>
 #include <memory>
+#include <string>
 
 class QMenu;
 class TPanelHost;
@@ -38,6 +40,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool FitsBookLine(std::size_t position, const std::string& path) const;
+
     std::unique_ptr<Ui::TTestFilePanel> ui;
     TPanelHost* FHost = nullptr;
     QMenu* pmFile = nullptr;

@@ -469,5 +469,86 @@ TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
     EXPECT_FALSE(Probe().Modified());
 }
 
+// A name or a test-file path whose line in the book file would pass 999 characters is refused when it is
+// typed or chosen, not at every save afterwards; one character less is taken.
+TEST_F(BookEditingTest, EntriesTheBookCannotHoldAreRefusedWhenTyped) {
+    const QString nameRefusal = QStringLiteral(
+        "Название микросхемы вместе с путём к файлу описания длиннее 999 символов: такую строку справочник "
+        "не "
+        "сохранит.");
+    BookWithNames({});
+    AddName(QString(999, QLatin1Char('N')));  // "N...N|" would be 1000 characters
+    desktop->TakeInformation(nameRefusal);
+    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_TRUE(Probe().Modified());
+    AddName(QString(998, QLatin1Char('N')));
+    EXPECT_EQ(lbNames()->count(), 1);
+
+    eName()->setText(QString(999, QLatin1Char('R')));
+    Button("bbEditSinonim")->click();
+    desktop->TakeInformation(nameRefusal);
+    EXPECT_EQ(Rows(lbNames()), QStringList{QString(998, QLatin1Char('N'))});
+
+    // " 1 " and the path: 3 + 997 characters for the second test file.
+    const QString tooLong = QStringLiteral("/") + QString(996, QLatin1Char('p'));
+    AddFiles({tooLong});
+    desktop->TakeInformation(
+        QStringLiteral("Путь к тестовому файлу длиннее 999 символов, справочник не сможет его сохранить: ") +
+        tooLong);
+    EXPECT_EQ(lbFiles()->count(), 1);
+    AddFiles({tooLong.chopped(1)});
+    EXPECT_EQ(lbFiles()->count(), 2);
+}
+
+// However the row came to be selected, the add button says whether the typed name may be added.
+TEST_F(BookEditingTest, AddButtonFollowsTheTypedNameAfterASelection) {
+    BookWithNames({QStringLiteral("A"), QStringLiteral("B")});
+    window->RefreshNames(true);  // as opening a book does after its load already selected the analog
+    EXPECT_EQ(eName()->text(), QStringLiteral("B"));
+    ExpectStates(false, true);
+    lbNames()->setCurrentRow(0);
+    EXPECT_EQ(eName()->text(), QStringLiteral("A"));
+    ExpectStates(false, true);
+}
+
+// Enter adds the typed name from any control without an Enter of its own; a focused button is pressed.
+TEST_F(BookEditingTest, EnterAddsFromAnyControlButPressesAFocusedButton) {
+    BookWithNames({QStringLiteral("A")});
+    QApplication::setActiveWindow(window.get());
+    eName()->setText(QStringLiteral("NEW"));
+    lbFiles()->setFocus();
+    QTest::keyClick(lbFiles(), Qt::Key_Return);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A"), QStringLiteral("NEW")}));
+
+    eName()->setText(QStringLiteral("RENAMED"));
+    Button("bbEditSinonim")->setFocus();
+    QTest::keyClick(Button("bbEditSinonim"), Qt::Key_Return);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A"), QStringLiteral("RENAMED")}));
+
+    eName()->setText(QStringLiteral("A"));  // listed: the add button is off and Enter adds nothing
+    QTest::keyClick(lbNames(), Qt::Key_Return);
+    EXPECT_EQ(lbNames()->count(), 2);
+}
+
+// Deleting the last, current row leaves no test file current; the next refresh makes test file 0 current
+// and must show it selected with its names, or the next name would go to a test file nobody sees.
+TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
+    AddFiles({MakeFile(QStringLiteral("a.qor"))});
+    AddName(QStringLiteral("IN_A"));
+    AddFiles({MakeFile(QStringLiteral("b.qor"))});
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteFile")->trigger();
+    desktop->Take();
+    EXPECT_EQ(SelectedRow(lbFiles()), -1);
+
+    desktop->QueueOpenFiles(std::nullopt);  // a cancelled add dialog refreshes the list
+    Action("acAddFile")->trigger();
+    desktop->Take();
+    EXPECT_EQ(SelectedRow(lbFiles()), 0);
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("IN_A")});
+    AddName(QStringLiteral("ALSO_IN_A"));
+    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
+}
+
 }  // namespace
 }  // namespace gui_test
