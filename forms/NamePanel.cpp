@@ -7,6 +7,7 @@
 
 #include "BookLines.h"
 #include "FormMessages.h"
+#include "ListRows.h"
 #include "PanelHost.h"
 #include "PathTokens.h"
 #include "Sprav.h"
@@ -72,18 +73,11 @@ bool TNamePanel::HasRow(int row) const {
 }
 
 void TNamePanel::SelectRow(int row) {
-    const QSignalBlocker programChange(ui->lbNames);
-    if (HasRow(row)) {
-        ui->lbNames->setCurrentRow(row);
-    } else {
-        ui->lbNames->setCurrentRow(-1);
-        ui->lbNames->clearSelection();
-    }
+    forms::SelectRowQuietly(ui->lbNames, row);
 }
 
 int TNamePanel::SelectedRow() const {
-    const QList<QListWidgetItem*> selected = ui->lbNames->selectedItems();
-    return selected.isEmpty() ? -1 : ui->lbNames->row(selected.front());
+    return forms::SelectedRow(ui->lbNames);
 }
 
 QString TNamePanel::TypedName() const {

@@ -15,6 +15,7 @@
 
 #include "BookLines.h"
 #include "FormMessages.h"
+#include "ListRows.h"
 #include "PanelHost.h"
 #include "PathTokens.h"
 #include "Paths.h"
@@ -85,18 +86,11 @@ void TTestFilePanel::ShowRows(const QStringList& rows) {
 }
 
 void TTestFilePanel::SelectRow(int row) {
-    const QSignalBlocker programChange(ui->lbFiles);
-    if (row >= 0 && row < ui->lbFiles->count()) {
-        ui->lbFiles->setCurrentRow(row);
-    } else {
-        ui->lbFiles->setCurrentRow(-1);
-        ui->lbFiles->clearSelection();
-    }
+    forms::SelectRowQuietly(ui->lbFiles, row);
 }
 
 int TTestFilePanel::SelectedRow() const {
-    const QList<QListWidgetItem*> selected = ui->lbFiles->selectedItems();
-    return selected.isEmpty() ? -1 : ui->lbFiles->row(selected.front());
+    return forms::SelectedRow(ui->lbFiles);
 }
 
 void TTestFilePanel::acAddFileExecute() {

@@ -2,10 +2,12 @@
 // extension is completed with the default one.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "Dialogs.h"
 #include "GuiTestSupport.h"
@@ -18,7 +20,17 @@ std::optional<QString> PickInOpenDialog(const QString& folder, const QString& na
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         dialog->selectFile(name);
+        // A refusal box of the dialog's own would wait for an answer: dismiss it, so that a refused name
+        // fails the test instead of hanging it.
+        QTimer::singleShot(1000, [dialog] {
+            if (QWidget* box = QApplication::activeModalWidget(); box != nullptr && box != dialog) {
+                box->close();
+            }
+        });
         QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
     });
     platform::FileDialogOptions options;
     options.Filter = QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*");
