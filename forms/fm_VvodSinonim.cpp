@@ -1,6 +1,7 @@
 #include "fm_VvodSinonim.h"
 
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
@@ -106,6 +107,7 @@ TfmVvodSinonim::TfmVvodSinonim(QWidget* parent)
     lbNames->setModel(FList);
     lbNames->setUniformItemSizes(true);
 
+    edFilter->installEventFilter(this);
     connect(edFilter, &QLineEdit::textChanged, this, [this] {
         if (!FProgramChange) {
             edFilterChange();
@@ -139,6 +141,24 @@ void TfmVvodSinonim::showEvent(QShowEvent* event) {
         move(frame.topLeft());
     }
     FormShow();
+}
+
+// The arrow and page keys in the filter move through the list, so that a name is typed, picked and
+// confirmed without leaving the keyboard's home row for the mouse.
+bool TfmVvodSinonim::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edFilter && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                QCoreApplication::sendEvent(lbNames, event);
+                return true;
+            default:
+                break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfmVvodSinonim::FormShow() {

@@ -217,6 +217,13 @@ TEST_F(FindDialogTest, ButtonDoubleClickAndEnterConfirm) {
              QTest::keyClick(d.lbNames, Qt::Key_Down);
              QTest::keyClick(d.lbNames, Qt::Key_Return);
          }},
+        {"arrows and Enter in the filter",
+         [](TfmVvodSinonim& d) {
+             QTest::keyClick(d.edFilter, Qt::Key_Down);
+             QTest::keyClick(d.edFilter, Qt::Key_Down);
+             EXPECT_EQ(d.edFile->text().right(5), QStringLiteral("b.qor"));
+             QTest::keyClick(d.edFilter, Qt::Key_Return);
+         }},
         {"Enter in the filter",
          [](TfmVvodSinonim& d) {
              TypeText(d.edFilter, QStringLiteral("b"));
