@@ -52,7 +52,10 @@ void TSinonimList::SetBook(const TSprav* sprav) {
 }
 
 void TSinonimList::Fill(const QString& filter) {
-    const QString folded = filter.toCaseFolded();
+    QString folded = filter.toCaseFolded();
+    // A Turkic locale raises i to İ, which folds to no letter a Windows-1251 name can hold: match it as the
+    // i that was typed.
+    folded.replace(QChar(0x130), QLatin1Char('i'));
     beginResetModel();
     FRows.clear();
     for (std::size_t file = 0; file + 1 < FFirstOfFile.size(); ++file) {

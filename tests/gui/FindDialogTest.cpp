@@ -186,6 +186,21 @@ TEST_F(FindDialogTest, FilterFindsNamesHoldingItInAnyLetterCase) {
     });
 }
 
+// Raised by the user's locale, a letter still finds the names that hold it: a Turkish locale raises i to İ.
+TEST_F(FindDialogTest, LetterRaisedByATurkishLocaleStillFindsItsNames) {
+    Book({{QStringLiteral("a.qor"),
+           {QStringLiteral("MC14IC"), QStringLiteral("ic74"), QStringLiteral("K1")}}});
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::Turkish));
+    RunFind([](TfmVvodSinonim& dialog) {
+        TypeText(dialog.edFilter, QStringLiteral("ic"));
+        EXPECT_EQ(dialog.edFilter->text(), QStringLiteral("İC"));
+        EXPECT_EQ(Listed(dialog), (Names{QStringLiteral("MC14IC"), QStringLiteral("ic74")}));
+        dialog.reject();
+    });
+    QLocale::setDefault(saved);
+}
+
 TEST_F(FindDialogTest, SameNameUnderTwoTestFilesGivesTwoRowsAndTheSecondJumpsThere) {
     Book({{QStringLiteral("a.qor"), {QStringLiteral("К155ЛА3"), QStringLiteral("КТ315")}},
           {QStringLiteral("b.qor"), {QStringLiteral("74LS00"), QStringLiteral("К155ЛА3")}}});
