@@ -1,5 +1,6 @@
 // The main window on a maximal book, offscreen: opening it until it is shown, one click on a test-file
-// row, one keystroke in the name field. Budgets: 100 ms to open, 16 ms (one frame) per click or keystroke.
+// row, one keystroke in the name field; the find dialog opened until it lists every analog, and one
+// keystroke in its filter. Budgets: 100 ms to open, 16 ms (one frame) per click or keystroke.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,13 +10,24 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QAction>
+#include <QFile>
+#include <QKeyEvent>
+#include <QListView>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "Dialogs.h"
+#include "MainWindowProbe.h"
 #include "MaxBook.h"
 #include "Paths.h"
 #include "Settings.h"
-#include "MainWindowProbe.h"
+#include "fm_VvodSinonim.h"
 
 namespace {
 
@@ -122,6 +134,99 @@ void BM_KeystrokeInName(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_KeystrokeInName)->Unit(benchmark::kMillisecond);
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// The process's peak resident set (VmHWM), in megabytes; 0 where /proc is missing.
+double PeakRssMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+        }
+    }
+    return 0;
+}
+
+// Runs the find command of `window` with `step` on the dialog once it is shown; the step closes it.
+void RunFindDialog(TfmMain& window, const std::function<void(TfmVvodSinonim&)>& step) {
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TfmVvodSinonim*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            std::abort();
+        }
+        step(*dialog);
+        dialog->reject();
+    });
+    window.findChild<QAction*>(QStringLiteral("acFindSin"))->trigger();
+}
+
+// From the command until the dialog is painted with every analog of the book listed.
+void BM_OpenFindDialog(benchmark::State& state) {
+    Session& session = TheSession();
+    std::unique_ptr<TfmMain> window = session.StartWindow();
+    window->FileOpen1Execute();
+    Session::Show(*window);
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        RunFindDialog(*window, [&](TfmVvodSinonim& dialog) {
+            dialog.repaint();
+            state.SetIterationTime(Seconds(start));
+            state.counters["rows"] = dialog.lbNames->model()->rowCount();
+            state.counters["peak_rss_MB"] = PeakRssMegabytes();
+        });
+    }
+}
+BENCHMARK(BM_OpenFindDialog)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+// Typing a name's first letters into the filter and erasing them again, one keystroke an iteration: the
+// filter raised, the list refilled and painted, the test-file path shown. Erasing the last character lists
+// the whole book again, the dearest keystroke: `to_empty_ms` is the median of those, `worst_ms` the worst
+// keystroke of all.
+void BM_KeystrokeInFindFilter(benchmark::State& state) {
+    Session& session = TheSession();
+    std::unique_ptr<TfmMain> window = session.StartWindow();
+    window->FileOpen1Execute();
+    Session::Show(*window);
+    RunFindDialog(*window, [&](TfmVvodSinonim& dialog) {
+        const QString typed = QStringLiteral("кр1533ла");
+        QLineEdit* filter = dialog.edFilter;
+        filter->setFocus();
+        double worst = 0;
+        std::vector<double> toEmpty;
+        int key = 0;
+        for (auto _ : state) {
+            const Clock::time_point start = Clock::now();
+            const int at = key % (2 * static_cast<int>(typed.size()));
+            if (at < typed.size()) {
+                // A Cyrillic letter as the keyboard sends it: text with no key code of its own.
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(typed[at]));
+                QCoreApplication::sendEvent(filter, &press);
+            } else {
+                QTest::keyClick(filter, Qt::Key_Backspace);
+            }
+            dialog.repaint();
+            const double seconds = Seconds(start);
+            state.SetIterationTime(seconds);
+            worst = std::max(worst, seconds);
+            if (filter->text().isEmpty()) {
+                toEmpty.push_back(seconds);
+            }
+            ++key;
+        }
+        std::sort(toEmpty.begin(), toEmpty.end());
+        state.counters["to_empty_ms"] = toEmpty.empty() ? 0 : toEmpty[toEmpty.size() / 2] * 1000;
+        state.counters["worst_ms"] = worst * 1000;
+    });
+}
+BENCHMARK(BM_KeystrokeInFindFilter)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(160);
 
 }  // namespace
 

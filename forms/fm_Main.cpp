@@ -26,6 +26,7 @@
 #include "TestFilePanel.h"
 #include "Text.h"
 #include "fm_Dir.h"
+#include "fm_VvodSinonim.h"
 #include "fm_about.h"
 #include "ui_fm_Main.h"
 
@@ -167,6 +168,7 @@ void TfmMain::ConnectCommands() {
     connect(ui->acDeleteFile, &QAction::triggered, FFiles, &TTestFilePanel::acDeleteFileExecute);
     connect(ui->acAddName, &QAction::triggered, FNames, &TNamePanel::bbAddSinonimClick);
     connect(ui->acDeleteName, &QAction::triggered, FNames, &TNamePanel::acDeleteNameExecute);
+    connect(ui->acFindSin, &QAction::triggered, this, &TfmMain::acFindSinExecute);
     connect(ui->N19, &QAction::triggered, this, &TfmMain::N19Click);
     connect(ui->HelpAbout1, &QAction::triggered, this, &TfmMain::HelpAbout1Execute);
     connect(ui->acHelp, &QAction::triggered, this, &TfmMain::acHelpExecute);
@@ -536,6 +538,15 @@ void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
     FNames->SelectRow(nameIndex);
     FSprav.CurrentSinonimIndex = nameIndex;
     lbNamesClick();
+}
+
+// A cancelled search leaves the window and the book as they were.
+void TfmMain::acFindSinExecute() {
+    TfmVvodSinonim dialog(this);
+    dialog.Sprav = &FSprav;
+    if (dialog.exec() == QDialog::Accepted) {
+        ShowAnalog(dialog.FileIndex, dialog.NameIndex);
+    }
 }
 
 QString TfmMain::TypedName() const {

@@ -56,6 +56,8 @@ public:
     // `nameIndex` as a click on that row does: where the find dialog and the book check jump. A test-file
     // position out of range changes nothing; an analog position out of range selects no analog.
     void ShowAnalog(int fileIndex, int nameIndex);
+    // Finds a chip across the whole book and jumps to the chosen analog.
+    void acFindSinExecute();
 
     // Book, service and help commands.
     void FileNew1Execute();
