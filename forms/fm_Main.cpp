@@ -321,7 +321,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfmMain::FormCloseQuery() {
-    return MaybeSaveChanges();
+    return FComment->MaybeSaveComment(true) && MaybeSaveChanges();
 }
 
 // Asks about unsaved changes. Yes goes on only once the book is saved; No drops the changes; Cancel stops.
@@ -351,6 +351,7 @@ void TfmMain::ClearSprav() {
     FFiles->ShowRows({});
     FNames->ShowNames(nullptr);
     FNames->ClearTypedName();
+    FComment->ForgetTestFile();
     FSprav.ClearAll();
     ui->pMain->show();
 }
@@ -360,7 +361,7 @@ void TfmMain::ShowBook() {
 }
 
 void TfmMain::FileNew1Execute() {
-    if (!MaybeSaveChanges()) {
+    if (!FComment->MaybeSaveComment(true) || !MaybeSaveChanges()) {
         return;
     }
     ClearSprav();
@@ -372,7 +373,7 @@ void TfmMain::FileNew1Execute() {
 }
 
 void TfmMain::FileOpen1Execute() {
-    if (!MaybeSaveChanges()) {
+    if (!FComment->MaybeSaveComment(true) || !MaybeSaveChanges()) {
         return;
     }
     const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(this, SpravDialogOptions());
@@ -491,6 +492,11 @@ void TfmMain::RefreshFileList() {
 }
 
 void TfmMain::lbFilesClick() {
+    // A comment that could not be saved keeps its test file selected.
+    if (!FComment->MaybeSaveComment(false)) {
+        FFiles->SelectRow(FSprav.CurrentFileIndex());
+        return;
+    }
     FSprav.SetCurrentFile(FFiles->SelectedRow());
     FNames->ClearTypedName();
     FDescription->Clear();
@@ -525,7 +531,8 @@ void TfmMain::eNameChange() {
 }
 
 void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
-    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size()) {
+    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size() ||
+        !FComment->MaybeSaveComment(false)) {
         return;
     }
     FFiles->SelectRow(fileIndex);
@@ -548,6 +555,10 @@ QString TfmMain::DescriptionText() const {
 
 int TfmMain::FindListedName(const QString& name) const {
     return FNames->FindListedName(name);
+}
+
+int TfmMain::SelectedNameRow() const {
+    return FNames->SelectedRow();
 }
 
 void TfmMain::ShowPrefixPanel() {
