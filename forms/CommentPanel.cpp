@@ -94,8 +94,9 @@ void TCommentPanel::SetUnsaved(bool unsaved) {
 }
 
 bool TCommentPanel::IsCommentFile(const std::string& commentPath) const {
+    // Run on every click on a test file: the length is compared first, inline, and most paths stop there.
     for (const auto& file : FHost->Sprav().Files) {
-        if (comment_file::SamePath(file->Path, commentPath)) {
+        if (file->Path.size() == commentPath.size() && comment_file::SamePath(file->Path, commentPath)) {
             return false;
         }
     }
@@ -103,8 +104,9 @@ bool TCommentPanel::IsCommentFile(const std::string& commentPath) const {
 }
 
 void TCommentPanel::LoadTestComment() {
-    ui->mmTestInfo->clear();
     FCommentPath.reset();
+    // The editor is emptied and filled in one step: a long comment is laid out once per click, not twice.
+    QString text;
     const TSpravFile* current = FHost->Sprav().CurrentFile;
     if (current != nullptr) {
         FCommentPath = CommentFileName(current->Path, FHost->DirTests());
@@ -113,10 +115,11 @@ void TCommentPanel::LoadTestComment() {
         if (IsCommentFile(*FCommentPath)) {
             const comment_file::ReadResult read = comment_file::Read(platform::ToOsPath(*FCommentPath));
             if (read.Status == comment_file::ReadStatus::Ok) {
-                ui->mmTestInfo->setPlainText(FromCp1251(read.Text));
+                text = FromCp1251(read.Text);
             }
         }
     }
+    ui->mmTestInfo->setPlainText(text);
     SetUnsaved(false);
 }
 
