@@ -42,6 +42,10 @@ TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_un
     ui->imDownTestInfo->setPixmap(s->standardIcon(QStyle::SP_ArrowDown).pixmap(13, 13));
     ui->imUpTestInfo->setPixmap(s->standardIcon(QStyle::SP_ArrowUp).pixmap(13, 13));
     ui->imIsEditInfo->setPixmap(s->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(15, 15));
+    // The indicator keeps its place while hidden, so that the save button never moves under the mouse.
+    QSizePolicy indicatorPolicy = ui->imIsEditInfo->sizePolicy();
+    indicatorPolicy.setRetainSizeWhenHidden(true);
+    ui->imIsEditInfo->setSizePolicy(indicatorPolicy);
 
     // Courier New where the system has it, any fixed-pitch face where it does not.
     QFont font(QStringLiteral("Courier New"));

@@ -328,6 +328,12 @@ TEST_F(CommentPanelTest, TitleBarsCollapseTheBodiesAndTheListsTakeTheirHeight) {
         EXPECT_FALSE(Find<QWidget>(p.down)->isHidden());
         EXPECT_EQ(p.list->height(), open);
     }
+    // The indicator keeps its place while hidden: the save button does not move when it shows.
+    const int saveButtonX = Find<QToolButton>("bbSavePrim")->x();
+    TypeLines(mmTestInfo(), {QStringLiteral("x")});
+    settle();
+    ASSERT_TRUE(Indicator());
+    EXPECT_EQ(Find<QToolButton>("bbSavePrim")->x(), saveButtonX);
     SaveButton();  // saves, does not toggle
     EXPECT_FALSE(Find<QWidget>("pBodyTestInfo")->isHidden());
 }
