@@ -492,15 +492,20 @@ void TfmMain::RefreshFileList() {
 }
 
 void TfmMain::lbFilesClick() {
-    // A comment that could not be saved keeps its test file selected.
-    if (!FComment->MaybeSaveComment(false)) {
+    // A comment that could not be saved is kept: a click on another row is undone; where the book itself
+    // moved on (files added, the current one deleted) the chain goes on and the editor keeps the text,
+    // which still belongs to the test file it was loaded for.
+    const bool keepComment = !FComment->MaybeSaveComment(false);
+    if (keepComment && FSprav.CurrentFile != nullptr && FFiles->SelectedRow() != FSprav.CurrentFileIndex()) {
         FFiles->SelectRow(FSprav.CurrentFileIndex());
         return;
     }
     FSprav.SetCurrentFile(FFiles->SelectedRow());
     FNames->ClearTypedName();
     FDescription->Clear();
-    FComment->LoadTestComment();
+    if (!keepComment) {
+        FComment->LoadTestComment();
+    }
     RefreshNames(true);
 }
 

@@ -211,6 +211,7 @@ TEST_F(CommentPanelTest, FailedSaveIsReportedAndKeepsTextAndSelection) {
     QDir(folder.path()).mkdir(QStringLiteral("a.txt"));  // a folder where the comment file would be
     AddFiles({a, b});
     Select(0);
+    AddName(QStringLiteral("К155ЛА3"));
     EXPECT_EQ(Comment(), QString());  // a folder is not read
 
     TypeLines(mmTestInfo(), {QStringLiteral("важно")});
@@ -229,10 +230,24 @@ TEST_F(CommentPanelTest, FailedSaveIsReportedAndKeepsTextAndSelection) {
     EXPECT_EQ(Comment(), QStringLiteral("важно"));
     EXPECT_TRUE(Indicator());
 
+    // Files added meanwhile: the new one is current and shown with its names, the unsaved text stays.
+    const QString c = MakeFile(QStringLiteral("c.qor"));
+    AddFiles({c}, {MessageAnswer::Yes});
+    ExpectQuestion(MessageButtons::YesNo);
+    desktop->TakeErrorReport(report);
+    EXPECT_EQ(SelectedRow(lbFiles()), 2);
+    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 2);
+    EXPECT_TRUE(Rows(lbNames()).isEmpty());
+    EXPECT_EQ(Comment(), QStringLiteral("важно"));
+    EXPECT_TRUE(Indicator());
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Select(0);
+    ExpectQuestion(MessageButtons::YesNo);
+    EXPECT_FALSE(Exists(QStringLiteral("c.txt")));
+
     // A comment file where the test file's folder is missing: the system's reason.
     const QString lost = PathOf(QStringLiteral("gone/x.qor"));
-    AddFiles({lost}, {MessageAnswer::No});
-    ExpectQuestion(MessageButtons::YesNo);
+    AddFiles({lost});  // the edits were given up: nothing to ask
     TypeLines(mmTestInfo(), {QStringLiteral("x")});
     SaveButton();
     desktop->TakeErrorReport(QStringLiteral("Не удалось сохранить комментарий в файл ") +
