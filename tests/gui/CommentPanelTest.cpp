@@ -409,26 +409,6 @@ TEST_F(DescriptionPanelTest, ChosenFileIsShownInDescFormStoredInFullAndOpened) {
     EXPECT_EQ(second.InitialDir, PathOf(QStringLiteral("desc/ttl")));
     EXPECT_EQ(second.FileName, QStringLiteral("К155ЛА3.pdf"));
     EXPECT_EQ(edFileInfo()->text(), other);
-
-    // The book stores it in <Desc>: form and shows it so after reopening.
-    lbNames()->setCurrentRow(1);
-    lbNames()->setCurrentRow(0);
-    Choose(sheet);
-    desktop->QueueSaveFile(PathOf(QStringLiteral("book.spr")));
-    window->FileSave1Execute();
-    EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::SaveFile);
-    EXPECT_NE(ReadBytes(PathOf(QStringLiteral("book.spr"))).find(Cp("К155ЛА3|<Desc>:/ttl/К155ЛА3.pdf\r\n")),
-              std::string::npos);
-    desktop->QueueOpenFile(PathOf(QStringLiteral("book.spr")));
-    window->FileOpen1Execute();
-    EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::OpenFile);
-    // A loaded book selects no chip; the user clicks it.
-    ASSERT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
-    lbNames()->setCurrentRow(0);
-    EXPECT_EQ(eName()->text(), QStringLiteral("К155ЛА3"));
-    EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/ttl/К155ЛА3.pdf"));
-    Action("acSeeFileInfo")->trigger();
-    EXPECT_EQ(desktop->TakeShellExecute().file, sheet);
 }
 
 TEST_F(DescriptionPanelTest, ChoosingNeverRenamesOrReassignsAnotherChip) {
