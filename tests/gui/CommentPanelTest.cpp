@@ -433,6 +433,21 @@ TEST_F(DescriptionPanelTest, ChoosingNeverRenamesOrReassignsAnotherChip) {
     }
 }
 
+// A path the book line could not hold with the chip's name is refused before it reaches the chip.
+TEST_F(DescriptionPanelTest, PathTooLongForTheBookIsRefused) {
+    QString name = QStringLiteral("elsewhere");
+    for (int i = 0; i < 5; ++i) {
+        name += QLatin1Char('/') + QString(200, QLatin1Char('d'));
+    }
+    const QString longSheet = MakeFile(name + QStringLiteral("/x.pdf"));
+    Choose(longSheet);
+    desktop->TakeInformation(
+        QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее 999 "
+                       "символов: такую строку справочник не сохранит."));
+    EXPECT_EQ(Entry(0).DescPath, std::string());
+    EXPECT_EQ(edFileInfo()->text(), QString());
+}
+
 TEST_F(DescriptionPanelTest, CancelMissingFileAndEmptyPath) {
     lbNames()->setCurrentRow(1);  // SN7400 has no description
     ASSERT_EQ(edFileInfo()->text(), QString());
