@@ -19,3 +19,15 @@ std::string FromToken(std::string_view path, std::string_view dir, std::string_v
     result.append(dir).append(path.substr(token.size()));
     return result;
 }
+
+std::string CommentFileName(std::string_view testPath, std::string_view dirTests) {
+    std::string path = FromTestsToken(testPath, dirTests);
+    // "\" and ":" delimit on Windows; "/" too, since paths chosen on POSIX are stored with it.
+    const std::size_t delimiter = path.find_last_of("\\/:");
+    const std::size_t dot = path.rfind('.');
+    if (dot != std::string::npos && (delimiter == std::string::npos || dot > delimiter)) {
+        path.erase(dot);
+    }
+    path += ".txt";
+    return path;
+}

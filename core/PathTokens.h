@@ -26,3 +26,7 @@ inline std::string ToDescToken(std::string_view path, std::string_view dirPDF) {
 inline std::string FromDescToken(std::string_view path, std::string_view dirPDF) {
     return FromToken(path, dirPDF, kDescToken);
 }
+
+// The comment file of a test file, from its stored path: the same folder and base name, extension ".txt".
+// A leading <Tests>: is expanded first; a dot inside a folder name is no extension.
+std::string CommentFileName(std::string_view testPath, std::string_view dirTests);

@@ -5,6 +5,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 class TPanelHost;
 
@@ -24,7 +26,33 @@ public:
     // The comment of the (new) current test file; a step of the test-file click.
     void LoadTestComment();
 
+    // Before a command drops the comment's unsaved edits: asks whether to save them, with Cancel when the
+    // command can be cancelled. False when the command must stop: cancelled, or the save failed.
+    bool MaybeSaveComment(bool cancellable);
+    // The book is closed: the text stays in the editor but belongs to no test file any more.
+    void ForgetTestFile();
+
+    // Handlers.
+    void pTitleTestInfoClick();
+    void bbSavePrimClick();
+    void mmTestInfoChange();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Writes the text to the comment file of the test file it was loaded for; true when written or when
+    // there is no such test file. A refusal or a failure is shown here.
+    bool SaveComment();
+    // False when the comment path is a test file of the book (the test file's own, for a ".txt" test file):
+    // such a test file has no comment file, so that a comment never overwrites a test.
+    bool IsCommentFile(const std::string& commentPath) const;
+    void SetUnsaved(bool unsaved);
+
     std::unique_ptr<Ui::TCommentPanel> ui;
     TPanelHost* FHost = nullptr;
+    // The comment file of the test file the text was loaded for, fixed at loading: a later change of the
+    // current test file (files added, a row clicked) can never send this text into another test's comment.
+    std::optional<std::string> FCommentPath;
+    bool FUnsaved = false;
 };

@@ -1,9 +1,22 @@
 #include "DescriptionPanel.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QMouseEvent>
 #include <QStyle>
 
+#include "BookLines.h"
+#include "FormMessages.h"
 #include "PanelHost.h"
+#include "PathTokens.h"
+#include "Paths.h"
+#include "Shell.h"
+#include "Sprav.h"
+#include "Text.h"
 #include "ui_DescriptionPanel.h"
+
+using platform::FromCp1251;
 
 TDescriptionPanel::TDescriptionPanel(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TDescriptionPanel>()) {
@@ -13,6 +26,21 @@ TDescriptionPanel::TDescriptionPanel(QWidget* parent)
     ui->bbSeeFileInfo->setDefaultAction(ui->acSeeFileInfo);
     ui->imDownInfoFile->setPixmap(s->standardIcon(QStyle::SP_ArrowDown).pixmap(13, 13));
     ui->imUpInfoFile->setPixmap(s->standardIcon(QStyle::SP_ArrowUp).pixmap(13, 13));
+
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    font.setStyleHint(QFont::SansSerif);
+    ui->edFileInfo->setFont(font);
+
+    odFileInfo.Title = QStringLiteral("Выберите файл описания для микросхемы");
+    odFileInfo.Filter = QStringLiteral("Все файлы|*.*|Файлы PDF|*.pdf|Файлы DOC|*.doc|Файлы TXT|*.txt");
+    odFileInfo.FilterIndex = 1;
+    // A typed name of a file that does not exist is taken; the command looks for the file afterwards.
+    odFileInfo.MustExist = false;
+
+    ui->pTitleInfoFile->installEventFilter(this);
+    connect(ui->bbLoadFileInfo, &QPushButton::clicked, this, &TDescriptionPanel::bbLoadFileInfoClick);
+    connect(ui->acSeeFileInfo, &QAction::triggered, this, &TDescriptionPanel::acSeeFileInfoExecute);
 }
 
 TDescriptionPanel::~TDescriptionPanel() = default;
@@ -34,4 +62,74 @@ void TDescriptionPanel::ShowPath(const QString& shown) {
 
 void TDescriptionPanel::Clear() {
     ui->edFileInfo->clear();
+}
+
+bool TDescriptionPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->pTitleInfoFile && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            ui->pTitleInfoFile->rect().contains(mouse->position().toPoint())) {
+            pTitleInfoFileClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TDescriptionPanel::pTitleInfoFileClick() {
+    ui->pBodyInfoFile->setVisible(ui->pBodyInfoFile->isHidden());
+    ui->imUpInfoFile->setVisible(ui->pBodyInfoFile->isHidden());
+    ui->imDownInfoFile->setVisible(ui->imUpInfoFile->isHidden());
+}
+
+void TDescriptionPanel::bbLoadFileInfoClick() {
+    FHost->SetModified();  // first, so that it holds when the dialog is cancelled
+    const QString shown = ui->edFileInfo->text();
+    if (!shown.isEmpty()) {
+        // The edit only ever shows text that came from the book or from this dialog, so it converts.
+        const std::string stored = platform::ToCp1251(shown).value_or(std::string());
+        odFileInfo.InitialDir =
+            platform::ToOsPathText(platform::ExtractFileDir(FromDescToken(stored, FHost->DirPDF())));
+    }
+    const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(window(), odFileInfo);
+    if (!chosen) {
+        return;
+    }
+    const QFileInfo chosenInfo(*chosen);
+    odFileInfo.InitialDir = QDir::toNativeSeparators(chosenInfo.absolutePath());
+    odFileInfo.FileName = chosenInfo.fileName();
+    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
+    if (!path || !platform::FileExists(*path)) {
+        return;
+    }
+    const std::string shownPath = ToDescToken(*path, FHost->DirPDF());
+
+    // The chosen file goes to the selected chip only when the typed name is that chip's name: a name typed
+    // for a new chip, or another listed name, must not give the selected chip another's datasheet or name.
+    TSprav& sprav = FHost->Sprav();
+    const int row = FHost->SelectedNameRow();
+    TSpravSinonim* selected =
+        sprav.CurrentFile != nullptr ? sprav.GetSinonim(sprav.CurrentFile, row) : nullptr;
+    if (selected != nullptr &&
+        FromCp1251(selected->Name).toCaseFolded() == FHost->TypedName().toCaseFolded()) {
+        if (book_lines::SinonimLineLength(selected->Name, shownPath) > book_lines::kMaxLineLength) {
+            forms::Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 "
+                                         "символов: такую строку справочник не сохранит.")
+                              .arg(book_lines::kMaxLineLength));
+            return;
+        }
+        sprav.ChangeSinonim(sprav.CurrentFile, row, selected->Name, *path);
+    }
+    ShowPath(FromCp1251(shownPath));
+}
+
+void TDescriptionPanel::acSeeFileInfoExecute() {
+    const QString shown = ui->edFileInfo->text();
+    if (shown.isEmpty()) {
+        return;  // nothing to open: the shell would open some folder instead
+    }
+    const std::string stored = platform::ToCp1251(shown).value_or(std::string());
+    platform::CurrentShell().Execute(window(), QStringLiteral("Open"),
+                                     FromCp1251(FromDescToken(stored, FHost->DirPDF())), QString(), QString(),
+                                     platform::ShowDefault);
 }

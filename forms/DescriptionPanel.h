@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "Dialogs.h"
+
 class TPanelHost;
 
 namespace Ui {
@@ -27,7 +29,18 @@ public:
     void ShowPath(const QString& shown);
     void Clear();
 
+    // Handlers.
+    void pTitleInfoFileClick();
+    void bbLoadFileInfoClick();
+    void acSeeFileInfoExecute();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::unique_ptr<Ui::TDescriptionPanel> ui;
     TPanelHost* FHost = nullptr;
+    // The open dialog `odFileInfo`: one for the window's life, so that it opens where the last file was
+    // chosen and proposes its name.
+    platform::FileDialogOptions odFileInfo;
 };

@@ -32,6 +32,8 @@ public:
     virtual QString TypedName() const = 0;
     virtual QString DescriptionText() const = 0;
     virtual int FindListedName(const QString& name) const = 0;
+    // The selected row of the chip-name list (-1: none).
+    virtual int SelectedNameRow() const = 0;
 
     // The prefix panel is opened from the name-entry strip, whose opening button shows while it is hidden.
     virtual void ShowPrefixPanel() = 0;

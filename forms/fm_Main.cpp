@@ -323,7 +323,7 @@ void TfmMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfmMain::FormCloseQuery() {
-    return MaybeSaveChanges();
+    return FComment->MaybeSaveComment(true) && MaybeSaveChanges();
 }
 
 // Asks about unsaved changes. Yes goes on only once the book is saved; No drops the changes; Cancel stops.
@@ -353,6 +353,7 @@ void TfmMain::ClearSprav() {
     FFiles->ShowRows({});
     FNames->ShowNames(nullptr);
     FNames->ClearTypedName();
+    FComment->ForgetTestFile();
     FSprav.ClearAll();
     ui->pMain->show();
 }
@@ -362,7 +363,7 @@ void TfmMain::ShowBook() {
 }
 
 void TfmMain::FileNew1Execute() {
-    if (!MaybeSaveChanges()) {
+    if (!FComment->MaybeSaveComment(true) || !MaybeSaveChanges()) {
         return;
     }
     ClearSprav();
@@ -374,7 +375,7 @@ void TfmMain::FileNew1Execute() {
 }
 
 void TfmMain::FileOpen1Execute() {
-    if (!MaybeSaveChanges()) {
+    if (!FComment->MaybeSaveComment(true) || !MaybeSaveChanges()) {
         return;
     }
     const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(this, SpravDialogOptions());
@@ -493,10 +494,20 @@ void TfmMain::RefreshFileList() {
 }
 
 void TfmMain::lbFilesClick() {
+    // A comment that could not be saved is kept: a click on another row is undone; where the book itself
+    // moved on (files added, the current one deleted) the chain goes on and the editor keeps the text,
+    // which still belongs to the test file it was loaded for.
+    const bool keepComment = !FComment->MaybeSaveComment(false);
+    if (keepComment && FSprav.CurrentFile != nullptr && FFiles->SelectedRow() != FSprav.CurrentFileIndex()) {
+        FFiles->SelectRow(FSprav.CurrentFileIndex());
+        return;
+    }
     FSprav.SetCurrentFile(FFiles->SelectedRow());
     FNames->ClearTypedName();
     FDescription->Clear();
-    FComment->LoadTestComment();
+    if (!keepComment) {
+        FComment->LoadTestComment();
+    }
     RefreshNames(true);
 }
 
@@ -527,7 +538,8 @@ void TfmMain::eNameChange() {
 }
 
 void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
-    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size()) {
+    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size() ||
+        !FComment->MaybeSaveComment(false)) {
         return;
     }
     FFiles->SelectRow(fileIndex);
@@ -559,6 +571,10 @@ QString TfmMain::DescriptionText() const {
 
 int TfmMain::FindListedName(const QString& name) const {
     return FNames->FindListedName(name);
+}
+
+int TfmMain::SelectedNameRow() const {
+    return FNames->SelectedRow();
 }
 
 void TfmMain::ShowPrefixPanel() {

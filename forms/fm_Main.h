@@ -77,6 +77,7 @@ public:
     QString TypedName() const override;
     QString DescriptionText() const override;
     int FindListedName(const QString& name) const override;
+    int SelectedNameRow() const override;
     void ShowPrefixPanel() override;
     void PrefixPanelShown(bool shown) override;
 
