@@ -25,6 +25,7 @@
 #include "SpravFile.h"
 #include "TestFilePanel.h"
 #include "Text.h"
+#include "fm_BookCheck.h"
 #include "fm_Dir.h"
 #include "fm_about.h"
 #include "ui_fm_Main.h"
@@ -168,6 +169,7 @@ void TfmMain::ConnectCommands() {
     connect(ui->acAddName, &QAction::triggered, FNames, &TNamePanel::bbAddSinonimClick);
     connect(ui->acDeleteName, &QAction::triggered, FNames, &TNamePanel::acDeleteNameExecute);
     connect(ui->N19, &QAction::triggered, this, &TfmMain::N19Click);
+    connect(ui->acCheckSprav, &QAction::triggered, this, &TfmMain::acCheckSpravExecute);
     connect(ui->HelpAbout1, &QAction::triggered, this, &TfmMain::HelpAbout1Execute);
     connect(ui->acHelp, &QAction::triggered, this, &TfmMain::acHelpExecute);
 
@@ -352,6 +354,7 @@ void TfmMain::ClearSprav() {
     FNames->ShowNames(nullptr);
     FNames->ClearTypedName();
     FSprav.ClearAll();
+    BookChanged();
     ui->pMain->show();
 }
 
@@ -418,6 +421,9 @@ bool TfmMain::FileSave1Execute() {
             MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return false;
     }
+    if (!FSharedBook.MayReplace(*path)) {
+        return false;
+    }
     if (!SaveSprav(*path)) {
         return false;
     }
@@ -433,10 +439,12 @@ void TfmMain::FileExit1Execute() {
 
 void TfmMain::LoadSprav(std::string path) {
     SetBookCaption(path);
+    FSharedBook.Loading(path);
     const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(path), FSprav, FDirTests);
     if (!result.Ok()) {
         Inform(QStringLiteral("Невозможно открыть файл."));
         SpravFileName.clear();
+        FSharedBook.Forget();
         return;
     }
     RefreshFileList();
@@ -444,9 +452,11 @@ void TfmMain::LoadSprav(std::string path) {
 
 // Writes the book; a failure is shown with the file's name and its reason, and nothing else changes.
 bool TfmMain::SaveSprav(const std::string& path) {
-    const sprav_file::WriteResult result =
-        sprav_file::Save(platform::ToOsPath(path), FSprav, sprav_file::Directories{FDirTests, FDirPDF});
+    std::string written;
+    const sprav_file::WriteResult result = sprav_file::Save(
+        platform::ToOsPath(path), FSprav, sprav_file::Directories{FDirTests, FDirPDF}, &written);
     if (result.Ok()) {
+        FSharedBook.Saved(path, written);
         return true;
     }
     Ask(QStringLiteral("Не удалось сохранить файл ") + platform::ToDisplayPath(path) + QLatin1Char('\n') +
@@ -570,6 +580,30 @@ void TfmMain::N19Click() {
         return;
     }
     RunDirDialog(this, FDirTests, FDirPDF);
+    BookChanged();
+}
+
+// The report stays open beside the window; running the command again checks the book anew.
+void TfmMain::acCheckSpravExecute() {
+    if (FBookCheck == nullptr) {
+        FBookCheck = new TfmBookCheck(
+            *this, [this](int file, int name) { ShowAnalog(file, name); }, this);
+    }
+    FBookCheck->show();
+    FBookCheck->raise();
+    FBookCheck->activateWindow();
+    FBookCheck->RunCheck();
+}
+
+void TfmMain::SetModified() {
+    Modified = true;
+    BookChanged();
+}
+
+void TfmMain::BookChanged() {
+    if (FBookCheck != nullptr) {
+        FBookCheck->BookChanged();
+    }
 }
 
 void TfmMain::HelpAbout1Execute() {
@@ -577,8 +611,20 @@ void TfmMain::HelpAbout1Execute() {
     box.exec();
 }
 
+// The help file beside the executable, else the guide installed with it; when there is neither, the user
+// is told where they were looked for rather than left with nothing.
 void TfmMain::acHelpExecute() {
     const std::string exe = platform::ExePath();
-    platform::CurrentShell().Execute(this, QStringLiteral("open"), FromCp1251(HelpFilePath()), QString(),
+    const std::vector<std::string> candidates = HelpCandidates(exe);
+    const std::string found = FindHelpFile(candidates);
+    if (found.empty()) {
+        QStringList places;
+        for (const std::string& candidate : candidates) {
+            places.append(FromCp1251(candidate));
+        }
+        Inform(QStringLiteral("Справка не найдена. Её искали здесь:\n") + places.join(QLatin1Char('\n')));
+        return;
+    }
+    platform::CurrentShell().Execute(this, QStringLiteral("open"), FromCp1251(found), QString(),
                                      FromCp1251(platform::ExtractFilePath(exe)), platform::ShowMaximized);
 }
