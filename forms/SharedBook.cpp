@@ -49,5 +49,5 @@ bool TSharedBook::MayReplace(const std::string& path) const {
             "потеряны.\n\nСохранить всё равно?")
             .arg(platform::ToDisplayPath(path), changed.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")));
     return forms::Ask(text, forms::kMessageCaption, platform::MessageIcon::Warning,
-                      platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
+                      platform::MessageButtons::YesNoDefaultNo) == platform::MessageAnswer::Yes;
 }

@@ -34,8 +34,8 @@ TfmBookCheck::TfmBookCheck(TPanelHost& host, JumpFunction jump, QWidget* parent)
     : QDialog(parent), FUi(std::make_unique<Ui::TfmBookCheck>()), FHost(host), FJump(std::move(jump)) {
     FUi->setupUi(this);
     setModal(false);
-    FUi->lvFindings->setColumnWidth(0, 380);
-    FUi->lvFindings->setColumnWidth(1, 220);
+    FUi->lvFindings->setColumnWidth(0, 340);
+    FUi->lvFindings->setColumnWidth(1, 200);
     FUi->lvFindings->setColumnWidth(2, 130);
     connect(FUi->lvFindings, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* item) { lvFindingsActivated(item); });
@@ -138,6 +138,8 @@ void TfmBookCheck::ShowRows() {
             new QTreeWidgetItem({WhatIsWrong(row), FromCp1251(::ToTestsToken(row.FilePath, FHost.DirTests())),
                                  FromCp1251(row.Name)});
         item->setIcon(0, book_check::IsFault(row.Finding.Kind) ? fault : notice);
+        // A long path is cut in its middle; the whole text shows on the row's tooltip.
+        item->setToolTip(0, item->text(0));
         item->setData(0, Qt::UserRole, static_cast<qulonglong>(i));
         items.append(item);
     }

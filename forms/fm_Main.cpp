@@ -8,9 +8,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
 #include <utility>
 
 #include "CommentPanel.h"
@@ -588,11 +590,27 @@ void TfmMain::acCheckSpravExecute() {
     if (FBookCheck == nullptr) {
         FBookCheck = new TfmBookCheck(
             *this, [this](int file, int name) { ShowAnalog(file, name); }, this);
+        PlaceBesideWindow(*FBookCheck);
     }
     FBookCheck->show();
     FBookCheck->raise();
     FBookCheck->activateWindow();
     FBookCheck->RunCheck();
+}
+
+// Beside the window when the screen has room, else over its lower right corner: either way the lists, where
+// a jump shows, stay in sight.
+void TfmMain::PlaceBesideWindow(QWidget& report) const {
+    const QRect window = frameGeometry();
+    const QRect screen = this->screen()->availableGeometry();
+    const QSize size = report.size();
+    QPoint at(window.right() + 1, window.top());
+    if (at.x() + size.width() > screen.right()) {
+        at = QPoint(window.right() - size.width(), window.bottom() - size.height());
+    }
+    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
+    at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
+    report.move(at);
 }
 
 void TfmMain::SetModified() {

@@ -1,5 +1,7 @@
 // A book on a shared folder: two editors open on one book, and other programs writing it, never have their
 // saved work replaced without a question.
+#include <QTest>
+
 #include "MainWindowFixture.h"
 
 namespace gui_test {
@@ -48,7 +50,7 @@ protected:
         EXPECT_TRUE(asked.text.endsWith(QStringLiteral("Сохранить всё равно?")));
         EXPECT_EQ(asked.caption, kCaption);
         EXPECT_EQ(asked.icon, MessageIcon::Warning);
-        EXPECT_EQ(asked.buttons, MessageButtons::YesNo);
+        EXPECT_EQ(asked.buttons, MessageButtons::YesNoDefaultNo);
         return true;
     }
 
@@ -94,6 +96,17 @@ TEST_F(SharedBookTest, AChangeOfTheSameSizeIsSeenAndRewritingTheSameBytesIsNot) 
     AddName(*editor, QStringLiteral("C1"));
     EXPECT_TRUE(SaveOver(*editor, MessageAnswer::No));
     EXPECT_EQ(ReadBytes(book), other);
+}
+
+// Enter on the real box: the overwrite question takes No unless Yes is chosen on purpose.
+TEST(SharedBookQuestion, EnterAnswersNoWhereYesWouldLoseWork) {
+    for (const auto& [buttons, expected] : {std::pair{MessageButtons::YesNoDefaultNo, MessageAnswer::No},
+                                            std::pair{MessageButtons::YesNo, MessageAnswer::Yes}}) {
+        WhenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+        EXPECT_EQ(platform::CurrentDialogs().MessageBox(QStringLiteral("?"), kCaption, MessageIcon::Warning,
+                                                        buttons),
+                  expected);
+    }
 }
 
 }  // namespace
