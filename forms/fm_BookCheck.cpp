@@ -31,7 +31,11 @@ bool SameTrouble(const book_check::Finding& a, const book_check::Finding& b) {
 }  // namespace
 
 TfmBookCheck::TfmBookCheck(TPanelHost& host, JumpFunction jump, QWidget* parent)
-    : QDialog(parent), FUi(std::make_unique<Ui::TfmBookCheck>()), FHost(host), FJump(std::move(jump)) {
+    : QDialog(parent),
+      FUi(std::make_unique<Ui::TfmBookCheck>()),
+      FHost(host),
+      FJump(std::move(jump)),
+      FExists([](const std::string& path) { return platform::FileExists(path); }) {
     FUi->setupUi(this);
     setModal(false);
     FUi->lvFindings->setColumnWidth(0, 340);
@@ -57,13 +61,11 @@ bool TfmBookCheck::RunCheck() {
     progress.setAutoClose(false);
     progress.setAutoReset(false);
 
-    book_check::Result result = book_check::Check(
-        sprav, {FHost.DirTests(), FHost.DirPDF()},
-        [](const std::string& path) { return platform::FileExists(path); },
-        [&progress](std::size_t done, std::size_t) {
-            progress.setValue(static_cast<int>(done));
-            return !progress.wasCanceled();
-        });
+    book_check::Result result = book_check::Check(sprav, {FHost.DirTests(), FHost.DirPDF()}, FExists,
+                                                  [&progress](std::size_t done, std::size_t) {
+                                                      progress.setValue(static_cast<int>(done));
+                                                      return !progress.wasCanceled();
+                                                  });
 
     FRows.clear();
     FRows.reserve(result.Findings.size());

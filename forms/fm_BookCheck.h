@@ -32,6 +32,8 @@ public:
     // Checks the book now, with a progress bar when it takes longer than half a second. False when the
     // user stopped it; the rows then show what was found so far.
     bool RunCheck();
+    // How a file's existence is asked; the platform's test unless set (a slow share can be stood in for).
+    void SetFileExists(book_check::FileExistsFunction exists) { FExists = std::move(exists); }
     // The book or the directories have changed: the rows may no longer point where they say.
     void BookChanged();
     bool IsStale() const { return FStale; }
@@ -62,6 +64,7 @@ private:
     std::unique_ptr<Ui::TfmBookCheck> FUi;
     TPanelHost& FHost;
     JumpFunction FJump;
+    book_check::FileExistsFunction FExists;
     std::vector<Row> FRows;
     bool FStale = false;
     bool FCancelled = false;

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 
 #include "MainWindowFixture.h"
@@ -147,6 +150,39 @@ TEST_F(BookCheckTest, ARowWhoseEntryWasRenamedBehindTheReportsBackIsNotFollowedB
     desktop->TakeInformation(
         QStringLiteral("Справочник изменился, и этой ошибки в нём больше нет. Проверка выполнена заново."));
     EXPECT_EQ(Report()->topLevelItemCount(), 2);
+}
+
+TEST_F(BookCheckTest, ASlowCheckShowsItsProgressAndCanBeStopped) {
+    window->FileNew1Execute();
+    for (int i = 0; i < 3000; ++i) {
+        Probe().Sprav().AddTestFile("/slow/" + std::to_string(i) + ".qor");
+    }
+    window->findChild<QAction*>(QStringLiteral("acCheckSprav"))
+        ->trigger();  // quick: the disk answers at once
+    ASSERT_NE(Dialog(), nullptr);
+    // A share that answers in a millisecond a file: three seconds in all, unless stopped.
+    Dialog()->SetFileExists([](const std::string&) {
+        QThread::msleep(1);
+        return false;
+    });
+    QString progressText;
+    WhenModal([&progressText](QWidget* modal) {
+        auto* progress = qobject_cast<QProgressDialog*>(modal);
+        ASSERT_NE(progress, nullptr);
+        progressText = progress->labelText();
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(Dialog()->RunCheck());
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_EQ(progressText, QStringLiteral("Проверка справочника..."));
+    EXPECT_GT(Report()->topLevelItemCount(), 0);
+    EXPECT_LT(Report()->topLevelItemCount(), 3000);
+    EXPECT_TRUE(Dialog()
+                    ->findChild<QLabel*>(QStringLiteral("lbSummary"))
+                    ->text()
+                    .contains(QStringLiteral("Проверка прервана: показано найденное до остановки.")));
 }
 
 TEST(HelpLookup, TheHelpFileComesFirstThenTheGuideBesideTheProgramThenTheInstalledGuide) {
