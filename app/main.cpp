@@ -1,5 +1,6 @@
 // The program entry: one main window, its creation handler, the event loop.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QStringList>
@@ -39,6 +40,11 @@ int main(int argc, char* argv[]) {
     TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QorSprav"));
     QApplication::setOrganizationName(QStringLiteral("QOR"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/qor-sprav-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
     // Qt's own dialogs (file and folder choosers) in Russian, like the rest of the program.
     QTranslator qtTranslations;
     if (qtTranslations.load(QStringLiteral("qtbase_ru"),

@@ -239,13 +239,17 @@ WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& ou
     return AppendLines<true>(sprav, dirs, out);
 }
 
-WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs) {
+WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs,
+                 std::string* written) {
     std::string content;
     if (WriteResult formatted = Format(sprav, dirs, content); !formatted.Ok()) {
         return formatted;
     }
     if (std::error_code ec = WriteFileAtomically(path, content)) {
         return {WriteFailure::CannotWrite, {}, ec};
+    }
+    if (written != nullptr) {
+        *written = std::move(content);
     }
     return {};
 }

@@ -76,7 +76,8 @@ struct WriteResult {
 WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out);
 
 // Writes the book to `path`; the file is replaced only once every byte has reached the disk, and is left
-// untouched on any failure.
-WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs);
+// untouched on any failure. `written`, when given, receives the bytes of a completed write.
+WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs,
+                 std::string* written = nullptr);
 
 }  // namespace sprav_file

@@ -8,9 +8,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
 #include <utility>
 
 #include "CommentPanel.h"
@@ -25,6 +27,7 @@
 #include "SpravFile.h"
 #include "TestFilePanel.h"
 #include "Text.h"
+#include "fm_BookCheck.h"
 #include "fm_Dir.h"
 #include "fm_VvodSinonim.h"
 #include "fm_about.h"
@@ -170,6 +173,7 @@ void TfmMain::ConnectCommands() {
     connect(ui->acDeleteName, &QAction::triggered, FNames, &TNamePanel::acDeleteNameExecute);
     connect(ui->acFindSin, &QAction::triggered, this, &TfmMain::acFindSinExecute);
     connect(ui->N19, &QAction::triggered, this, &TfmMain::N19Click);
+    connect(ui->acCheckSprav, &QAction::triggered, this, &TfmMain::acCheckSpravExecute);
     connect(ui->HelpAbout1, &QAction::triggered, this, &TfmMain::HelpAbout1Execute);
     connect(ui->acHelp, &QAction::triggered, this, &TfmMain::acHelpExecute);
 
@@ -355,6 +359,7 @@ void TfmMain::ClearSprav() {
     FNames->ClearTypedName();
     FComment->ForgetTestFile();
     FSprav.ClearAll();
+    BookChanged();
     ui->pMain->show();
 }
 
@@ -421,6 +426,9 @@ bool TfmMain::FileSave1Execute() {
             MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return false;
     }
+    if (!FSharedBook.MayReplace(*path)) {
+        return false;
+    }
     if (!SaveSprav(*path)) {
         return false;
     }
@@ -436,10 +444,12 @@ void TfmMain::FileExit1Execute() {
 
 void TfmMain::LoadSprav(std::string path) {
     SetBookCaption(path);
+    FSharedBook.Loading(path);
     const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(path), FSprav, FDirTests);
     if (!result.Ok()) {
         Inform(QStringLiteral("Невозможно открыть файл."));
         SpravFileName.clear();
+        FSharedBook.Forget();
         return;
     }
     RefreshFileList();
@@ -447,9 +457,11 @@ void TfmMain::LoadSprav(std::string path) {
 
 // Writes the book; a failure is shown with the file's name and its reason, and nothing else changes.
 bool TfmMain::SaveSprav(const std::string& path) {
-    const sprav_file::WriteResult result =
-        sprav_file::Save(platform::ToOsPath(path), FSprav, sprav_file::Directories{FDirTests, FDirPDF});
+    std::string written;
+    const sprav_file::WriteResult result = sprav_file::Save(
+        platform::ToOsPath(path), FSprav, sprav_file::Directories{FDirTests, FDirPDF}, &written);
     if (result.Ok()) {
+        FSharedBook.Saved(path, written);
         return true;
     }
     Ask(QStringLiteral("Не удалось сохранить файл ") + platform::ToDisplayPath(path) + QLatin1Char('\n') +
@@ -597,6 +609,46 @@ void TfmMain::N19Click() {
         return;
     }
     RunDirDialog(this, FDirTests, FDirPDF);
+    BookChanged();
+}
+
+// The report stays open beside the window; running the command again checks the book anew.
+void TfmMain::acCheckSpravExecute() {
+    if (FBookCheck == nullptr) {
+        FBookCheck = new TfmBookCheck(
+            *this, [this](int file, int name) { ShowAnalog(file, name); }, this);
+        PlaceBesideWindow(*FBookCheck);
+    }
+    FBookCheck->show();
+    FBookCheck->raise();
+    FBookCheck->activateWindow();
+    FBookCheck->RunCheck();
+}
+
+// Beside the window when the screen has room, else over its lower right corner: either way the lists, where
+// a jump shows, stay in sight.
+void TfmMain::PlaceBesideWindow(QWidget& report) const {
+    const QRect window = frameGeometry();
+    const QRect screen = this->screen()->availableGeometry();
+    const QSize size = report.size();
+    QPoint at(window.right() + 1, window.top());
+    if (at.x() + size.width() > screen.right()) {
+        at = QPoint(window.right() - size.width(), window.bottom() - size.height());
+    }
+    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
+    at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
+    report.move(at);
+}
+
+void TfmMain::SetModified() {
+    Modified = true;
+    BookChanged();
+}
+
+void TfmMain::BookChanged() {
+    if (FBookCheck != nullptr) {
+        FBookCheck->BookChanged();
+    }
 }
 
 void TfmMain::HelpAbout1Execute() {
@@ -604,8 +656,20 @@ void TfmMain::HelpAbout1Execute() {
     box.exec();
 }
 
+// The help file beside the executable, else the guide installed with it; when there is neither, the user
+// is told where they were looked for rather than left with nothing.
 void TfmMain::acHelpExecute() {
     const std::string exe = platform::ExePath();
-    platform::CurrentShell().Execute(this, QStringLiteral("open"), FromCp1251(HelpFilePath()), QString(),
+    const std::vector<std::string> candidates = HelpCandidates(exe);
+    const std::string found = FindHelpFile(candidates);
+    if (found.empty()) {
+        QStringList places;
+        for (const std::string& candidate : candidates) {
+            places.append(FromCp1251(candidate));
+        }
+        Inform(QStringLiteral("Справка не найдена. Её искали здесь:\n") + places.join(QLatin1Char('\n')));
+        return;
+    }
+    platform::CurrentShell().Execute(this, QStringLiteral("open"), FromCp1251(found), QString(),
                                      FromCp1251(platform::ExtractFilePath(exe)), platform::ShowMaximized);
 }

@@ -3,16 +3,19 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <memory>
 #include <string>
 
 #include "PanelHost.h"
+#include "SharedBook.h"
 #include "Sprav.h"
 
 class TCommentPanel;
 class TDescriptionPanel;
+class TfmBookCheck;
 class TNamePanel;
 class TPrefixPanel;
 class TTestFilePanel;
@@ -65,12 +68,13 @@ public:
     bool FileSave1Execute();  // true when the book was saved
     void FileExit1Execute();
     void N19Click();
+    void acCheckSpravExecute();
     void HelpAbout1Execute();
     void acHelpExecute();
 
     // TPanelHost
     TSprav& Sprav() override { return FSprav; }
-    void SetModified() override { Modified = true; }
+    void SetModified() override;
     const std::string& DirTests() const override { return FDirTests; }
     const std::string& DirPDF() const override { return FDirPDF; }
     void ShowBook() override;
@@ -106,6 +110,9 @@ private:
     void BuildToolBar();
     void SetGlyphs();
     void SetTabOrder();
+    // Tells an open check report that its rows may point at other entries now.
+    void BookChanged();
+    void PlaceBesideWindow(QWidget& report) const;
 
     std::unique_ptr<Ui::TfmMain> ui;
     TTestFilePanel* FFiles = nullptr;
@@ -128,4 +135,7 @@ private:
     // The six values as read at start-up, so that a value another program stored in another form is left
     // alone unless the editor changed it.
     std::string FStartValues[6];
+    // What the book file was when last read or written, to ask before replacing another's changes.
+    TSharedBook FSharedBook;
+    QPointer<TfmBookCheck> FBookCheck;
 };

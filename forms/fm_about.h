@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -49,6 +50,11 @@ std::string VersionString(std::string_view name);
 std::string VersionDescription();
 // The help file: the executable's path with the extension ".chm".
 std::string HelpFilePath();
+// Where help is looked for, in order: the help file above, the user guide beside the executable (its name
+// with ".html"), and on systems that keep data apart from programs the guide installed under share/.
+std::vector<std::string> HelpCandidates(const std::string& exePath);
+// The first candidate that exists; empty when none does.
+std::string FindHelpFile(const std::vector<std::string>& candidates);
 
 class TfmAboutBox : public QDialog {
     Q_OBJECT

@@ -155,6 +155,11 @@ public:
                 box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
                 box.setEscapeButton(QMessageBox::Cancel);
                 break;
+            case MessageButtons::YesNoDefaultNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                box.setEscapeButton(QMessageBox::No);
+                box.setDefaultButton(QMessageBox::No);
+                break;
         }
         NameButtons(box);
         return ToAnswer(box.exec());

@@ -17,7 +17,8 @@ class QWidget;
 namespace platform {
 
 enum class MessageIcon { None, Question, Warning, Information, Error };
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No taking Enter, for a question whose Yes loses someone's work.
+enum class MessageButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 struct FileDialogOptions {

@@ -473,18 +473,57 @@ TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
     EXPECT_FALSE(Probe().Modified());
 }
 
-TEST_F(LifecycleTest, HelpOpensTheChmBesideTheExecutable) {
+// Help files beside this test program, made for one test and removed after it whatever happens.
+class FilesBesideProgram {
+public:
+    ~FilesBesideProgram() {
+        for (const QString& path : FPaths) {
+            QFile::remove(path);
+        }
+    }
+    QString Make(const QString& extension) {
+        const QFileInfo exe(QCoreApplication::applicationFilePath());
+        const QString path = exe.absoluteDir().filePath(exe.completeBaseName() + extension);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        FPaths.append(path);
+        return path;
+    }
+    void Remove(const QString& path) { QFile::remove(path); }
+
+private:
+    QStringList FPaths;
+};
+
+TEST_F(LifecycleTest, HelpOpensTheChmBesideTheExecutableElseTheGuideElseSaysWhereItLooked) {
     SetDirectories("/T");
     Start();
-    Find<QAction>("acHelp")->trigger();
-    const DesktopCall call = desktop->Take();
-    EXPECT_EQ(call.kind, DesktopCall::Kind::ShellExecute);
-    EXPECT_EQ(call.verb, QStringLiteral("open"));
     const QFileInfo exe(QCoreApplication::applicationFilePath());
-    EXPECT_EQ(QFileInfo(call.file).fileName(), exe.completeBaseName() + QStringLiteral(".chm"));
-    EXPECT_EQ(QDir(call.directory), exe.absoluteDir());
-    EXPECT_TRUE(call.directory.endsWith(QLatin1Char('/')));
-    EXPECT_EQ(call.showCommand, 3);
+
+    // Neither: the places looked at are named.
+    Find<QAction>("acHelp")->trigger();
+    const DesktopCall none = desktop->Take();
+    EXPECT_EQ(none.kind, DesktopCall::Kind::Information);
+    EXPECT_TRUE(none.text.startsWith(QStringLiteral("Справка не найдена. Её искали здесь:\n")));
+    EXPECT_TRUE(
+        none.text.contains(exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".chm"))));
+    EXPECT_TRUE(
+        none.text.contains(exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".html"))));
+
+    FilesBesideProgram beside;
+    const QString guide = beside.Make(QStringLiteral(".html"));
+    const QString chm = beside.Make(QStringLiteral(".chm"));
+    for (const QString& expected : {chm, guide}) {
+        Find<QAction>("acHelp")->trigger();
+        const DesktopCall call = desktop->Take();
+        EXPECT_EQ(call.kind, DesktopCall::Kind::ShellExecute);
+        EXPECT_EQ(call.verb, QStringLiteral("open"));
+        EXPECT_EQ(QFileInfo(call.file), QFileInfo(expected));
+        EXPECT_EQ(QDir(call.directory), exe.absoluteDir());
+        EXPECT_TRUE(call.directory.endsWith(QLatin1Char('/')));
+        EXPECT_EQ(call.showCommand, 3);
+        beside.Remove(chm);  // the guide is opened once the help file is gone
+    }
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+// The book check on a maximal book whose test files and description files all exist on the disk: the
+// check itself (one existence test per distinct path), and the whole command as the user runs it, the
+// report filled. Budget: 1 second. Offscreen; the files are made once, in a temporary folder.
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "BookCheck.h"
+#include "Dialogs.h"
+#include "MaxBook.h"
+#include "PathTokens.h"
+#include "Paths.h"
+#include "Settings.h"
+#include "Sprav.h"
+#include "SpravFile.h"
+#include "fm_Main.h"
+
+namespace {
+
+class BenchDialogs final : public platform::Dialogs {
+public:
+    QString Book;
+    void Information(const QString&) override {}
+    platform::MessageAnswer MessageBox(const QString&, const QString&, platform::MessageIcon,
+                                       platform::MessageButtons) override {
+        return platform::MessageAnswer::No;
+    }
+    void ErrorReport(const QString&) override {}
+    std::optional<QString> OpenFile(QWidget*, const platform::FileDialogOptions&) override { return Book; }
+    std::optional<QStringList> OpenFiles(QWidget*, const platform::FileDialogOptions&) override { return {}; }
+    std::optional<QString> SaveFile(QWidget*, const platform::FileDialogOptions&) override { return {}; }
+    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+void Touch(const std::filesystem::path& path) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path).put('x');
+}
+
+// The maximal book with every file it names made on the disk. The book's absolute paths of another
+// system's drive ("D:\...") become folders below the working directory, which is the temporary folder.
+struct Session {
+    QTemporaryDir folder;
+    BenchDialogs dialogs;
+    TSprav sprav;
+    book_check::Directories dirs;
+    std::size_t files = 0;
+
+    Session() {
+        std::filesystem::current_path(folder.path().toStdString());
+        dirs = {platform::ToStoredPath(folder.filePath(QStringLiteral("Tests"))).value(),
+                platform::ToStoredPath(folder.filePath(QStringLiteral("Desc"))).value()};
+        qputenv("QOR_SPRAV_SETTINGS", QFile::encodeName(folder.filePath(QStringLiteral("settings.ini"))));
+        platform::Registry registry;
+        registry.OpenKey("Software\\QOR_Main", true);
+        registry.WriteString("Dir_Tests", dirs.Tests);
+        registry.WriteString("Dir_PDF", dirs.Desc);
+        registry.CloseKey();
+
+        dialogs.Book = folder.filePath(QStringLiteral("max.spr"));
+        const std::filesystem::path book = platform::ToOsPath(*platform::ToStoredPath(dialogs.Book));
+        if (max_book::Write(book) || !sprav_file::Load(book, sprav, dirs.Tests).Ok()) {
+            std::abort();
+        }
+        for (const auto& file : sprav.Files) {
+            Touch(platform::ToOsPath(file->Path));
+            ++files;
+            for (const auto& sinonim : file->Sinonims) {
+                if (!sinonim->DescPath.empty()) {
+                    Touch(platform::ToOsPath(FromDescToken(sinonim->DescPath, dirs.Desc)));
+                }
+            }
+        }
+        platform::InstallDialogs(&dialogs);
+    }
+    ~Session() { platform::InstallDialogs(nullptr); }
+};
+
+Session& TheSession() {
+    static Session session;
+    return session;
+}
+
+void CountFindings(benchmark::State& state, const book_check::Result& result) {
+    std::size_t missing = 0;
+    for (const auto& finding : result.Findings) {
+        missing += finding.Kind == book_check::FindingKind::MissingTestFile ||
+                   finding.Kind == book_check::FindingKind::MissingDescription;
+    }
+    if (missing != 0) {
+        state.SkipWithError("the book names files that were not made");
+    }
+    state.counters["findings"] = static_cast<double>(result.Findings.size());
+}
+
+void BM_CheckMaximalBook(benchmark::State& state) {
+    Session& session = TheSession();
+    book_check::Result result;
+    for (auto _ : state) {
+        result = book_check::Check(session.sprav, session.dirs,
+                                   [](const std::string& path) { return platform::FileExists(path); });
+    }
+    CountFindings(state, result);
+    state.counters["test files"] = static_cast<double>(session.files);
+}
+BENCHMARK(BM_CheckMaximalBook)->Unit(benchmark::kMillisecond);
+
+void BM_CheckCommandOnMaximalBook(benchmark::State& state) {
+    TheSession();
+    auto window = std::make_unique<TfmMain>();
+    window->resize(1280, 800);
+    window->FormCreate();
+    window->show();
+    window->FileOpen1Execute();
+    QApplication::processEvents();
+    auto* check = window->findChild<QAction*>(QStringLiteral("acCheckSprav"));
+    for (auto _ : state) {
+        check->trigger();
+        QApplication::processEvents();
+    }
+    auto* report = window->findChild<QTreeWidget*>(QStringLiteral("lvFindings"));
+    state.counters["rows"] = report != nullptr ? report->topLevelItemCount() : -1;
+}
+BENCHMARK(BM_CheckCommandOnMaximalBook)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,170 @@
+#include "BookCheck.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+#include "PathTokens.h"
+#include "Sprav.h"
+
+namespace book_check {
+
+namespace {
+
+// Windows-1251 lower-case letters and their capitals: Latin, the Russian alphabet with Ё, and the other
+// Cyrillic letters of the code page.
+constexpr std::array<unsigned char, 256> MakeUpperTable() {
+    std::array<unsigned char, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        table[i] = static_cast<unsigned char>(i);
+    }
+    for (int c = 'a'; c <= 'z'; ++c) {
+        table[c] = static_cast<unsigned char>(c - 'a' + 'A');
+    }
+    for (int c = 0xE0; c <= 0xFF; ++c) {
+        table[c] = static_cast<unsigned char>(c - 0x20);
+    }
+    constexpr std::pair<unsigned char, unsigned char> others[] = {
+        {0xB8, 0xA8},  // ё
+        {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D}, {0x9E, 0x8E}, {0x9F, 0x8F},
+        {0xA2, 0xA1}, {0xB3, 0xB2}, {0xB4, 0xA5}, {0xBA, 0xAA}, {0xBC, 0xA3}, {0xBE, 0xBD}, {0xBF, 0xAF},
+    };
+    for (const auto& [lower, upper] : others) {
+        table[lower] = upper;
+    }
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kUpper = MakeUpperTable();
+
+// Progress is reported every this many test files: often enough for a responsive bar, rarely enough to
+// cost nothing.
+constexpr std::size_t kProgressStep = 256;
+
+// Asks about each distinct path once: books name the same datasheet from many analogs.
+class ExistenceCache {
+public:
+    explicit ExistenceCache(const FileExistsFunction& exists) : FExists(exists) {}
+    bool operator()(const std::string& path) {
+        auto [it, inserted] = FKnown.try_emplace(path, false);
+        if (inserted) {
+            it->second = FExists(path);
+        }
+        return it->second;
+    }
+
+private:
+    const FileExistsFunction& FExists;
+    std::unordered_map<std::string, bool> FKnown;
+};
+
+struct NameGroup {
+    int FirstFile;
+    int FirstName;
+    std::vector<int> Files;
+};
+
+}  // namespace
+
+bool IsFault(FindingKind kind) {
+    return kind != FindingKind::NameInSeveralFiles;
+}
+
+std::size_t Result::Faults() const {
+    return static_cast<std::size_t>(
+        std::count_if(Findings.begin(), Findings.end(), [](const Finding& f) { return IsFault(f.Kind); }));
+}
+
+std::string FoldCase(const std::string& name) {
+    std::string folded(name);
+    for (char& ch : folded) {
+        ch = static_cast<char>(kUpper[static_cast<unsigned char>(ch)]);
+    }
+    return folded;
+}
+
+Result Check(const TSprav& sprav, const Directories& dirs, const FileExistsFunction& exists,
+             const ProgressFunction& progress) {
+    Result result;
+    ExistenceCache existing(exists);
+    std::unordered_map<std::string, int> firstFileOfPath;
+    std::unordered_map<std::string, std::size_t> groupOfName;  // by folded name
+    std::vector<NameGroup> groups;
+    std::unordered_map<std::string, int> exactNames;
+    std::unordered_map<std::string, int> foldedNames;
+
+    const std::size_t total = sprav.Files.size();
+    std::size_t done = 0;
+    for (; done < total; ++done) {
+        if (progress && done % kProgressStep == 0 && done > 0 && !progress(done, total)) {
+            result.Cancelled = true;
+            break;
+        }
+        const TSpravFile& file = *sprav.Files[done];
+        const int fileIndex = static_cast<int>(done);
+
+        if (auto [first, isFirst] = firstFileOfPath.try_emplace(file.Path, fileIndex); !isFirst) {
+            result.Findings.push_back(
+                {FindingKind::RepeatedTestFile, fileIndex, -1, first->second, -1, {}, file.Path});
+        } else if (!existing(file.Path)) {
+            result.Findings.push_back({FindingKind::MissingTestFile, fileIndex, -1, -1, -1, {}, file.Path});
+        }
+
+        exactNames.clear();
+        foldedNames.clear();
+        for (std::size_t n = 0; n < file.Sinonims.size(); ++n) {
+            const TSpravSinonim& sinonim = *file.Sinonims[n];
+            const int nameIndex = static_cast<int>(n);
+            std::string folded = FoldCase(sinonim.Name);
+
+            if (auto [first, isFirst] = exactNames.try_emplace(sinonim.Name, nameIndex); !isFirst) {
+                result.Findings.push_back(
+                    {FindingKind::RepeatedName, fileIndex, nameIndex, fileIndex, first->second, {}, {}});
+            } else if (auto [variant, isNew] = foldedNames.try_emplace(folded, nameIndex); !isNew) {
+                result.Findings.push_back(
+                    {FindingKind::NameCaseVariant, fileIndex, nameIndex, fileIndex, variant->second, {}, {}});
+            }
+
+            if (!sinonim.DescPath.empty()) {
+                std::string described = FromDescToken(sinonim.DescPath, dirs.Desc);
+                if (!existing(described)) {
+                    result.Findings.push_back({FindingKind::MissingDescription,
+                                               fileIndex,
+                                               nameIndex,
+                                               -1,
+                                               -1,
+                                               {},
+                                               std::move(described)});
+                }
+            }
+
+            auto [group, isNewName] = groupOfName.try_emplace(std::move(folded), groups.size());
+            if (isNewName) {
+                groups.push_back({fileIndex, nameIndex, {fileIndex}});
+            } else if (groups[group->second].Files.back() != fileIndex) {
+                groups[group->second].Files.push_back(fileIndex);
+            }
+        }
+    }
+    if (progress && !result.Cancelled) {
+        progress(done, total);
+    }
+
+    for (NameGroup& group : groups) {
+        if (group.Files.size() > 1) {
+            result.Findings.push_back({FindingKind::NameInSeveralFiles,
+                                       group.FirstFile,
+                                       group.FirstName,
+                                       -1,
+                                       -1,
+                                       std::move(group.Files),
+                                       {}});
+        }
+    }
+    std::stable_sort(result.Findings.begin(), result.Findings.end(), [](const Finding& a, const Finding& b) {
+        return a.FileIndex != b.FileIndex ? a.FileIndex < b.FileIndex : a.NameIndex < b.NameIndex;
+    });
+    return result;
+}
+
+}  // namespace book_check

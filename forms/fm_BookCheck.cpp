@@ -1,0 +1,247 @@
+#include "fm_BookCheck.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QProgressDialog>
+#include <QStyle>
+#include <QTreeWidgetItem>
+
+#include "FormMessages.h"
+#include "PanelHost.h"
+#include "PathTokens.h"
+#include "Paths.h"
+#include "Sprav.h"
+#include "Text.h"
+#include "ui_fm_BookCheck.h"
+
+using book_check::FindingKind;
+using platform::FromCp1251;
+
+namespace {
+
+// A check that takes longer than this shows its progress and can be stopped.
+constexpr int kProgressDelayMs = 500;
+// A name found under many test files lists the first few of them.
+constexpr std::size_t kListedFiles = 3;
+
+bool SameTrouble(const book_check::Finding& a, const book_check::Finding& b) {
+    return a.Kind == b.Kind && a.LookedFor == b.LookedFor;
+}
+
+}  // namespace
+
+TfmBookCheck::TfmBookCheck(TPanelHost& host, JumpFunction jump, QWidget* parent)
+    : QDialog(parent),
+      FUi(std::make_unique<Ui::TfmBookCheck>()),
+      FHost(host),
+      FJump(std::move(jump)),
+      FExists([](const std::string& path) { return platform::FileExists(path); }) {
+    FUi->setupUi(this);
+    setModal(false);
+    FUi->lvFindings->setColumnWidth(0, 340);
+    FUi->lvFindings->setColumnWidth(1, 200);
+    FUi->lvFindings->setColumnWidth(2, 130);
+    connect(FUi->lvFindings, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { lvFindingsActivated(item); });
+    connect(FUi->bbRecheck, &QPushButton::clicked, this, &TfmBookCheck::bbRecheckClick);
+    connect(FUi->bbCopy, &QPushButton::clicked, this, &TfmBookCheck::bbCopyClick);
+    connect(FUi->bbClose, &QPushButton::clicked, this, &QDialog::close);
+}
+
+TfmBookCheck::~TfmBookCheck() = default;
+
+bool TfmBookCheck::RunCheck() {
+    const TSprav& sprav = FHost.Sprav();
+    QProgressDialog progress(QStringLiteral("Проверка справочника..."), QStringLiteral("Отмена"), 0,
+                             static_cast<int>(sprav.Files.size()), this);
+    progress.setWindowTitle(windowTitle());
+    // While the bar shows, nothing else may touch the book: the check reads it between events.
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(kProgressDelayMs);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+
+    book_check::Result result = book_check::Check(sprav, {FHost.DirTests(), FHost.DirPDF()}, FExists,
+                                                  [&progress](std::size_t done, std::size_t) {
+                                                      progress.setValue(static_cast<int>(done));
+                                                      return !progress.wasCanceled();
+                                                  });
+
+    FRows.clear();
+    FRows.reserve(result.Findings.size());
+    for (book_check::Finding& finding : result.Findings) {
+        const TSpravFile& file = *sprav.Files[static_cast<std::size_t>(finding.FileIndex)];
+        std::string name;
+        if (finding.NameIndex >= 0) {
+            name = file.Sinonims[static_cast<std::size_t>(finding.NameIndex)]->Name;
+        }
+        FRows.push_back({std::move(finding), file.Path, std::move(name)});
+    }
+    FStale = false;
+    FCancelled = result.Cancelled;
+    ShowRows();
+    return !FCancelled;
+}
+
+void TfmBookCheck::BookChanged() {
+    if (!FStale) {
+        FStale = true;
+        ShowSummary();
+    }
+}
+
+QString TfmBookCheck::WhatIsWrong(const Row& row) const {
+    const book_check::Finding& f = row.Finding;
+    const TSprav& sprav = FHost.Sprav();
+    switch (f.Kind) {
+        case FindingKind::MissingTestFile:
+            return QStringLiteral("Тестовый файл не найден: %1").arg(platform::ToDisplayPath(f.LookedFor));
+        case FindingKind::RepeatedTestFile:
+            return QStringLiteral("Тестовый файл уже есть в списке (строка %1)").arg(f.OtherFileIndex + 1);
+        case FindingKind::MissingDescription:
+            return QStringLiteral("Файл описания не найден: %1").arg(platform::ToDisplayPath(f.LookedFor));
+        case FindingKind::RepeatedName:
+            return QStringLiteral("Название повторяется (строка %1 списка аналогов)")
+                .arg(f.OtherNameIndex + 1);
+        case FindingKind::NameCaseVariant: {
+            // The rows are made from the book as it is at that moment, so the other name is there.
+            const TSpravFile& file = *sprav.Files[static_cast<std::size_t>(f.FileIndex)];
+            return QStringLiteral("Название отличается от «%1» только регистром букв")
+                .arg(FromCp1251(file.Sinonims[static_cast<std::size_t>(f.OtherNameIndex)]->Name));
+        }
+        case FindingKind::NameInSeveralFiles: {
+            QStringList listed;
+            for (std::size_t i = 1; i < f.Files.size() && i <= kListedFiles; ++i) {
+                const TSpravFile& other = *sprav.Files[static_cast<std::size_t>(f.Files[i])];
+                listed.append(FromCp1251(::ToTestsToken(other.Path, FHost.DirTests())));
+            }
+            QString text = QStringLiteral("Название есть в %1 тестовых файлах; также в: %2")
+                               .arg(f.Files.size())
+                               .arg(listed.join(QStringLiteral(", ")));
+            if (f.Files.size() - 1 > kListedFiles) {
+                text += QStringLiteral(" и ещё %1").arg(f.Files.size() - 1 - kListedFiles);
+            }
+            return text;
+        }
+    }
+    return {};
+}
+
+void TfmBookCheck::ShowRows() {
+    QTreeWidget* list = FUi->lvFindings;
+    list->clear();
+    const QIcon fault = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QIcon notice = style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(FRows.size()));
+    for (std::size_t i = 0; i < FRows.size(); ++i) {
+        const Row& row = FRows[i];
+        auto* item =
+            new QTreeWidgetItem({WhatIsWrong(row), FromCp1251(::ToTestsToken(row.FilePath, FHost.DirTests())),
+                                 FromCp1251(row.Name)});
+        item->setIcon(0, book_check::IsFault(row.Finding.Kind) ? fault : notice);
+        // A long path is cut in its middle; the whole text shows on the row's tooltip.
+        item->setToolTip(0, item->text(0));
+        item->setData(0, Qt::UserRole, static_cast<qulonglong>(i));
+        items.append(item);
+    }
+    list->addTopLevelItems(items);
+    if (!items.isEmpty()) {
+        list->setCurrentItem(items.front());
+    }
+    ShowSummary();
+}
+
+void TfmBookCheck::ShowSummary() {
+    std::size_t faults = 0;
+    for (const Row& row : FRows) {
+        faults += book_check::IsFault(row.Finding.Kind) ? 1 : 0;
+    }
+    QString text = FRows.empty() ? QStringLiteral("Ошибок не найдено.")
+                                 : QStringLiteral(
+                                       "Ошибок: %1. Сведений: %2. Двойной щелчок или Enter на строке — "
+                                       "переход к тестовому файлу и микросхеме.")
+                                       .arg(faults)
+                                       .arg(FRows.size() - faults);
+    if (FCancelled) {
+        text += QStringLiteral("\nПроверка прервана: показано найденное до остановки.");
+    }
+    if (FStale) {
+        text += QStringLiteral("\nСправочник изменён после проверки. Переход по строке проверит его заново.");
+    }
+    FUi->lbSummary->setText(text);
+}
+
+QString TfmBookCheck::ReportText() const {
+    QString text = windowTitle() + QLatin1Char('\n') + FUi->lbSummary->text() + QLatin1Char('\n');
+    const QTreeWidget* list = FUi->lvFindings;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        const Row& row = FRows[item->data(0, Qt::UserRole).toULongLong()];
+        text +=
+            (book_check::IsFault(row.Finding.Kind) ? QStringLiteral("Ошибка") : QStringLiteral("Сведения"));
+        for (int column = 0; column < list->columnCount(); ++column) {
+            text += QLatin1Char('\t') + item->text(column);
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+bool TfmBookCheck::StillTrue(const Row& row) const {
+    const TSprav& sprav = FHost.Sprav();
+    const int fileIndex = row.Finding.FileIndex;
+    const int nameIndex = row.Finding.NameIndex;
+    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= sprav.Files.size()) {
+        return false;
+    }
+    const TSpravFile& file = *sprav.Files[static_cast<std::size_t>(fileIndex)];
+    if (file.Path != row.FilePath) {
+        return false;
+    }
+    return nameIndex < 0 || (static_cast<std::size_t>(nameIndex) < file.Sinonims.size() &&
+                             file.Sinonims[static_cast<std::size_t>(nameIndex)]->Name == row.Name);
+}
+
+void TfmBookCheck::JumpTo(const Row& row) {
+    if (!FStale && StillTrue(row)) {
+        FJump(row.Finding.FileIndex, row.Finding.NameIndex);
+        return;
+    }
+    // The rows were made from another state of the book: check it again and follow the same trouble in
+    // the new rows, wherever it is now.
+    const Row wanted = row;
+    if (!RunCheck()) {
+        return;
+    }
+    for (std::size_t i = 0; i < FRows.size(); ++i) {
+        const Row& fresh = FRows[i];
+        if (SameTrouble(fresh.Finding, wanted.Finding) && fresh.FilePath == wanted.FilePath &&
+            fresh.Name == wanted.Name) {
+            FUi->lvFindings->setCurrentItem(FUi->lvFindings->topLevelItem(static_cast<int>(i)));
+            FJump(fresh.Finding.FileIndex, fresh.Finding.NameIndex);
+            return;
+        }
+    }
+    forms::Inform(
+        QStringLiteral("Справочник изменился, и этой ошибки в нём больше нет. Проверка выполнена "
+                       "заново."));
+}
+
+void TfmBookCheck::lvFindingsActivated(QTreeWidgetItem* item) {
+    if (item == nullptr) {
+        return;
+    }
+    const auto index = item->data(0, Qt::UserRole).toULongLong();
+    if (index < FRows.size()) {
+        JumpTo(FRows[index]);
+    }
+}
+
+void TfmBookCheck::bbRecheckClick() {
+    RunCheck();
+}
+
+void TfmBookCheck::bbCopyClick() {
+    QApplication::clipboard()->setText(ReportText());
+}

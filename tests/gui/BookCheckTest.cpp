@@ -1,0 +1,208 @@
+// The book check from the Service menu: its report on a small book with one of each common trouble, the
+// jump from a row to the main window, the report after the book changes, copying, and where help is found.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QTest>
+#include <QThread>
+#include <QTreeWidget>
+
+#include "MainWindowFixture.h"
+#include "Paths.h"
+#include "fm_BookCheck.h"
+#include "fm_about.h"
+
+namespace gui_test {
+namespace {
+
+class BookCheckTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        SetDirectories(Stored(QStringLiteral("T")), Stored(QStringLiteral("D")));
+        MakeFile(QStringLiteral("T/a.qor"));
+        MakeFile(QStringLiteral("T/b.qor"));
+        MakeFile(QStringLiteral("D/la3.pdf"));
+        // A missing test file, a missing datasheet and a doubled name.
+        const QString book = MakeFile(QStringLiteral("book.spr"), Cp(" 0 <Tests>:/a.qor\r\n"
+                                                                     "К155ЛА3|<Desc>:/la3.pdf\r\n"
+                                                                     "SN7400|<Desc>:/gone.pdf\r\n"
+                                                                     " 1 <Tests>:/gone.qor\r\n"
+                                                                     "КР1533ЛА3|\r\n"
+                                                                     " 2 <Tests>:/b.qor\r\n"
+                                                                     "К555ЛА3|\r\n"
+                                                                     "К555ЛА3|\r\n"));
+        Start(book);
+    }
+
+    QTreeWidget* Report() const { return window->findChild<QTreeWidget*>(QStringLiteral("lvFindings")); }
+    TfmBookCheck* Dialog() const { return window->findChild<TfmBookCheck*>(); }
+
+    std::vector<QStringList> ReportRows() const {
+        std::vector<QStringList> rows;
+        for (int i = 0; i < Report()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = Report()->topLevelItem(i);
+            rows.push_back({item->text(0), item->text(1), item->text(2)});
+        }
+        return rows;
+    }
+
+    void DoubleClickRow(int row) {
+        QTreeWidget* report = Report();
+        const QRect rect = report->visualItemRect(report->topLevelItem(row));
+        // A double click as a user makes it: the first click, then the second reported as a double one.
+        QTest::mouseClick(report->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+        QTest::mouseDClick(report->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    }
+
+    void ExpectShown(int file, int name, const QString& typed) {
+        EXPECT_EQ(SelectedRow(lbFiles()), file);
+        EXPECT_EQ(SelectedRow(lbNames()), name);
+        EXPECT_EQ(eName()->text(), typed);
+    }
+};
+
+TEST_F(BookCheckTest, CtrlKReportsEachTroubleWhereItIsAndJumpsThereWithoutChangingTheBook) {
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(lbFiles(), Qt::Key_K, Qt::ControlModifier);
+    ASSERT_NE(Dialog(), nullptr);
+    EXPECT_TRUE(Dialog()->isVisible());
+    EXPECT_FALSE(Dialog()->isModal());
+
+    const std::vector<QStringList> expected = {
+        {QStringLiteral("Файл описания не найден: ") + PathOf(QStringLiteral("D/gone.pdf")),
+         QStringLiteral("<Tests>:/a.qor"), QStringLiteral("SN7400")},
+        {QStringLiteral("Тестовый файл не найден: ") + PathOf(QStringLiteral("T/gone.qor")),
+         QStringLiteral("<Tests>:/gone.qor"), QString()},
+        {QStringLiteral("Название повторяется (строка 1 списка аналогов)"), QStringLiteral("<Tests>:/b.qor"),
+         QStringLiteral("К555ЛА3")},
+    };
+    EXPECT_EQ(ReportRows(), expected);
+    EXPECT_TRUE(Dialog()
+                    ->findChild<QLabel*>(QStringLiteral("lbSummary"))
+                    ->text()
+                    .startsWith(QStringLiteral("Ошибок: 3. Сведений: 0.")));
+
+    // Double-click and Enter both jump; Enter leaves the report open for the next row.
+    DoubleClickRow(0);
+    ExpectShown(0, 1, QStringLiteral("SN7400"));
+    EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/gone.pdf"));
+    Report()->setFocus();
+    Report()->setCurrentItem(Report()->topLevelItem(1));
+    QTest::keyClick(Report(), Qt::Key_Return);
+    ExpectShown(1, 0, QStringLiteral("КР1533ЛА3"));  // a test file is shown as a click on it shows it
+    EXPECT_TRUE(Dialog()->isVisible());
+    DoubleClickRow(2);
+    ExpectShown(2, 1, QStringLiteral("К555ЛА3"));
+
+    // The check and the jumps only read: nothing to save.
+    EXPECT_FALSE(Probe().Modified());
+    EXPECT_EQ(Probe().Sprav().Files[2]->Sinonims.size(), 2u);
+
+    Dialog()->findChild<QPushButton*>(QStringLiteral("bbCopy"))->click();
+    const QString copied = QApplication::clipboard()->text();
+    EXPECT_TRUE(
+        copied.contains(QStringLiteral("Ошибка\tНазвание повторяется (строка 1 списка аналогов)\t"
+                                       "<Tests>:/b.qor\tК555ЛА3\n")))
+        << copied.toStdString();
+    EXPECT_EQ(copied.count(QLatin1Char('\n')), 2 + 3);
+}
+
+TEST_F(BookCheckTest, AfterTheBookChangesARowIsFollowedToWhereItIsNowOrReportedGone) {
+    window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
+    ASSERT_EQ(Report()->topLevelItemCount(), 3);
+
+    // Test file 0 goes, with the missing datasheet under it: the doubled name moves up to test file 1.
+    window->ShowAnalog(0, -1);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteFile")->trigger();
+    desktop->Take();
+    EXPECT_TRUE(Dialog()->IsStale());
+    EXPECT_TRUE(Dialog()
+                    ->findChild<QLabel*>(QStringLiteral("lbSummary"))
+                    ->text()
+                    .contains(QStringLiteral("Справочник изменён после проверки")));
+
+    DoubleClickRow(2);  // the doubled name, made when it was under test file 2
+    ExpectShown(1, 1, QStringLiteral("К555ЛА3"));
+    EXPECT_FALSE(Dialog()->IsStale());
+    EXPECT_EQ(Report()->topLevelItemCount(), 2);
+
+    // New empties the book: the row of the missing test file is checked again and is gone.
+    Probe().Modified() = false;
+    window->FileNew1Execute();
+    DoubleClickRow(0);
+    desktop->TakeInformation(
+        QStringLiteral("Справочник изменился, и этой ошибки в нём больше нет. Проверка выполнена заново."));
+    EXPECT_EQ(Report()->topLevelItemCount(), 0);
+    EXPECT_EQ(lbFiles()->count(), 0);
+}
+
+TEST_F(BookCheckTest, ARowWhoseEntryWasRenamedBehindTheReportsBackIsNotFollowedBlindly) {
+    window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
+    // A change the report was not told of: the entry at the row's place is another one now.
+    Probe().Sprav().Files[2]->Sinonims[1]->Name = Cp("К555ЛА4");
+    DoubleClickRow(2);
+    desktop->TakeInformation(
+        QStringLiteral("Справочник изменился, и этой ошибки в нём больше нет. Проверка выполнена заново."));
+    EXPECT_EQ(Report()->topLevelItemCount(), 2);
+}
+
+TEST_F(BookCheckTest, ASlowCheckShowsItsProgressAndCanBeStopped) {
+    window->FileNew1Execute();
+    for (int i = 0; i < 3000; ++i) {
+        Probe().Sprav().AddTestFile("/slow/" + std::to_string(i) + ".qor");
+    }
+    window->findChild<QAction*>(QStringLiteral("acCheckSprav"))
+        ->trigger();  // quick: the disk answers at once
+    ASSERT_NE(Dialog(), nullptr);
+    // A share that answers in a millisecond a file: three seconds in all, unless stopped.
+    Dialog()->SetFileExists([](const std::string&) {
+        QThread::msleep(1);
+        return false;
+    });
+    QString progressText;
+    WhenModal([&progressText](QWidget* modal) {
+        auto* progress = qobject_cast<QProgressDialog*>(modal);
+        ASSERT_NE(progress, nullptr);
+        progressText = progress->labelText();
+        QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(Dialog()->RunCheck());
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_EQ(progressText, QStringLiteral("Проверка справочника..."));
+    EXPECT_GT(Report()->topLevelItemCount(), 0);
+    EXPECT_LT(Report()->topLevelItemCount(), 3000);
+    EXPECT_TRUE(Dialog()
+                    ->findChild<QLabel*>(QStringLiteral("lbSummary"))
+                    ->text()
+                    .contains(QStringLiteral("Проверка прервана: показано найденное до остановки.")));
+}
+
+TEST(HelpLookup, TheHelpFileComesFirstThenTheGuideBesideTheProgramThenTheInstalledGuide) {
+    QTemporaryDir folder;
+    const std::string root = platform::ToStoredPath(QDir::toNativeSeparators(folder.path())).value();
+    const std::string exe = root + "/bin/Prog";
+    const std::vector<std::string> candidates = HelpCandidates(exe);
+    ASSERT_EQ(candidates.size(), 3u);
+    EXPECT_EQ(candidates[0], root + "/bin/Prog.chm");
+    EXPECT_EQ(candidates[1], root + "/bin/Prog.html");
+    EXPECT_EQ(candidates[2], root + "/share/qor-sprav/Prog.html");
+
+    EXPECT_EQ(FindHelpFile(candidates), "");
+    QDir(folder.path()).mkpath(QStringLiteral("bin"));
+    QDir(folder.path()).mkpath(QStringLiteral("share/qor-sprav"));
+    for (int i = 2; i >= 0; --i) {
+        WriteBytes(QString::fromStdString(candidates[static_cast<std::size_t>(i)]), "x");
+        EXPECT_EQ(FindHelpFile(candidates), candidates[static_cast<std::size_t>(i)]);
+    }
+}
+
+}  // namespace
+}  // namespace gui_test
