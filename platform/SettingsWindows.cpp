@@ -60,7 +60,8 @@ bool Registry::HoldsOtherType(std::string_view name) const {
     }
     const std::string valueName(name);
     DWORD type = 0;
-    return RegQueryValueExA(FImpl->Key, valueName.c_str(), nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+    return RegQueryValueExA(FImpl->Key, valueName.c_str(), nullptr, &type, nullptr, nullptr) ==
+               ERROR_SUCCESS &&
            type != REG_SZ && type != REG_EXPAND_SZ;
 }
 
