@@ -115,7 +115,6 @@ TEST(SaveFaults, LeftoverTemporaryFileIsReplaced) {
 // Names up to the system's limit can be saved: the temporary name never passes it, cuts no character in
 // two, and stays apart for two long names that differ only at their end.
 TEST(SaveFaults, TemporaryNameStaysWithinTheNameLimit) {
-    const std::string cyrillic = "\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0";  // "книга" in UTF-8
     for (std::size_t length : {1u, 200u, 243u, 247u, 248u, 250u, 255u}) {
         SCOPED_TRACE(length);
         const std::string name = std::string(length - 1, 'b') + "c";
@@ -124,6 +123,8 @@ TEST(SaveFaults, TemporaryNameStaysWithinTheNameLimit) {
         EXPECT_EQ(temporary.parent_path(), std::filesystem::path("/some/folder"));
         EXPECT_NE(temporary.filename().string(), name);
     }
+#ifndef _WIN32  // Windows names are UTF-16; the cut there keeps surrogate pairs whole
+    const std::string cyrillic = "\xD0\xBA\xD0\xBD\xD0\xB8\xD0\xB3\xD0\xB0";  // "книга" in UTF-8
     std::string longCyrillic;
     while (longCyrillic.size() < 251) {
         longCyrillic += cyrillic;
@@ -135,6 +136,7 @@ TEST(SaveFaults, TemporaryNameStaysWithinTheNameLimit) {
     ASSERT_NE(hashAt, std::string::npos);
     EXPECT_EQ(static_cast<unsigned char>(cut[hashAt - 1]) & 0xC0u, 0x80u) << "the kept part ends a letter";
     EXPECT_NE(static_cast<unsigned char>(cut[hashAt - 2]) & 0xC0u, 0x80u);
+#endif
     EXPECT_NE(atomic_file::TemporaryNameFor(std::string(254, 'a') + "1"),
               atomic_file::TemporaryNameFor(std::string(254, 'a') + "2"));
 }
