@@ -114,7 +114,9 @@ std::vector<Section> Parse(const QString& content) {
         lines.removeLast();  // the final line break
     }
     for (QString text : lines) {
-        if (text.endsWith(QLatin1Char('\r'))) {
+        // Every CR at the end goes, not just the one of a CR LF: a line kept with a CR of its own would lose
+        // it at the next write, and the file would change with every save of the same values.
+        while (text.endsWith(QLatin1Char('\r'))) {
             text.chop(1);
         }
         if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {

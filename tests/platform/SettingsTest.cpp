@@ -151,6 +151,24 @@ TEST_F(SettingsTest, ParentKeyOfAnExistingKeyExists) {
     EXPECT_FALSE(registry.OpenKey("Software\\QOR", false));
 }
 
+// A line that ends in a CR of its own (a file edited on Windows and then elsewhere) is written back the
+// same at every save: the file does not change with each save of the same values.
+TEST_F(SettingsTest, RepeatedSavesOfTheSameValuesGiveTheSameFile) {
+    WriteFile("; note\r\r\n[Other\\Key]\r\nX=1\r\r\r\n");
+    QByteArray after[2];
+    for (QByteArray& text : after) {
+        platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("Software\\QOR_Sprav", true));
+        registry.WriteString("FileName", "C:\\a.spr");
+        ASSERT_TRUE(registry.CloseKey());
+        QFile file(FPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        text = file.readAll();
+    }
+    EXPECT_EQ(after[0], after[1]);
+    EXPECT_EQ(after[0], "; note\n[Other\\Key]\nX=1\n\n[Software\\QOR_Sprav]\nFileName=C:\\a.spr\n");
+}
+
 // A settings save that fails at any step keeps the old file whole, leaves no temporary file, and
 // CloseKey tells the caller, which reports it: a full disk must not cut off the sections of others.
 TEST_F(SettingsTest, FailedSaveKeepsTheOldFileAndIsReported) {
