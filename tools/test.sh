@@ -16,10 +16,18 @@ if [ "${1:-}" = "--sanitize" ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 
+# qor_step NAME COMMAND...: runs one step and says how long it took.
+qor_step() {
+  local name=$1 start=$SECONDS
+  shift
+  "$@"
+  echo "== $name: $((SECONDS - start)) s"
+}
+
 qor_install_missing
-qor_build "$build_dir" "${options[@]}"
-(cd "$build_dir" && qor_ctest)
+qor_step "build $(basename "$build_dir")" qor_build "$build_dir" "${options[@]}"
+qor_step "tests $(basename "$build_dir")" bash -c "cd '$build_dir' && source '$QOR_ROOT/tools/common.sh' && qor_ctest"
 if [ $sanitize -eq 0 ]; then
-  bash "$QOR_ROOT/tools/test-windows.sh"
-  bash "$QOR_ROOT/tools/fuzz.sh" 30
+  qor_step "Windows step (build and tests under Wine)" bash "$QOR_ROOT/tools/test-windows.sh"
+  qor_step "fuzzing (build and 30 s per harness)" bash "$QOR_ROOT/tools/fuzz.sh" 30
 fi
