@@ -142,7 +142,15 @@ std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& co
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        return {static_cast<int>(::GetLastError()), std::system_category()};
+        // The two everyday reasons as the portable codes the callers tell apart; others as the system's.
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+            return std::make_error_code(std::errc::permission_denied);
+        }
+        return {static_cast<int>(error), std::system_category()};
     }
     // A name such as CON or a pipe opens as something other than a file on the disk.
     if (::GetFileType(file) != FILE_TYPE_DISK) {

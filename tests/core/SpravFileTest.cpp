@@ -306,6 +306,9 @@ TEST(SpravFileLoad, UnreadableFilesFailWithAReason) {
         const sprav_file::ReadResult result = sprav_file::Load(path, sprav, kDirs.Tests);
         EXPECT_EQ(result.Failure, sprav_file::ReadFailure::CannotRead) << path;
         EXPECT_TRUE(result.Error) << path;
+        if (path.filename() == "missing.spr") {
+            EXPECT_EQ(result.Error, std::errc::no_such_file_or_directory) << "the reason the window names";
+        }
         EXPECT_TRUE(sprav.Files.empty());
     }
 }
