@@ -11,7 +11,9 @@ std::string ToToken(std::string_view path, std::string_view dir, std::string_vie
 }
 
 std::string FromToken(std::string_view path, std::string_view dir, std::string_view token) {
-    if (!path.starts_with(token)) {
+    // With the directory unset the token stays: dropping it would lose where the file lies, and a book
+    // opened before the directories are set would be saved back changed.
+    if (dir.empty() || !path.starts_with(token)) {
         return std::string(path);
     }
     std::string result;

@@ -11,7 +11,8 @@ inline constexpr std::string_view kDescToken = "<Desc>:";
 
 // `path` with a leading `dir` replaced by `token`; unchanged when `dir` is empty or not a prefix.
 std::string ToToken(std::string_view path, std::string_view dir, std::string_view token);
-// `path` with a leading `token` replaced by `dir`; unchanged when it does not begin with the token.
+// `path` with a leading `token` replaced by `dir`; unchanged when `dir` is empty or the path does not
+// begin with the token.
 std::string FromToken(std::string_view path, std::string_view dir, std::string_view token);
 
 inline std::string ToTestsToken(std::string_view path, std::string_view dirTests) {

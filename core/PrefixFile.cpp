@@ -1,5 +1,7 @@
 #include "PrefixFile.h"
 
+#include "AtomicFile.h"
+
 namespace prefix_file {
 
 std::vector<std::string> SplitEntries(std::string_view content) {
@@ -28,6 +30,10 @@ std::string Format(const std::vector<std::string>& entries) {
         out.append(entry).append("\r\n");
     }
     return out;
+}
+
+std::error_code Save(const std::filesystem::path& path, const std::vector<std::string>& entries) {
+    return WriteFileAtomically(path, Format(entries));
 }
 
 }  // namespace prefix_file

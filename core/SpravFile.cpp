@@ -3,7 +3,16 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
 
 #include "AtomicFile.h"
 #include "PathTokens.h"
@@ -47,11 +56,11 @@ ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& l
     auto take = [&](const char* from, const char* to) -> ReadResult {
         ++reads;
         if (reads > kMaxLineReads) {
-            return {ReadFailure::TooManyLines, reads, {}};
+            return {ReadFailure::TooManyLines, reads, {}, {}};
         }
         const auto length = static_cast<std::size_t>(to - from);
         if (length > kMaxLineLength) {
-            return {ReadFailure::LineTooLong, reads, {}};
+            return {ReadFailure::LineTooLong, reads, {}, {}};
         }
         lines.emplace_back(from, length);
         return {};
@@ -82,6 +91,19 @@ ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& l
     }
 }
 
+ReadResult CheckFirstLine(const std::vector<std::string_view>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].empty()) {
+            continue;
+        }
+        if (lines[i].front() == ' ') {
+            return {};
+        }
+        return {ReadFailure::NotABook, i + 1, {}, std::string(lines[i])};
+    }
+    return {};
+}
+
 void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::string_view dirTests) {
     for (std::string_view line : lines) {
         if (line.empty()) {
@@ -105,50 +127,142 @@ void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::
     }
 }
 
-std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content) {
+#ifdef _WIN32
+
+std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content, std::size_t maxBytes) {
     content.clear();
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::directory) {
         return std::make_error_code(std::errc::is_a_directory);
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        const std::error_code notFound = std::make_error_code(std::errc::no_such_file_or_directory);
-        return std::filesystem::exists(path, ec) ? std::make_error_code(std::errc::permission_denied)
-                                                 : notFound;
+    if (!ec && status.type() != std::filesystem::file_type::regular) {
+        return NotARegularFileError();
     }
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec) {
-        content.reserve(static_cast<std::size_t>(size));
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        // The two everyday reasons as the portable codes the callers tell apart; others as the system's.
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+        if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+            return std::make_error_code(std::errc::permission_denied);
+        }
+        return {static_cast<int>(error), std::system_category()};
+    }
+    // A name such as CON or a pipe opens as something other than a file on the disk.
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        return NotARegularFileError();
     }
     char buffer[64 * 1024];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        content.append(buffer, static_cast<std::size_t>(in.gcount()));
+    while (true) {
+        DWORD got = 0;
+        if (!::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            ec = {static_cast<int>(::GetLastError()), std::system_category()};
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (content.size() + got > maxBytes) {
+            ec = std::make_error_code(std::errc::file_too_large);
+            break;
+        }
+        content.append(buffer, got);
     }
-    if (in.bad()) {
-        return std::make_error_code(std::errc::io_error);
+    ::CloseHandle(file);
+    if (ec) {
+        content.clear();
     }
-    return {};
+    return ec;
 }
 
-ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests) {
-    // No readable book is larger than every read taking a longest line and a CR LF. A larger file (a video
-    // picked by mistake) is refused before it is read, rather than loaded whole into memory first.
-    constexpr std::uintmax_t kMaxBookBytes = kMaxLineReads * (kMaxLineLength + 2);
-    std::error_code sizeError;
-    if (const auto size = std::filesystem::file_size(path, sizeError); !sizeError && size > kMaxBookBytes) {
-        return {ReadFailure::TooManyLines, 0, {}};
+#else
+
+std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content, std::size_t maxBytes) {
+    content.clear();
+    // The kind of file is checked before it is opened, and again on what was opened: a named pipe
+    // without a writer would block the open, a device such as /dev/zero never ends. O_NONBLOCK keeps the
+    // open itself from waiting when a pipe takes the name in between.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            return std::make_error_code(std::errc::is_a_directory);
+        }
+        if (!S_ISREG(info.st_mode)) {
+            return NotARegularFileError();
+        }
     }
-    std::string content;
-    if (std::error_code ec = ReadWholeFile(path, content)) {
-        return {ReadFailure::CannotRead, 0, ec};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {errno, std::generic_category()};
     }
+    std::error_code ec;
+    if (::fstat(fd, &info) != 0) {
+        ec = {errno, std::generic_category()};
+    } else if (S_ISDIR(info.st_mode)) {
+        ec = std::make_error_code(std::errc::is_a_directory);
+    } else if (!S_ISREG(info.st_mode)) {
+        ec = NotARegularFileError();
+    } else if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        ec = std::make_error_code(std::errc::file_too_large);
+    } else {
+        content.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    char buffer[64 * 1024];
+    while (!ec) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno != EINTR) {
+                ec = {errno, std::generic_category()};
+            }
+            continue;
+        }
+        if (got == 0) {
+            break;
+        }
+        // The size claimed at the open is no promise: the file may grow while it is read.
+        if (content.size() + static_cast<std::size_t>(got) > maxBytes) {
+            ec = std::make_error_code(std::errc::file_too_large);
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    if (ec) {
+        content.clear();
+    }
+    return ec;
+}
+
+#endif
+
+ReadResult LoadFromBytes(std::string_view content, TSprav& sprav, std::string_view dirTests) {
     std::vector<std::string_view> lines;
     if (ReadResult split = SplitLines(content, lines); !split.Ok()) {
         return split;
     }
+    if (ReadResult first = CheckFirstLine(lines); !first.Ok()) {
+        return first;
+    }
     ParseLines(lines, sprav, dirTests);
     return {};
+}
+
+ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests) {
+    // No readable book is larger than kMaxBookBytes. A larger file (a video picked by mistake) is refused
+    // before it is read, rather than loaded whole into memory first; one that grows past it while read too.
+    std::string content;
+    if (std::error_code ec = ReadWholeFile(path, content, kMaxBookBytes)) {
+        if (ec == std::errc::file_too_large) {
+            return {ReadFailure::TooManyLines, 0, {}, {}};
+        }
+        return {ReadFailure::CannotRead, 0, ec, {}};
+    }
+    return LoadFromBytes(content, sprav, dirTests);
 }
 
 namespace {
@@ -215,16 +329,74 @@ bool HoldsOnlyItsOwnLineBreaks(std::string_view text, std::size_t lineCount) {
     return crs == lineCount && lfs == lineCount;
 }
 
-}  // namespace
-
-WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out) {
-    out.clear();
+std::size_t CountLines(const TSprav& sprav) {
     std::size_t lineCount = sprav.Files.size();
     for (const auto& file : sprav.Files) {
         lineCount += file->Sinonims.size();
     }
+    return lineCount;
+}
+
+// The test-file path or chip name written on the 1-based line `number` of the formatted book.
+std::string EntryOfLine(const TSprav& sprav, std::size_t number) {
+    std::size_t line = 0;
+    for (const auto& file : sprav.Files) {
+        if (++line == number) {
+            return file->Path;
+        }
+        if (number - line <= file->Sinonims.size()) {
+            return file->Sinonims[number - line - 1]->Name;
+        }
+        line += file->Sinonims.size();
+    }
+    return {};
+}
+
+std::size_t LengthInTokenForm(std::string_view path, std::string_view dir, std::string_view token) {
+    return !dir.empty() && path.starts_with(dir) ? token.size() + path.size() - dir.size() : path.size();
+}
+
+std::size_t DecimalDigits(std::size_t value) {
+    std::size_t digits = 1;
+    for (; value >= 10; value /= 10) {
+        ++digits;
+    }
+    return digits;
+}
+
+}  // namespace
+
+WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
+    if (CountLines(sprav) > kMaxLines) {
+        return {WriteFailure::TooManyLines, EntryOfLine(sprav, kMaxLines + 1), {}};
+    }
+    // The same checks in the same order as AppendLines<true>, on lengths instead of text.
+    for (std::size_t i = 0; i < sprav.Files.size(); ++i) {
+        const TSpravFile& file = *sprav.Files[i];
+        if (HasLineBreak(file.Path)) {
+            return {WriteFailure::UnstorableText, file.Path, {}};
+        }
+        if (2 + DecimalDigits(i) + LengthInTokenForm(file.Path, dirs.Tests, kTestsToken) > kMaxLineLength) {
+            return {WriteFailure::LineTooLong, file.Path, {}};
+        }
+        for (const auto& sinonim : file.Sinonims) {
+            if (!IsStorableSinonimName(sinonim->Name) || HasLineBreak(sinonim->DescPath)) {
+                return {WriteFailure::UnstorableText, sinonim->Name, {}};
+            }
+            if (sinonim->Name.size() + 1 + LengthInTokenForm(sinonim->DescPath, dirs.Desc, kDescToken) >
+                kMaxLineLength) {
+                return {WriteFailure::LineTooLong, sinonim->Name, {}};
+            }
+        }
+    }
+    return {};
+}
+
+WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out) {
+    out.clear();
+    const std::size_t lineCount = CountLines(sprav);
     if (lineCount > kMaxLines) {
-        return {WriteFailure::TooManyLines, {}, {}};
+        return {WriteFailure::TooManyLines, EntryOfLine(sprav, kMaxLines + 1), {}};
     }
     // A guess from the line count rather than a walk over every entry (a cache miss each on a large
     // book); a book of longer lines just grows the buffer a few times.

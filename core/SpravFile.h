@@ -21,6 +21,8 @@ inline constexpr std::size_t kMaxLineLength = 999;
 // so a file whose last line ends with CR LF holds at most kMaxLineReads - 1 lines.
 inline constexpr std::size_t kMaxLineReads = 99'999;
 inline constexpr std::size_t kMaxLines = kMaxLineReads - 1;
+// No file the reader takes is larger: every read a longest line and a CR LF.
+inline constexpr std::size_t kMaxBookBytes = kMaxLineReads * (kMaxLineLength + 2);
 
 // The two service directories behind the <Tests>: and <Desc>: tokens, exactly as stored.
 struct Directories {
@@ -32,27 +34,45 @@ enum class ReadFailure {
     None,
     CannotRead,    // the file could not be opened or read
     LineTooLong,   // a line over kMaxLineLength characters
-    TooManyLines,  // more than kMaxLineReads line reads
+    TooManyLines,  // more than kMaxLineReads line reads, or more bytes than kMaxBookBytes
+    NotABook,      // an analog line before the first test-file line: no book ever starts so
 };
 
 struct ReadResult {
     ReadFailure Failure = ReadFailure::None;
-    std::size_t LineNumber = 0;  // 1-based, for LineTooLong
+    std::size_t LineNumber = 0;  // 1-based, for LineTooLong and NotABook
     std::error_code Error;       // for CannotRead
+    std::string Line;            // for NotABook: the line's text, as stored
     bool Ok() const { return Failure == ReadFailure::None; }
 };
+
+// The error of ReadWholeFile for a path that names no regular file: a named pipe, a device, a socket.
+// Such a file is never opened: a pipe without a writer would block, a device may never end.
+inline std::error_code NotARegularFileError() {
+    return std::make_error_code(std::errc::invalid_argument);
+}
 
 // Splits the text into the lines the reader sees: a line ends at CR LF, at LF or at a lone CR, and the
 // text after the last line break is one more (possibly empty) line. Fails, leaving `lines` unspecified,
 // when a line is too long or the reads run out. The views point into `content`.
 ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& lines);
 
+// Fails with NotABook when a line other than an empty one comes before the first test-file line.
+ReadResult CheckFirstLine(const std::vector<std::string_view>& lines);
+
 // Adds the lines to the model in order: test-file lines with <Tests>: expanded, analog lines as they
-// stand. Empty lines are skipped; analog lines before the first test-file line are refused by the model.
+// stand. Empty lines are skipped; analog lines before the first test-file line (CheckFirstLine refuses
+// them first) are refused by the model.
 void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::string_view dirTests);
 
-// Reads the whole file into `content`.
-std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content);
+// Reads the whole file into `content`. Only a regular file is opened (NotARegularFileError otherwise),
+// and never more than `maxBytes` are read, whatever size the file claims (file_too_large beyond).
+std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content,
+                              std::size_t maxBytes = kMaxBookBytes);
+
+// Reads a book from its bytes into an empty model. On failure no line is parsed and the model is left as
+// it was.
+ReadResult LoadFromBytes(std::string_view content, TSprav& sprav, std::string_view dirTests);
 
 // Reads a book file into an empty model. On failure no line is parsed and the model is left as it was.
 ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests);
@@ -72,8 +92,14 @@ struct WriteResult {
     bool Ok() const { return Failure == WriteFailure::None; }
 };
 
-// Formats the whole book, refusing one that the reader could not give back as it is.
+// Formats the whole book, refusing one that the reader could not give back as it is. For TooManyLines,
+// Entry names the entry of the first line past the limit.
 WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out);
+
+// What Format would refuse, found without building the text: a book that loads can still be one that no
+// save takes (a line that only the save's normal form makes too long, a last line without its break), and
+// the user learns so right after the load. Gives the same result as Format.
+WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs);
 
 // Writes the book to `path`; the file is replaced only once every byte has reached the disk, and is left
 // untouched on any failure. `written`, when given, receives the bytes of a completed write.

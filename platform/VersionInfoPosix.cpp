@@ -55,9 +55,9 @@ std::string RootKey() {
 }
 
 // The block found in `file`: its offset and length; nullopt when the file holds no valid record.
-std::optional<std::pair<std::size_t, std::size_t>> FindRecord(const std::string& file) {
+std::optional<std::pair<std::size_t, std::size_t>> FindRecord(std::string_view file) {
     const std::string key = RootKey();
-    for (std::size_t hit = file.find(key); hit != std::string::npos; hit = file.find(key, hit + 1)) {
+    for (std::size_t hit = file.find(key); hit != std::string_view::npos; hit = file.find(key, hit + 1)) {
         if (hit < kHeaderSize) {
             continue;
         }
@@ -203,24 +203,19 @@ char* ConvertText(std::uint8_t* record, std::size_t recordLength, const Node& no
 
 }  // namespace
 
-VersionDword GetFileVersionInfoSize(const char* path, VersionDword* handle) {
-    if (handle != nullptr) {
-        *handle = 0;  // as on Windows: not used
-    }
-    const auto file = ReadFile(path);
-    const auto found = file ? FindRecord(*file) : std::nullopt;
+VersionDword VersionBufferSizeOf(std::string_view file) {
+    const auto found = FindRecord(file);
     return found ? static_cast<VersionDword>(BufferSize(found->second)) : 0;
 }
 
-bool GetFileVersionInfo(const char* path, VersionDword /*handle*/, VersionDword length, void* data) {
-    const auto file = ReadFile(path);
-    const auto found = file ? FindRecord(*file) : std::nullopt;
+bool CopyVersionRecord(std::string_view file, VersionDword length, void* data) {
+    const auto found = FindRecord(file);
     if (!found || data == nullptr || length < Align4(found->second) + kTrailerSize) {
         return false;
     }
     auto* out = static_cast<std::uint8_t*>(data);
     std::memset(out, 0, length);
-    std::memcpy(out, file->data() + found->first, found->second);
+    std::memcpy(out, file.data() + found->first, found->second);
     std::uint8_t* trailer = out + Align4(found->second);
     std::memcpy(trailer, kTrailerMark.data(), kTrailerMark.size());
     const VersionDword spare = length - static_cast<VersionDword>(Align4(found->second) + kTrailerSize);
@@ -228,6 +223,19 @@ bool GetFileVersionInfo(const char* path, VersionDword /*handle*/, VersionDword 
         trailer[kTrailerMark.size() + i] = static_cast<std::uint8_t>(spare >> (8 * i));
     }
     return true;
+}
+
+VersionDword GetFileVersionInfoSize(const char* path, VersionDword* handle) {
+    if (handle != nullptr) {
+        *handle = 0;  // as on Windows: not used
+    }
+    const auto file = ReadFile(path);
+    return file ? VersionBufferSizeOf(*file) : 0;
+}
+
+bool GetFileVersionInfo(const char* path, VersionDword /*handle*/, VersionDword length, void* data) {
+    const auto file = ReadFile(path);
+    return file && CopyVersionRecord(*file, length, data);
 }
 
 bool VerQueryValue(const void* block, const char* subBlock, void** buffer, unsigned* length) {

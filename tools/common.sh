@@ -3,7 +3,15 @@ set -euo pipefail
 
 QOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QOR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
-              libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core)
+              libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
+              g++-mingw-w64-x86-64-posix wine64 googletest locales
+              clang libclang-rt-14-dev)
+
+# ccache when the machine has it: the builds of the test command share most sources.
+QOR_LAUNCHER=()
+if command -v ccache > /dev/null; then
+  QOR_LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 
 qor_install_missing() {
   local missing=()
@@ -28,6 +36,18 @@ qor_install_missing() {
 qor_build() {
   local dir=$1
   shift
-  cmake -S "$QOR_ROOT" -B "$dir" -G Ninja "$@"
+  cmake -S "$QOR_ROOT" -B "$dir" -G Ninja "${QOR_LAUNCHER[@]}" "$@"
   cmake --build "$dir" -j2
+}
+
+# qor_ctest [ctest options...]: runs the tests of the current build folder, and fails, saying why, when
+# there is none to run: a folder configured with the tests switched off must not pass as green.
+qor_ctest() {
+  local count
+  count=$(ctest -N "$@" | sed -n 's/^Total Tests: //p')
+  if [ "${count:-0}" -eq 0 ]; then
+    echo "error: no test to run in $(pwd) (configured with QOR_BUILD_TESTS=OFF, or nothing built?)" >&2
+    return 1
+  fi
+  ctest --output-on-failure -j2 --timeout 300 --no-tests=error "$@"
 }

@@ -59,7 +59,7 @@ TEST(PathTokens, FromTestsToken) {
     const TokenCase cases[] = {
         {"token and rest", "<Tests>:\\a.qor", "C:\\Tests", "C:\\Tests\\a.qor"},
         {"token alone", "<Tests>:", "C:\\Tests", "C:\\Tests"},
-        {"empty directory drops the token", "<Tests>:\\a.qor", "", "\\a.qor"},
+        {"empty directory keeps the token", "<Tests>:\\a.qor", "", "<Tests>:\\a.qor"},
         {"nothing is inserted", "<Tests>:a.qor", "C:\\Tests", "C:\\Testsa.qor"},
         {"lower-case token", "<tests>:\\a.qor", "C:\\Tests", "<tests>:\\a.qor"},
         {"token not at the start", "x<Tests>:\\a.qor", "C:\\Tests", "x<Tests>:\\a.qor"},
@@ -78,7 +78,7 @@ TEST(PathTokens, FromDescToken) {
     const TokenCase cases[] = {
         {"token and rest", "<Desc>:\\TTL\\k155la3.pdf", "C:\\Desc", "C:\\Desc\\TTL\\k155la3.pdf"},
         {"token alone", "<Desc>:", "C:\\Desc", "C:\\Desc"},
-        {"empty directory drops the token", "<Desc>:\\a.pdf", "", "\\a.pdf"},
+        {"empty directory keeps the token", "<Desc>:\\a.pdf", "", "<Desc>:\\a.pdf"},
         {"lower-case token", "<desc>:\\a.pdf", "C:\\Desc", "<desc>:\\a.pdf"},
         {"the tests token", "<Tests>:\\a.qor", "C:\\Desc", "<Tests>:\\a.qor"},
     };

@@ -4,21 +4,26 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
 
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qor-core-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            ADD_FAILURE() << "cannot create a temporary folder";
+        // A fresh name of our own, created exclusively: create_directory is false when it exists.
+        static std::mt19937_64 generator{std::random_device{}()};
+        std::error_code ec;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            FPath = std::filesystem::temp_directory_path() / ("qor-core-" + std::to_string(generator()));
+            if (std::filesystem::create_directory(FPath, ec)) {
+                return;
+            }
         }
-        FPath = pattern;
+        ADD_FAILURE() << "cannot create a temporary folder";
     }
     ~TempFolder() {
         std::error_code ignored;

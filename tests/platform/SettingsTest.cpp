@@ -1,6 +1,7 @@
 // The INI store standing in for the registry: a real file in a temporary folder, as the program uses it.
 #include "Settings.h"
 
+#include "AtomicFile.h"
 #include "Text.h"
 
 #include <QDir>
@@ -9,6 +10,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 namespace {
 
@@ -145,6 +149,87 @@ TEST_F(SettingsTest, ParentKeyOfAnExistingKeyExists) {
     platform::Registry registry;
     EXPECT_TRUE(registry.OpenKey("Software\\QOR_Sprav", false));
     EXPECT_FALSE(registry.OpenKey("Software\\QOR", false));
+}
+
+// A line that ends in a CR of its own (a file edited on Windows and then elsewhere) is written back the
+// same at every save: the file does not change with each save of the same values.
+TEST_F(SettingsTest, RepeatedSavesOfTheSameValuesGiveTheSameFile) {
+    WriteFile("; note\r\r\n[Other\\Key]\r\nX=1\r\r\r\n");
+    QByteArray after[2];
+    for (QByteArray& text : after) {
+        platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("Software\\QOR_Sprav", true));
+        registry.WriteString("FileName", "C:\\a.spr");
+        ASSERT_TRUE(registry.CloseKey());
+        QFile file(FPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        text = file.readAll();
+    }
+    EXPECT_EQ(after[0], after[1]);
+    EXPECT_EQ(after[0], "; note\n[Other\\Key]\nX=1\n\n[Software\\QOR_Sprav]\nFileName=C:\\a.spr\n");
+}
+
+// A settings save that fails at any step keeps the old file whole, leaves no temporary file, and
+// CloseKey tells the caller, which reports it: a full disk must not cut off the sections of others.
+TEST_F(SettingsTest, FailedSaveKeepsTheOldFileAndIsReported) {
+    using atomic_file::FaultStep;
+    const auto noSpace = std::make_error_code(std::errc::no_space_on_device);
+    const auto io = std::make_error_code(std::errc::io_error);
+    const struct {
+        const char* what;
+        atomic_file::Fault fault;
+    } cases[] = {
+        {"disk full half way through", {FaultStep::Write, noSpace, 30}},
+        {"I/O error on write", {FaultStep::Write, io, 0}},
+        {"I/O error on fsync", {FaultStep::Sync, io, 0}},
+        {"rename refused", {FaultStep::Rename, io, 0}},
+    };
+    QByteArray original = "[Other\\Key]\n";
+    for (int i = 0; i < 200; ++i) {
+        original += "Value" + QByteArray::number(i) + "=kept\n";
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(original);
+        platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey("Software\\QOR_Sprav", true));
+        registry.WriteString("FileName", "C:\\a.spr");
+        atomic_file::ArmFault(c.fault);
+        EXPECT_FALSE(registry.CloseKey());
+        atomic_file::ArmFault(std::nullopt);
+        QFile file(FPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), original);
+        EXPECT_EQ(QDir(QFileInfo(FPath).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("HKEY_CURRENT_USER.ini")});
+    }
+}
+
+// The same with a real short write: the process may not grow a file past a few bytes.
+TEST_F(SettingsTest, ShortWriteKeepsTheOldFile) {
+    QByteArray original = "[Other\\Key]\n";
+    for (int i = 0; i < 2000; ++i) {
+        original += "Value" + QByteArray::number(i) + "=kept\n";
+    }
+    WriteFile(original);
+    platform::Registry registry;
+    ASSERT_TRUE(registry.OpenKey("Software\\QOR_Sprav", true));
+    registry.WriteString("FileName", "C:\\a.spr");
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 16 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool stored = registry.CloseKey();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(stored);
+    QFile file(FPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), original);
+    EXPECT_EQ(QDir(QFileInfo(FPath).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("HKEY_CURRENT_USER.ini")});
 }
 
 }  // namespace
