@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "PanelHost.h"
 #include "Sprav.h"
@@ -77,6 +78,8 @@ public:
     int FindListedName(const QString& name) const override;
     void ShowPrefixPanel() override;
     void PrefixPanelShown(bool shown) override;
+    const std::string& PrefixFileName() const override { return PrefFileName; }
+    void SetPrefixFileName(std::string path) override { PrefFileName = std::move(path); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
