@@ -143,7 +143,13 @@ TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155"}));
     EXPECT_EQ(Marks(), "000");
     EXPECT_TRUE(Probe().Modified());
+    // The rows taken out one by one leave the lookup of the rest right.
+    Type(QStringLiteral("x155"));
+    EXPECT_FALSE(Button("bbAddSinonim")->isEnabled());
+    Type(QStringLiteral("kr155"));
+    EXPECT_TRUE(Button("bbAddSinonim")->isEnabled());
 
+    Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155", "KR155", "KR155", "SN155"}));
 }
