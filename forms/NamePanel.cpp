@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include "BookLines.h"
 #include "FormMessages.h"
@@ -21,6 +22,7 @@ using platform::MessageIcon;
 TNamePanel::TNamePanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TNamePanel>()) {
     ui->setupUi(this);
     ui->lbNames->installEventFilter(this);
+    ui->bbRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
 }
 
 TNamePanel::~TNamePanel() = default;

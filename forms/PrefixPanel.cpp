@@ -1,5 +1,6 @@
 #include "PrefixPanel.h"
 
+#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
@@ -83,8 +84,10 @@ void TPrefixPanel::Attach(TPanelHost& host) {
     addPrefItem("N8", QStringLiteral("Загрузить"), &TPrefixPanel::bbLoadPreffClick)
         ->setStatusTip(QStringLiteral("Загрузить список преффиксов"));
     addPrefItem("N9", QStringLiteral("Очистить список"), &TPrefixPanel::bbClearPrefClick);
-    connect(ui->clbPref, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { pmPref->popup(ui->clbPref->viewport()->mapToGlobal(pos)); });
+    // The popup holds the only way to add a prefix, so it opens also while the list takes no marks (a listed
+    // name is typed, as right after the panel opens on a selected analog): a disabled widget gets no
+    // context-menu signal, but its event filter still sees the event.
+    ui->clbPref->viewport()->installEventFilter(this);
 
     connect(ui->bbSavePreff, &QToolButton::clicked, this, &TPrefixPanel::bbSavePreffClick);
     connect(ui->bbLoadPreff, &QToolButton::clicked, this, &TPrefixPanel::bbLoadPreffClick);
@@ -97,6 +100,14 @@ void TPrefixPanel::Attach(TPanelHost& host) {
     connect(ui->bbAddGrup, &QPushButton::clicked, ui->acAddGrup, &QAction::trigger);
     // Only the user's toggles reach here: every change the program makes to the list blocks the signal.
     connect(ui->clbPref, &QListWidget::itemChanged, this, [this] { bbAddPreffsClick(); });
+}
+
+bool TPrefixPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->clbPref->viewport() && event->type() == QEvent::ContextMenu) {
+        pmPref->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -52,6 +52,9 @@ public:
     // The entries as they are stored: Windows-1251 bytes in list order.
     std::vector<std::string> Entries() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void AppendEntry(const std::string& bytes);
     void ShowEntries(const std::vector<std::string>& entries);

@@ -2,6 +2,7 @@
 // generate under the current test file, through the real widgets of the main window.
 #include <sys/stat.h>
 
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
@@ -377,6 +378,12 @@ TEST_F(PrefixPanelTest, ThePanelOpensWithTheCurrentAnalogAndClosesToTheNamesWidt
     EXPECT_EQ(SelectedRow(lbNames()), 0);
     EXPECT_EQ(Marks(), "10");
     EXPECT_FALSE(clbPref()->isEnabled());  // the name is listed
+    // The popup, the only way to add a prefix, still opens on the disabled list.
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 clbPref()->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(clbPref()->viewport(), &rightClick);
+    EXPECT_TRUE(Find<QMenu>("pmPref")->isVisible());
+    Find<QMenu>("pmPref")->close();
     QApplication::processEvents();
     EXPECT_GE(paPref->width(), 150);
     EXPECT_GE(Find<QWidget>("Panel5")->width(), 250);
