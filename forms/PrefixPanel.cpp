@@ -33,7 +33,7 @@ QString ReadFailureText(const prefix_file::ReadResult& result) {
     using prefix_file::ReadFailure;
     switch (result.Failure) {
         case ReadFailure::NotRegularFile:
-            return QStringLiteral("Это не файл, а папка или устройство.");
+            return QStringLiteral("Это не обычный файл, а папка, канал или устройство.");
         case ReadFailure::TooLarge:
             return QStringLiteral("Файл больше %1 МБ: это не список префиксов.")
                 .arg(prefix_file::kMaxFileBytes / (1024 * 1024));
@@ -139,13 +139,16 @@ void TPrefixPanel::ShowEntries(const std::vector<std::string>& entries) {
     }
 }
 
-std::optional<std::vector<std::string>> TPrefixPanel::ReadEntries(const std::string& path, bool quiet) const {
+std::optional<std::vector<std::string>> TPrefixPanel::ReadEntries(const std::string& path,
+                                                                  bool atStartUp) const {
     std::vector<std::string> entries;
     const prefix_file::ReadResult result = prefix_file::Read(platform::ToOsPath(path), entries);
     if (result.Ok()) {
         return entries;
     }
-    if (!quiet) {
+    // At start-up a remembered path that is no prefix list is passed over as a missing one is; a list that
+    // is there and cannot be read is still reported.
+    if (!atStartUp || result.Failure == prefix_file::ReadFailure::CannotRead) {
         platform::CurrentDialogs().ErrorReport(
             QStringLiteral("Невозможно открыть файл %1\n%2")
                 .arg(platform::ToDisplayPath(path), ReadFailureText(result)));

@@ -32,7 +32,8 @@ public:
     // The list takes marks only while the typed name may be added.
     void SetListEnabled(bool enabled);
     // Replaces the list by the lines of a prefix file; used at start-up. A file that cannot be a prefix
-    // list (not a regular file, too large) is skipped silently, as a missing one is.
+    // list (not a regular file, too large) is skipped silently, as a missing one is; one that cannot be
+    // read is reported.
     void LoadPrefixFile(const std::string& path);
 
     // The list's commands.
@@ -58,8 +59,8 @@ protected:
 private:
     void AppendEntry(const std::string& bytes);
     void ShowEntries(const std::vector<std::string>& entries);
-    // Reads a prefix file; nullopt when it cannot be read, after a box that says why unless `quiet`.
-    std::optional<std::vector<std::string>> ReadEntries(const std::string& path, bool quiet) const;
+    // Reads a prefix file; nullopt when it cannot be read, after a box that says why.
+    std::optional<std::vector<std::string>> ReadEntries(const std::string& path, bool atStartUp) const;
     void SetAllMarks(Qt::CheckState state);
     bool AnyMarked() const;
 

@@ -272,8 +272,8 @@ TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
         const char* name;
         QString reason;
     } cases[] = {
-        {"dir.prf", QStringLiteral("Это не файл, а папка или устройство.")},
-        {"pipe.prf", QStringLiteral("Это не файл, а папка или устройство.")},
+        {"dir.prf", QStringLiteral("Это не обычный файл, а папка, канал или устройство.")},
+        {"pipe.prf", QStringLiteral("Это не обычный файл, а папка, канал или устройство.")},
         {"big.prf", QStringLiteral("Файл больше 16 МБ: это не список префиксов.")},
         {"gone.prf", QStringLiteral("Файл не найден.")},
     };
