@@ -24,6 +24,7 @@ TNamePanel::TNamePanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
     ui->setupUi(this);
     ui->bbRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     ui->lbNames->installEventFilter(this);
+    ui->bbRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
 }
 
 TNamePanel::~TNamePanel() = default;
@@ -51,21 +52,76 @@ void TNamePanel::Attach(TPanelHost& host) {
 // The list.
 
 void TNamePanel::ShowNames(const TSpravFile* file) {
+    static const std::vector<std::unique_ptr<TSpravSinonim>> kNone;
+    const auto& sinonims = file != nullptr ? file->Sinonims : kNone;
+    // The prefix pass refreshes the list after every single removal, on test files of thousands of names:
+    // an unchanged list, or one with a single row gone, keeps its other rows instead of being built anew.
+    if (KeepShownRows(sinonims)) {
+        return;
+    }
     QStringList rows;
+    rows.reserve(static_cast<qsizetype>(sinonims.size()));
+    FShownNames.clear();
+    FShownNames.reserve(sinonims.size());
     FListedNames.clear();
-    if (file != nullptr) {
-        rows.reserve(static_cast<qsizetype>(file->Sinonims.size()));
-        for (const auto& sinonim : file->Sinonims) {
-            rows.append(FromCp1251(sinonim->Name));
-            const QString folded = rows.back().toCaseFolded();
-            if (!FListedNames.contains(folded)) {  // equal names: the lookups want the first row
-                FListedNames.insert(folded, static_cast<int>(rows.size() - 1));
-            }
+    for (const auto& sinonim : sinonims) {
+        FShownNames.push_back(sinonim->Name);
+        rows.append(FromCp1251(sinonim->Name));
+        const QString folded = rows.back().toCaseFolded();
+        if (!FListedNames.contains(folded)) {  // equal names: the lookups want the first row
+            FListedNames.insert(folded, static_cast<int>(rows.size() - 1));
         }
     }
     const QSignalBlocker programChange(ui->lbNames);
     ui->lbNames->clear();
     ui->lbNames->addItems(rows);
+}
+
+bool TNamePanel::KeepShownRows(const std::vector<std::unique_ptr<TSpravSinonim>>& sinonims) {
+    const std::size_t count = sinonims.size();
+    if (count != FShownNames.size() && count + 1 != FShownNames.size()) {
+        return false;
+    }
+    std::size_t removed = 0;
+    while (removed < count && sinonims[removed]->Name == FShownNames[removed]) {
+        ++removed;
+    }
+    if (count == FShownNames.size()) {
+        if (removed != count) {
+            return false;
+        }
+        SelectRow(-1);  // as a list built anew has no selected row
+        return true;
+    }
+    for (std::size_t i = removed; i < count; ++i) {
+        if (sinonims[i]->Name != FShownNames[i + 1]) {
+            return false;
+        }
+    }
+    const int gone = static_cast<int>(removed);
+    const QString folded = ui->lbNames->item(gone)->text().toCaseFolded();
+    FShownNames.erase(FShownNames.begin() + static_cast<std::ptrdiff_t>(removed));
+    {
+        const QSignalBlocker programChange(ui->lbNames);
+        delete ui->lbNames->takeItem(gone);
+    }
+    SelectRow(-1);
+    for (auto it = FListedNames.begin(); it != FListedNames.end(); ++it) {
+        if (it.value() > gone) {
+            --it.value();
+        }
+    }
+    // When the first row of a name went, a later row of the same name becomes the first.
+    if (FListedNames.value(folded, -1) == gone) {
+        FListedNames.remove(folded);
+        for (int row = gone; row < ui->lbNames->count(); ++row) {
+            if (ui->lbNames->item(row)->text().toCaseFolded() == folded) {
+                FListedNames.insert(folded, row);
+                break;
+            }
+        }
+    }
+    return true;
 }
 
 bool TNamePanel::HasRow(int row) const {

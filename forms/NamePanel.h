@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QMenu;
 class TPanelHost;
@@ -58,6 +60,8 @@ private:
     // True when the book file can hold the typed name with the description path beside it.
     bool FitsBookLine(const std::string& name, const std::string& descPath) const;
     void ReadyForNextName();
+    // True when the names are the ones shown, or those less one: the list is then mended in place.
+    bool KeepShownRows(const std::vector<std::unique_ptr<TSpravSinonim>>& sinonims);
 
     std::unique_ptr<Ui::TNamePanel> ui;
     TPanelHost* FHost = nullptr;
@@ -65,4 +69,6 @@ private:
     // The rows case-folded, each with the first row that holds it, rebuilt with the list: the typed name and
     // every prefixed name are looked up here on each keystroke instead of walking the list each time.
     QHash<QString, int> FListedNames;
+    // The names shown, as the book holds them, to tell what changed since the list was built.
+    std::vector<std::string> FShownNames;
 };

@@ -39,6 +39,10 @@ public:
     virtual void ShowPrefixPanel() = 0;
     virtual void PrefixPanelShown(bool shown) = 0;
 
+    // The prefix file in use: the last one saved or loaded, remembered between runs.
+    virtual const std::string& PrefixFileName() const = 0;
+    virtual void SetPrefixFileName(std::string path) = 0;
+
 protected:
     ~TPanelHost() = default;
 };

@@ -1,5 +1,7 @@
 #include "PrefixPanel.h"
 
+#include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -8,9 +10,45 @@
 #include "PanelHost.h"
 #include "Paths.h"
 #include "PrefixFile.h"
-#include "SpravFile.h"
+#include "PrefixNames.h"
+#include "Sprav.h"
 #include "Text.h"
+#include "fm_MainAdd.h"
 #include "ui_PrefixPanel.h"
+
+namespace {
+
+const QString kSaveFilter = QStringLiteral("Преффиксы|*.prf");
+const QString kLoadFilter = QStringLiteral("Префиксы|*.prf");
+
+// Each row keeps its entry's bytes: the text shown is for the eye, the bytes are what the file and the
+// generated names get, so that an entry comes back from the file exactly as it went in.
+constexpr int kEntryBytesRole = Qt::UserRole;
+
+std::string EntryBytes(const QListWidgetItem* item) {
+    return item->data(kEntryBytesRole).toByteArray().toStdString();
+}
+
+QString ReadFailureText(const prefix_file::ReadResult& result) {
+    using prefix_file::ReadFailure;
+    switch (result.Failure) {
+        case ReadFailure::NotRegularFile:
+            return QStringLiteral("Это не обычный файл, а папка, канал или устройство.");
+        case ReadFailure::TooLarge:
+            return QStringLiteral("Файл больше %1 МБ: это не список префиксов.")
+                .arg(prefix_file::kMaxFileBytes / (1024 * 1024));
+        case ReadFailure::CannotRead:
+            if (result.Error == std::errc::no_such_file_or_directory) {
+                return QStringLiteral("Файл не найден.");
+            }
+            return forms::SystemErrorText(result.Error);
+        case ReadFailure::None:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
 
 TPrefixPanel::TPrefixPanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TPrefixPanel>()) {
     ui->setupUi(this);
@@ -22,6 +60,7 @@ TPrefixPanel::TPrefixPanel(QWidget* parent) : QWidget(parent), ui(std::make_uniq
     ui->bbClearPref->setIcon(s->standardIcon(QStyle::SP_DialogResetButton));
     ui->sbAddAll->setIcon(s->standardIcon(QStyle::SP_DialogYesButton));
     ui->sbDelAll->setIcon(s->standardIcon(QStyle::SP_DialogNoButton));
+    ui->clbPref->setUniformItemSizes(true);
 }
 
 TPrefixPanel::~TPrefixPanel() = default;
@@ -30,24 +69,164 @@ void TPrefixPanel::Attach(TPanelHost& host) {
     FHost = &host;
     pmPref = new QMenu(this);
     pmPref->setObjectName(QStringLiteral("pmPref"));
-    auto addPrefItem = [this](const char* name, const QString& caption) {
-        QAction* item = pmPref->addAction(caption);
+    auto addPrefItem = [this](const char* name, const QString& caption, void (TPrefixPanel::*handler)()) {
+        QAction* item = pmPref->addAction(caption, this, handler);
         item->setObjectName(QLatin1String(name));
         item->setStatusTip(caption);
         return item;
     };
-    addPrefItem("N7", QStringLiteral("Скрыть панель"));
+    addPrefItem("N7", QStringLiteral("Скрыть панель"), &TPrefixPanel::bbLeftClick);
     pmPref->addSeparator();
-    addPrefItem("N3", QStringLiteral("Добавить преффикс"));
+    addPrefItem("N3", QStringLiteral("Добавить преффикс"), &TPrefixPanel::N3Click);
     pmPref->addSeparator();
-    addPrefItem("N6", QStringLiteral("Сохранить"))
+    addPrefItem("N6", QStringLiteral("Сохранить"), &TPrefixPanel::bbSavePreffClick)
         ->setStatusTip(QStringLiteral("Сохранить список преффиксов"));
-    addPrefItem("N8", QStringLiteral("Загрузить"))
+    addPrefItem("N8", QStringLiteral("Загрузить"), &TPrefixPanel::bbLoadPreffClick)
         ->setStatusTip(QStringLiteral("Загрузить список преффиксов"));
-    addPrefItem("N9", QStringLiteral("Очистить список"));
-    connect(ui->clbPref, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { pmPref->popup(ui->clbPref->viewport()->mapToGlobal(pos)); });
+    addPrefItem("N9", QStringLiteral("Очистить список"), &TPrefixPanel::bbClearPrefClick);
+    // The popup holds the only way to add a prefix, so it opens also while the list takes no marks (a listed
+    // name is typed, as right after the panel opens on a selected analog): a disabled widget gets no
+    // context-menu signal, but its event filter still sees the event.
+    ui->clbPref->viewport()->installEventFilter(this);
+
+    connect(ui->bbSavePreff, &QToolButton::clicked, this, &TPrefixPanel::bbSavePreffClick);
+    connect(ui->bbLoadPreff, &QToolButton::clicked, this, &TPrefixPanel::bbLoadPreffClick);
+    connect(ui->bbClearPref, &QToolButton::clicked, this, &TPrefixPanel::bbClearPrefClick);
+    connect(ui->bbLeft, &QToolButton::clicked, this, &TPrefixPanel::bbLeftClick);
+    connect(ui->bbLeft2, &QToolButton::clicked, this, &TPrefixPanel::bbLeftClick);
+    connect(ui->sbAddAll, &QToolButton::clicked, this, &TPrefixPanel::bbAllPrefClick);
+    connect(ui->sbDelAll, &QToolButton::clicked, this, &TPrefixPanel::sbDelAllClick);
+    connect(ui->acAddGrup, &QAction::triggered, this, &TPrefixPanel::bbAddGrupClick);
+    connect(ui->bbAddGrup, &QPushButton::clicked, ui->acAddGrup, &QAction::trigger);
+    // Only the user's toggles reach here: every change the program makes to the list blocks the signal.
+    connect(ui->clbPref, &QListWidget::itemChanged, this, [this] { bbAddPreffsClick(); });
 }
+
+bool TPrefixPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->clbPref->viewport() && event->type() == QEvent::ContextMenu) {
+        pmPref->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The entries.
+
+std::vector<std::string> TPrefixPanel::Entries() const {
+    std::vector<std::string> entries;
+    entries.reserve(static_cast<std::size_t>(ui->clbPref->count()));
+    for (int i = 0; i < ui->clbPref->count(); ++i) {
+        entries.push_back(EntryBytes(ui->clbPref->item(i)));
+    }
+    return entries;
+}
+
+void TPrefixPanel::AppendEntry(const std::string& bytes) {
+    const QSignalBlocker programChange(ui->clbPref);
+    auto* item = new QListWidgetItem(platform::FromCp1251(bytes));
+    item->setData(kEntryBytesRole, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+    ui->clbPref->addItem(item);
+}
+
+void TPrefixPanel::ShowEntries(const std::vector<std::string>& entries) {
+    const QSignalBlocker programChange(ui->clbPref);
+    ui->clbPref->clear();
+    for (const std::string& entry : entries) {
+        AppendEntry(entry);
+    }
+}
+
+std::optional<std::vector<std::string>> TPrefixPanel::ReadEntries(const std::string& path,
+                                                                  bool atStartUp) const {
+    std::vector<std::string> entries;
+    const prefix_file::ReadResult result = prefix_file::Read(platform::ToOsPath(path), entries);
+    if (result.Ok()) {
+        return entries;
+    }
+    // At start-up a remembered path that is no prefix list is passed over as a missing one is; a list that
+    // is there and cannot be read is still reported.
+    if (!atStartUp || result.Failure == prefix_file::ReadFailure::CannotRead) {
+        platform::CurrentDialogs().ErrorReport(
+            QStringLiteral("Невозможно открыть файл %1\n%2")
+                .arg(platform::ToDisplayPath(path), ReadFailureText(result)));
+    }
+    return std::nullopt;
+}
+
+void TPrefixPanel::LoadPrefixFile(const std::string& path) {
+    if (const auto entries = ReadEntries(path, true)) {
+        ShowEntries(*entries);
+    }
+}
+
+void TPrefixPanel::SetListEnabled(bool enabled) {
+    ui->clbPref->setEnabled(enabled);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The list's commands. The chosen path becomes the prefix file in use as soon as a dialog is confirmed,
+// also when the file then cannot be written or read.
+
+void TPrefixPanel::bbSavePreffClick() {
+    platform::FileDialogOptions options;
+    options.Filter = kSaveFilter;
+    options.DefaultExtension = QStringLiteral("prf");
+    const std::optional<QString> chosen = platform::CurrentDialogs().SaveFile(window(), options);
+    if (!chosen) {
+        return;
+    }
+    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
+    if (!path) {
+        return;
+    }
+    FHost->SetPrefixFileName(*path);
+    if (const std::error_code error = prefix_file::Write(platform::ToOsPath(*path), Entries())) {
+        platform::CurrentDialogs().ErrorReport(
+            QStringLiteral("Не удалось сохранить файл %1\n%2")
+                .arg(platform::ToDisplayPath(*path), forms::SystemErrorText(error)));
+    }
+}
+
+void TPrefixPanel::bbLoadPreffClick() {
+    platform::FileDialogOptions options;
+    options.Filter = kLoadFilter;
+    options.MustExist = false;
+    options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(FHost->PrefixFileName()));
+    const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(window(), options);
+    if (!chosen) {
+        return;
+    }
+    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
+    if (!path) {
+        return;
+    }
+    FHost->SetPrefixFileName(*path);
+    // The marks stay off until the next recomputation.
+    if (const auto entries = ReadEntries(*path, false)) {
+        ShowEntries(*entries);
+    }
+}
+
+void TPrefixPanel::bbClearPrefClick() {
+    const QSignalBlocker programChange(ui->clbPref);
+    ui->clbPref->clear();
+}
+
+void TPrefixPanel::N3Click() {
+    TfmAddPrefSuff dialog(window());
+    dialog.setWindowTitle(QStringLiteral("Добавление преффикса"));
+    dialog.pRusLat->hide();
+    if (dialog.exec() == QDialog::Accepted) {
+        // accept() has let through only text that Windows-1251 holds.
+        AppendEntry(platform::ToCp1251(dialog.edNamePreff->text()).value_or(std::string()));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Marking and generation.
 
 void TPrefixPanel::UpdatePrefChecks() {
     const QString typed = FHost->TypedName();
@@ -59,22 +238,92 @@ void TPrefixPanel::UpdatePrefChecks() {
     }
 }
 
-void TPrefixPanel::SetListEnabled(bool enabled) {
-    ui->clbPref->setEnabled(enabled);
+bool TPrefixPanel::AnyMarked() const {
+    for (int i = 0; i < ui->clbPref->count(); ++i) {
+        if (ui->clbPref->item(i)->checkState() == Qt::Checked) {
+            return true;
+        }
+    }
+    return false;
 }
 
-void TPrefixPanel::LoadPrefixFile(const std::string& path) {
-    std::string content;
-    if (const std::error_code error = sprav_file::ReadWholeFile(platform::ToOsPath(path), content)) {
-        platform::CurrentDialogs().ErrorReport(
-            QStringLiteral("Невозможно открыть файл %1. %2")
-                .arg(platform::ToDisplayPath(path), forms::SystemErrorText(error)));
-        return;
-    }
-    ui->clbPref->clear();
-    for (const std::string& entry : prefix_file::SplitEntries(content)) {
-        auto* item = new QListWidgetItem(platform::FromCp1251(entry), ui->clbPref);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
+void TPrefixPanel::SetAllMarks(Qt::CheckState state) {
+    const QSignalBlocker programChange(ui->clbPref);
+    for (int i = 0; i < ui->clbPref->count(); ++i) {
+        ui->clbPref->item(i)->setCheckState(state);
     }
 }
+
+// Makes the current test file agree with the marks: a marked entry's generated name is added when it is not
+// listed, an unmarked entry's is removed when it is listed exactly. Names added in the pass are not looked
+// for again until its end, so the same prefix marked twice adds its name twice.
+void TPrefixPanel::bbAddPreffsClick() {
+    const QString typedText = FHost->TypedName();
+    if (typedText.isEmpty()) {
+        SetAllMarks(Qt::Unchecked);
+        return;
+    }
+    const std::optional<std::string> typed = platform::ToCp1251(typedText);
+    if (!typed) {
+        // No listed name can hold such text, so nothing is removed; a marked entry would add one.
+        if (AnyMarked()) {
+            forms::TakeTypedName(typedText);
+        }
+        UpdatePrefChecks();
+        return;
+    }
+    TSprav& sprav = FHost->Sprav();
+    // The count and the entries are read afresh at every step: a removal refreshes the marks.
+    for (int i = 0; i < ui->clbPref->count(); ++i) {
+        const QListWidgetItem* item = ui->clbPref->item(i);
+        const std::string generated = prefix_names::GeneratedName(EntryBytes(item), *typed);
+        const int listed = FHost->FindListedName(item->text() + typedText);
+        const TSpravSinonim* listedName = sprav.GetSinonim(sprav.CurrentFile, listed);
+        switch (prefix_names::PassStep(item->checkState() == Qt::Checked, generated, listed,
+                                       listedName != nullptr ? listedName->Name : std::string())) {
+            case prefix_names::Step::Add:
+                // The model refuses, with its own message, a name the book file cannot hold.
+                sprav.AddSinonim(generated);
+                FHost->SetModified();
+                break;
+            case prefix_names::Step::Remove:
+                FHost->SetModified();
+                sprav.DeleteSinonim(listed);
+                FHost->RefreshNames(false);
+                break;
+            case prefix_names::Step::Keep:
+                break;
+        }
+    }
+    FHost->RefreshNames(false);
+}
+
+void TPrefixPanel::bbAllPrefClick() {
+    SetAllMarks(Qt::Checked);
+    bbAddPreffsClick();
+}
+
+// One whole pass per entry, each right after that entry's mark is taken off.
+void TPrefixPanel::sbDelAllClick() {
+    for (int i = 0; i < ui->clbPref->count(); ++i) {
+        {
+            const QSignalBlocker programChange(ui->clbPref);
+            ui->clbPref->item(i)->setCheckState(Qt::Unchecked);
+        }
+        bbAddPreffsClick();
+    }
+}
+
+void TPrefixPanel::bbRightClick() {
+    show();
+    FHost->PrefixPanelShown(true);
+    FHost->RefreshNames(true);
+}
+
+void TPrefixPanel::bbLeftClick() {
+    hide();
+    FHost->PrefixPanelShown(false);
+}
+
+// Adding a whole group of analogs by prefixes and suffixes was planned and never built.
+void TPrefixPanel::bbAddGrupClick() {}

@@ -1,12 +1,16 @@
 // The prefix panel `paPref`: the list of manufacturer prefixes `clbPref`, whose marks show which prefixed
-// forms of the typed chip name the current test file holds.
+// forms of the typed chip name the current test file holds, and whose toggles add or take away those names.
+// The list is the editor's own and not part of the book: its commands never mark the book modified.
 #pragma once
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+class QListWidgetItem;
 class QMenu;
 class TPanelHost;
 
@@ -27,10 +31,39 @@ public:
     void UpdatePrefChecks();
     // The list takes marks only while the typed name may be added.
     void SetListEnabled(bool enabled);
-    // Replaces the list by the lines of a prefix file; used at start-up.
+    // Replaces the list by the lines of a prefix file; used at start-up. A file that cannot be a prefix
+    // list (not a regular file, too large) is skipped silently, as a missing one is; one that cannot be
+    // read is reported.
     void LoadPrefixFile(const std::string& path);
 
+    // The list's commands.
+    void bbSavePreffClick();
+    void bbLoadPreffClick();
+    void bbClearPrefClick();
+    void N3Click();
+
+    // Marking and generation.
+    void bbAddPreffsClick();
+    void bbAllPrefClick();
+    void sbDelAllClick();
+    void bbRightClick();
+    void bbLeftClick();
+    void bbAddGrupClick();
+
+    // The entries as they are stored: Windows-1251 bytes in list order.
+    std::vector<std::string> Entries() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void AppendEntry(const std::string& bytes);
+    void ShowEntries(const std::vector<std::string>& entries);
+    // Reads a prefix file; nullopt when it cannot be read, after a box that says why.
+    std::optional<std::vector<std::string>> ReadEntries(const std::string& path, bool atStartUp) const;
+    void SetAllMarks(Qt::CheckState state);
+    bool AnyMarked() const;
+
     std::unique_ptr<Ui::TPrefixPanel> ui;
     TPanelHost* FHost = nullptr;
     QMenu* pmPref = nullptr;

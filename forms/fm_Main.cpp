@@ -590,13 +590,21 @@ int TfmMain::SelectedNameRow() const {
 }
 
 void TfmMain::ShowPrefixPanel() {
-    FPrefixes->show();
-    PrefixPanelShown(true);
-    RefreshNames(true);
+    FPrefixes->bbRightClick();
 }
 
+// The right-hand area widens by the prefix panel when it opens, so that the names keep their width, and
+// shrinks to the least width the names panel allows when it closes.
 void TfmMain::PrefixPanelShown(bool shown) {
     FNames->SetPrefixButtonVisible(!shown);
+    const QList<int> sizes = ui->Splitter2->sizes();
+    if (sizes.size() != 2) {
+        return;
+    }
+    const int total = sizes[0] + sizes[1];
+    const int right = shown ? sizes[1] + FPrefixes->maximumWidth() + ui->Panel7->layout()->spacing()
+                            : ui->Panel7->minimumSizeHint().width();
+    ui->Splitter2->setSizes({std::max(total - right, 0), right});
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "PanelHost.h"
 #include "SharedBook.h"
@@ -84,6 +85,8 @@ public:
     int SelectedNameRow() const override;
     void ShowPrefixPanel() override;
     void PrefixPanelShown(bool shown) override;
+    const std::string& PrefixFileName() const override { return PrefFileName; }
+    void SetPrefixFileName(std::string path) override { PrefFileName = std::move(path); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "PrefixFile.h"
+#include "PrefixNames.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -31,6 +35,60 @@ TEST(PrefixFile, EachEntryIsFollowedByCrLf) {
     EXPECT_EQ(prefix_file::Format({"", " A"}), "\r\n A\r\n");
     const Entries entries{"KR", "", " SN ", "KR"};
     EXPECT_EQ(prefix_file::SplitEntries(prefix_file::Format(entries)), entries);
+}
+
+// Folders, pipes, missing files and the texts shown for them are covered through the window's load command.
+TEST(PrefixFile, SixteenMegabytesStillLoadAndOneByteMoreIsRefusedUnread) {
+    TempFolder folder;
+    WriteBytes(folder / "limit.prf", "KR\r\n");
+    std::filesystem::resize_file(folder / "limit.prf", prefix_file::kMaxFileBytes);
+    Entries entries;
+    EXPECT_TRUE(prefix_file::Read(folder / "limit.prf", entries).Ok());
+    EXPECT_EQ(entries.size(), 2u);  // "KR" and the rest of the file, zero bytes without a line end
+    EXPECT_EQ(entries.front(), "KR");
+
+    std::filesystem::resize_file(folder / "limit.prf", prefix_file::kMaxFileBytes + 1);
+    EXPECT_EQ(prefix_file::Read(folder / "limit.prf", entries).Failure, prefix_file::ReadFailure::TooLarge);
+    EXPECT_EQ(entries.size(), 2u);  // left as it was
+}
+
+TEST(PrefixFile, AFailedWriteLeavesTheOldFile) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root writes into read-only folders";
+    }
+    TempFolder folder;
+    WriteBytes(folder / "list.prf", "KR\r\n");
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    const std::error_code error = prefix_file::Write(folder / "list.prf", {"SN"});
+    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_TRUE(error);
+    EXPECT_EQ(ReadBytes(folder / "list.prf"), "KR\r\n");
+}
+
+TEST(PrefixNames, GeneratedNamesAndWhatThePassDoes) {
+    EXPECT_EQ(prefix_names::GeneratedName("KR", "155LA3"), "KR155LA3");
+    EXPECT_EQ(prefix_names::GeneratedName(" K", "155 "), " K155 ");  // nothing trimmed
+    EXPECT_EQ(prefix_names::GeneratedName("", ""), "");
+
+    using prefix_names::Step;
+    const struct {
+        bool marked;
+        int position;
+        const char* listed;
+        Step step;
+    } cases[] = {
+        {true, -1, "", Step::Add},          // ticked, absent: added
+        {true, 0, "kr155", Step::Keep},     // ticked, present in another case: nothing
+        {false, 3, "KR155", Step::Remove},  // unticked, present exactly: removed
+        {false, 0, "kr155", Step::Keep},    // unticked, first present in another case: kept
+        {false, -1, "", Step::Keep},        // unticked, absent
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(prefix_names::PassStep(c.marked, "KR155", c.position, c.listed), c.step)
+            << c.marked << ' ' << c.position << ' ' << c.listed;
+    }
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ std::vector<SaveKind> SaveKinds() {
         {"book", bookBytes,
          [dirs](const std::filesystem::path& path) { return sprav_file::Save(path, book, dirs).Error; }},
         {"prefix file", prefix_file::Format(prefixes),
-         [prefixes](const std::filesystem::path& path) { return prefix_file::Save(path, prefixes); }},
+         [prefixes](const std::filesystem::path& path) { return prefix_file::Write(path, prefixes); }},
     };
 }
 
@@ -107,7 +107,7 @@ TEST(SaveFaults, LeftoverTemporaryFileIsReplaced) {
     const auto path = folder / "book.spr";
     WriteBytes(path, "old\r\n");
     WriteBytes(atomic_file::TemporaryNameFor(path), std::string(100'000, 'x'));
-    ASSERT_FALSE(prefix_file::Save(path, {"KR"}));
+    ASSERT_FALSE(prefix_file::Write(path, {"KR"}));
     EXPECT_EQ(ReadBytes(path), "KR\r\n");
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }

@@ -1,0 +1,20 @@
+#include "PrefixNames.h"
+
+namespace prefix_names {
+
+std::string GeneratedName(std::string_view prefix, std::string_view typed) {
+    std::string name;
+    name.reserve(prefix.size() + typed.size());
+    name.append(prefix).append(typed);
+    return name;
+}
+
+Step PassStep(bool marked, std::string_view generated, int listedPosition, std::string_view listedName) {
+    const bool present = listedPosition >= 0;
+    if (marked) {
+        return present ? Step::Keep : Step::Add;
+    }
+    return present && listedName == generated ? Step::Remove : Step::Keep;
+}
+
+}  // namespace prefix_names

@@ -1,0 +1,415 @@
+// The prefix panel: the list and its files, the add-prefix dialog, and the names that ticked prefixes
+// generate under the current test file, through the real widgets of the main window.
+#include <sys/stat.h>
+
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QTest>
+#include <QToolButton>
+
+#include <filesystem>
+
+#include "MainWindowFixture.h"
+#include "Paths.h"
+
+namespace gui_test {
+namespace {
+
+const QString kEmptyBook = QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл.");
+const QString kNoCurrentFile = QStringLiteral("Выберите файл.");
+const QString kUnstorableName = QStringLiteral(
+    "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.");
+
+class PrefixPanelTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        SetDirectories("/T");
+        Start();
+        window->FileNew1Execute();
+    }
+
+    QListWidget* clbPref() const { return Find<QListWidget>("clbPref"); }
+    QToolButton* Tool(const char* name) const { return Find<QToolButton>(name); }
+
+    // Loads a prefix file with these bytes through the load command.
+    void LoadPrefixes(const std::string& bytes, const QString& name = QStringLiteral("list.prf")) {
+        desktop->QueueOpenFile(MakeFile(name, bytes));
+        Tool("bbLoadPreff")->click();
+        EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::OpenFile);
+    }
+
+    // A test file with these names (duplicates too, through the menu item), the name field empty and the
+    // book unmodified.
+    void BookWithNames(const QStringList& names) {
+        AddFiles({MakeFile(QStringLiteral("t1.qor"))});
+        for (const QString& name : names) {
+            eName()->setText(name);
+            Action("acAddName")->trigger();
+        }
+        eName()->clear();
+        Probe().Modified() = false;
+    }
+
+    // The marks as a string, "1" for on: easy to read in a failure.
+    std::string Marks() const {
+        std::string marks;
+        for (int i = 0; i < clbPref()->count(); ++i) {
+            marks += clbPref()->item(i)->checkState() == Qt::Checked ? '1' : '0';
+        }
+        return marks;
+    }
+
+    // The user toggles one mark with the keyboard, as a click on its box does.
+    void Toggle(int row) {
+        clbPref()->setCurrentRow(row);
+        QTest::keyClick(clbPref(), Qt::Key_Space);
+    }
+
+    void Type(const QString& text) {
+        eName()->clear();
+        TypeText(eName(), text);
+    }
+};
+
+TEST_F(PrefixPanelTest, TickingAddsTheGeneratedNameAndUntickingTakesItAway) {
+    LoadPrefixes(Cp("КР") + "\r\nSN\r\n");
+    BookWithNames({QStringLiteral("155ЛА3"), QStringLiteral("K1")});
+    Type(QStringLiteral("155ЛА3 "));  // a trailing space stays part of the generated names
+    EXPECT_EQ(Marks(), "00");
+
+    Toggle(0);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155ЛА3", "K1", "КР155ЛА3 "}));
+    EXPECT_EQ(Marks(), "10");
+    EXPECT_TRUE(Probe().Modified());
+    EXPECT_EQ(SelectedRow(lbNames()), -1);  // the pass's refresh selects nothing
+    EXPECT_EQ(Probe().Sprav().CurrentSinonimIndex, 2);
+    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[2]->DescPath, "");
+    EXPECT_EQ(eName()->text(), QStringLiteral("155ЛА3 "));
+
+    Probe().Modified() = false;
+    Toggle(0);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155ЛА3", "K1"}));
+    EXPECT_EQ(Marks(), "00");
+    EXPECT_TRUE(Probe().Modified());
+
+    // Marks the program sets never run the pass: typing a name whose prefixed form is listed adds nothing.
+    AddName(QStringLiteral("SN7400"));
+    Probe().Modified() = false;
+    Type(QStringLiteral("7400"));
+    EXPECT_EQ(Marks(), "01");
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155ЛА3", "K1", "SN7400"}));
+    EXPECT_FALSE(Probe().Modified());
+}
+
+TEST_F(PrefixPanelTest, ANamePresentInAnotherCaseOrTwiceStaysAndKeepsItsMark) {
+    LoadPrefixes("KR\r\nSN\r\n");
+    BookWithNames({QStringLiteral("kr155"), QStringLiteral("SN155"), QStringLiteral("SN155")});
+    Type(QStringLiteral("155"));
+    EXPECT_EQ(Marks(), "11");
+
+    Toggle(0);  // present as "kr155": nothing is removed, the mark comes back
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"kr155", "SN155", "SN155"}));
+    EXPECT_EQ(Marks(), "11");
+    EXPECT_FALSE(Probe().Modified());
+
+    Toggle(1);  // listed twice: the first copy goes, the mark comes back for the second
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"kr155", "SN155"}));
+    EXPECT_EQ(Marks(), "11");
+    EXPECT_TRUE(Probe().Modified());
+}
+
+TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
+    LoadPrefixes("KR\r\nKR\r\nSN\r\n");
+    BookWithNames({QStringLiteral("155"), QStringLiteral("X155")});
+
+    Tool("sbAddAll")->click();  // with an empty name: marks off, no name changes
+    EXPECT_EQ(Marks(), "000");
+    EXPECT_FALSE(Probe().Modified());
+
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();  // the same prefix twice in the list adds its name twice
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155", "KR155", "KR155", "SN155"}));
+    EXPECT_EQ(Marks(), "111");
+    EXPECT_EQ(SelectedRow(lbNames()), -1);
+
+    // With the typed name listed the list is disabled, but both buttons still work from that name.
+    lbNames()->setCurrentRow(0);
+    EXPECT_EQ(eName()->text(), QStringLiteral("155"));
+    EXPECT_FALSE(clbPref()->isEnabled());
+    Probe().Modified() = false;
+    Tool("sbDelAll")->click();  // one exact copy per entry; the base name and the others stay
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155"}));
+    EXPECT_EQ(Marks(), "000");
+    EXPECT_TRUE(Probe().Modified());
+    // The rows taken out one by one leave the lookup of the rest right.
+    Type(QStringLiteral("x155"));
+    EXPECT_FALSE(Button("bbAddSinonim")->isEnabled());
+    Type(QStringLiteral("kr155"));
+    EXPECT_TRUE(Button("bbAddSinonim")->isEnabled());
+
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155", "KR155", "KR155", "SN155"}));
+}
+
+TEST_F(PrefixPanelTest, RefusedNamesAreShownOncePerEntryAndThePassGoesOn) {
+    LoadPrefixes("KR\r\n \r\nA|\r\nSN\r\n");
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();  // no test file in the book
+    for (int i = 0; i < 4; ++i) {
+        desktop->TakeInformation(kEmptyBook);
+    }
+    EXPECT_TRUE(Probe().Modified());
+    EXPECT_EQ(Marks(), "0000");
+
+    AddFiles({MakeFile(QStringLiteral("t1.qor"))});
+    lbFiles()->clearSelection();  // no test file current
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();
+    for (int i = 0; i < 4; ++i) {
+        desktop->TakeInformation(kNoCurrentFile);
+    }
+
+    lbFiles()->setCurrentRow(0);
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();  // " 155" and "A|155" cannot stand in the book file
+    desktop->TakeInformation(kUnstorableName);
+    desktop->TakeInformation(kUnstorableName);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
+    EXPECT_EQ(Marks(), "1001");
+    ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2u);
+
+    // A typed name Windows-1251 cannot hold generates nothing and says so once.
+    Type(QStringLiteral("155✓"));
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(
+        QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
+    EXPECT_EQ(Marks(), "0000");
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
+}
+
+TEST_F(PrefixPanelTest, SaveAndLoadKeepTheEntriesExactlyAndNeverTouchTheBook) {
+    AddFiles({MakeFile(QStringLiteral("t1.qor"))});
+    Probe().Modified() = false;
+    LoadPrefixes(Cp("КР") + "\nSN\r\r\n HD \r\n" + Cp("КР") + "\r\n\x98Z");
+    EXPECT_EQ(Rows(clbPref()).mid(0, 5), (QStringList{"КР", "SN", "", " HD ", "КР"}));
+    EXPECT_EQ(Probe().Prefixes().Entries(),
+              (std::vector<std::string>{Cp("КР"), "SN", "", " HD ", Cp("КР"), "\x98Z"}));
+    EXPECT_EQ(Marks(), "000000");
+
+    const QString saved = PathOf(QStringLiteral("saved"));
+    desktop->QueueSaveFile(saved + QStringLiteral(".prf"));
+    Tool("bbSavePreff")->click();
+    const DesktopCall dialog = desktop->Take();
+    EXPECT_EQ(dialog.kind, DesktopCall::Kind::SaveFile);
+    EXPECT_EQ(dialog.options.Filter, QStringLiteral("Преффиксы|*.prf"));
+    EXPECT_EQ(dialog.options.DefaultExtension, QStringLiteral("prf"));
+    EXPECT_FALSE(dialog.options.OverwritePrompt);
+    EXPECT_TRUE(dialog.options.InitialDir.isEmpty());
+    EXPECT_TRUE(dialog.options.FileName.isEmpty());
+    EXPECT_EQ(ReadBytes(saved + QStringLiteral(".prf")),
+              Cp("КР") + "\r\nSN\r\n\r\n HD \r\n" + Cp("КР") + "\r\n\x98Z\r\n");
+    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("saved.prf")));
+
+    Tool("bbClearPref")->click();
+    EXPECT_EQ(clbPref()->count(), 0);
+    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("saved.prf")));
+
+    desktop->QueueOpenFile(saved + QStringLiteral(".prf"));
+    Tool("bbLoadPreff")->click();
+    const DesktopCall load = desktop->Take();
+    EXPECT_EQ(load.options.Filter, QStringLiteral("Префиксы|*.prf"));
+    EXPECT_TRUE(load.options.DefaultExtension.isEmpty());
+    EXPECT_FALSE(load.options.MustExist);
+    EXPECT_EQ(load.options.InitialDir, QDir::toNativeSeparators(folder.path()));  // after Clear too
+    EXPECT_EQ(Probe().Prefixes().Entries(),
+              (std::vector<std::string>{Cp("КР"), "SN", "", " HD ", Cp("КР"), "\x98Z"}));
+
+    // An empty list is an empty file, and loading it empties the list.
+    Tool("bbClearPref")->click();
+    desktop->QueueSaveFile(PathOf(QStringLiteral("empty.prf")));
+    Find<QMenu>("pmPref")->findChild<QAction*>("N6")->trigger();
+    desktop->Take();
+    EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("empty.prf"))), "");
+    LoadPrefixes("KR");
+    EXPECT_EQ(Rows(clbPref()), QStringList{"KR"});
+    desktop->QueueOpenFile(PathOf(QStringLiteral("empty.prf")));
+    Find<QMenu>("pmPref")->findChild<QAction*>("N8")->trigger();
+    desktop->Take();
+    EXPECT_EQ(clbPref()->count(), 0);
+
+    // Cancelled dialogs change nothing.
+    LoadPrefixes("KR\r\n", QStringLiteral("kr.prf"));
+    desktop->QueueSaveFile(std::nullopt);
+    Tool("bbSavePreff")->click();
+    desktop->QueueOpenFile(std::nullopt);
+    Tool("bbLoadPreff")->click();
+    desktop->Take();
+    desktop->Take();
+    EXPECT_EQ(Rows(clbPref()), QStringList{"KR"});
+    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf")));
+
+    // None of it marks the book modified: closing asks nothing, and the prefix file is remembered.
+    EXPECT_FALSE(Probe().Modified());
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FilePreff"), Stored(QStringLiteral("kr.prf")));
+    window.reset();
+    Start();
+    EXPECT_EQ(Rows(clbPref()), QStringList{"KR"});
+}
+
+TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
+    LoadPrefixes("KR\r\n", QStringLiteral("kr.prf"));
+    QDir(folder.path()).mkdir(QStringLiteral("dir.prf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(PathOf(QStringLiteral("pipe.prf"))).constData(), 0600), 0);
+    MakeFile(QStringLiteral("big.prf"));
+    std::filesystem::resize_file(QFile::encodeName(PathOf(QStringLiteral("big.prf"))).toStdString(),
+                                 16 * 1024 * 1024 + 1);
+    const struct {
+        const char* name;
+        QString reason;
+    } cases[] = {
+        {"dir.prf", QStringLiteral("Это не обычный файл, а папка, канал или устройство.")},
+        {"pipe.prf", QStringLiteral("Это не обычный файл, а папка, канал или устройство.")},
+        {"big.prf", QStringLiteral("Файл больше 16 МБ: это не список префиксов.")},
+        {"gone.prf", QStringLiteral("Файл не найден.")},
+    };
+    for (const auto& c : cases) {
+        const QString path = PathOf(QLatin1String(c.name));
+        desktop->QueueOpenFile(path);
+        Tool("bbLoadPreff")->click();
+        desktop->Take();
+        desktop->TakeErrorReport(QStringLiteral("Невозможно открыть файл ") + path + QLatin1Char('\n') +
+                                 c.reason);
+        EXPECT_EQ(Rows(clbPref()), QStringList{"KR"}) << c.name;
+        EXPECT_EQ(Probe().PrefFileName(), Stored(QLatin1String(c.name)));  // the dialog was confirmed
+    }
+
+    // Saving over a folder or into a missing one: the reason is named, nothing is written.
+    const struct {
+        QString path;
+        QString reason;
+    } failures[] = {
+        {PathOf(QStringLiteral("dir.prf")), QStringLiteral("По этому пути находится папка.")},
+        {PathOf(QStringLiteral("none/x.prf")), QStringLiteral("Папка не существует.")},
+    };
+    for (const auto& f : failures) {
+        desktop->QueueSaveFile(f.path);
+        Tool("bbSavePreff")->click();
+        desktop->Take();
+        desktop->TakeErrorReport(QStringLiteral("Не удалось сохранить файл ") + f.path + QLatin1Char('\n') +
+                                 f.reason);
+    }
+    EXPECT_TRUE(QFileInfo(PathOf(QStringLiteral("dir.prf"))).isDir());
+
+    // At start-up such a remembered file is skipped silently, and a pipe does not hold the window up.
+    for (const char* name : {"pipe.prf", "big.prf", "dir.prf"}) {
+        SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QLatin1String(name)));
+        window.reset();
+        Start();
+        EXPECT_EQ(clbPref()->count(), 0) << name;
+    }
+}
+
+TEST_F(PrefixPanelTest, TheAddDialogAppendsTheTextAsTyped) {
+    LoadPrefixes("KR\r\n");
+    // OK with a text of blanks around the prefix: appended as typed, after the others, mark off.
+    WhenModal([](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("Добавление преффикса"));
+        EXPECT_FALSE(modal->findChild<QWidget*>("pRusLat")->isVisible());
+        EXPECT_EQ(modal->findChild<QLabel*>("Label1")->text(), QStringLiteral("Название преффикса"));
+        auto* edit = modal->findChild<QLineEdit*>("edNamePreff");
+        EXPECT_EQ(modal->focusWidget(), edit);
+        TypeText(edit, QStringLiteral(" КР "));
+        QTest::keyClick(edit, Qt::Key_Return);  // OK is the default button
+    });
+    Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
+    EXPECT_EQ(Probe().Prefixes().Entries(), (std::vector<std::string>{"KR", Cp(" КР ")}));
+    EXPECT_EQ(Marks(), "00");
+
+    // Leaving the field empty is answered at once and the focus comes back; leaving it for Cancel is not.
+    WhenModal([this](QWidget* modal) {
+        modal->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(modal));
+        auto* edit = modal->findChild<QLineEdit*>("edNamePreff");
+        QTest::keyClick(edit, Qt::Key_Tab);
+        desktop->TakeInformation(QStringLiteral("Введите название Префикса"));
+        EXPECT_TRUE(edit->hasFocus());
+        QTest::mouseClick(modal->findChild<QPushButton*>("bbCancel"), Qt::LeftButton);
+        EXPECT_EQ(desktop->UntakenCount(), 0);
+    });
+    Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
+    EXPECT_EQ(clbPref()->count(), 2);
+
+    // A character Windows-1251 has no byte for is refused and the dialog stays open; Esc then ends it.
+    WhenModal([this](QWidget* modal) {
+        auto* edit = modal->findChild<QLineEdit*>("edNamePreff");
+        TypeText(edit, QStringLiteral("K✓"));
+        modal->findChild<QPushButton*>("bbOk")->click();
+        desktop->TakeInformation(QStringLiteral(
+            "Название префикса содержит символы, которые нельзя сохранить в файле префиксов."));
+        EXPECT_TRUE(modal->isVisible());
+        QTest::keyClick(edit, Qt::Key_Escape);
+        EXPECT_FALSE(modal->isVisible());
+    });
+    Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
+    EXPECT_EQ(clbPref()->count(), 2);
+    EXPECT_FALSE(Probe().Modified());
+}
+
+TEST_F(PrefixPanelTest, ThePanelOpensWithTheCurrentAnalogAndClosesToTheNamesWidth) {
+    LoadPrefixes("KR\r\nSN\r\n");
+    BookWithNames({QStringLiteral("155"), QStringLiteral("KR155")});
+    window->resize(1000, 600);
+    QApplication::processEvents();
+    auto* paPref = Find<QWidget>("paPref");
+    auto* bbRight = Tool("bbRight");
+    EXPECT_FALSE(paPref->isVisible());
+
+    Probe().Sprav().CurrentSinonimIndex = 0;
+    Type(QStringLiteral("zzz"));
+    bbRight->click();
+    EXPECT_TRUE(paPref->isVisible());
+    EXPECT_FALSE(bbRight->isVisible());
+    EXPECT_EQ(eName()->text(), QStringLiteral("155"));  // the current analog is selected again
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+    EXPECT_EQ(Marks(), "10");
+    EXPECT_FALSE(clbPref()->isEnabled());  // the name is listed
+    // The popup, the only way to add a prefix, still opens on the disabled list.
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 clbPref()->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(clbPref()->viewport(), &rightClick);
+    EXPECT_TRUE(Find<QMenu>("pmPref")->isVisible());
+    Find<QMenu>("pmPref")->close();
+    QApplication::processEvents();
+    EXPECT_GE(paPref->width(), 150);
+    EXPECT_GE(Find<QWidget>("Panel5")->width(), 250);
+
+    const auto hideBy = [&](const std::function<void()>& command) {
+        bbRight->click();
+        command();
+        QApplication::processEvents();
+        EXPECT_FALSE(paPref->isVisible());
+        EXPECT_TRUE(bbRight->isVisible());
+        EXPECT_EQ(Find<QSplitter>("Splitter2")->sizes().value(1), 250);
+    };
+    hideBy([&] { Tool("bbLeft")->click(); });
+    hideBy([&] { Tool("bbLeft2")->click(); });
+    hideBy([&] { Find<QMenu>("pmPref")->findChild<QAction*>("N7")->trigger(); });
+
+    QStringList menu;
+    for (const QAction* item : Find<QMenu>("pmPref")->actions()) {
+        menu.append(item->isSeparator() ? QStringLiteral("-") : item->text());
+    }
+    EXPECT_EQ(menu, (QStringList{"Скрыть панель", "-", "Добавить преффикс", "-", "Сохранить", "Загрузить",
+                                 "Очистить список"}));
+    Find<QAction>("acAddGrup")->trigger();  // does nothing
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "KR155"}));
+    EXPECT_FALSE(Probe().Modified());
+}
+
+}  // namespace
+}  // namespace gui_test
