@@ -28,6 +28,14 @@ QString SystemErrorText(const std::error_code& error) {
     if (error == std::errc::no_space_on_device) {
         return QStringLiteral("Недостаточно места на диске.");
     }
+    // What the readers answer for a folder, a named pipe or a device, and for a file larger than any of
+    // the editor's files can be.
+    if (error == std::errc::invalid_argument) {
+        return QStringLiteral("Это не обычный файл: папка, канал или устройство.");
+    }
+    if (error == std::errc::file_too_large) {
+        return QStringLiteral("Файл слишком велик.");
+    }
     return QString::fromLocal8Bit(error.message());
 }
 

@@ -70,6 +70,24 @@ QString SaveFailureReason(const sprav_file::WriteResult& result) {
     return {};
 }
 
+// "Невозможно открыть файл." and, for a file that is not a book at all, where it shows.
+QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& result) {
+    const QString cannotOpen = QStringLiteral("Невозможно открыть файл.");
+    if (result.Failure != sprav_file::ReadFailure::NotABook) {
+        return cannotOpen;
+    }
+    constexpr qsizetype kShownChars = 60;
+    QString line = FromCp1251(result.Line);
+    if (line.size() > kShownChars) {
+        line = line.left(kShownChars) + QStringLiteral("…");
+    }
+    return cannotOpen + QLatin1Char('\n') +
+           QStringLiteral("%1 не справочник: строка %2 «%3» стоит раньше первого тестового файла.")
+               .arg(platform::ToDisplayPath(path))
+               .arg(result.LineNumber)
+               .arg(line);
+}
+
 platform::FileDialogOptions SpravDialogOptions() {
     platform::FileDialogOptions options;
     options.Filter = kSpravFilter;
@@ -447,12 +465,21 @@ void TfmMain::LoadSprav(std::string path) {
     FSharedBook.Loading(path);
     const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(path), FSprav, FDirTests);
     if (!result.Ok()) {
-        Inform(QStringLiteral("Невозможно открыть файл."));
+        Inform(LoadFailureText(path, result));
         SpravFileName.clear();
         FSharedBook.Forget();
         return;
     }
     RefreshFileList();
+    // A book another program wrote may hold an entry this editor could not write back as it stands: the
+    // user learns of it now, by name, rather than at every save.
+    const sprav_file::WriteResult savable =
+        sprav_file::CheckSavable(FSprav, sprav_file::Directories{FDirTests, FDirPDF});
+    if (!savable.Ok()) {
+        Inform(QStringLiteral("Справочник открыт, но сохранить его в таком виде нельзя. ") +
+               SaveFailureReason(savable) +
+               QStringLiteral(" Исправьте или удалите эту запись перед сохранением."));
+    }
 }
 
 // Writes the book; a failure is shown with the file's name and its reason, and nothing else changes.

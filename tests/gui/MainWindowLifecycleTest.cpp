@@ -145,6 +145,59 @@ TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
 }
 
+// A file whose lines start with chip names cannot be a book: it fails as a whole with one box that says
+// where, instead of one box per line at every start; the next start does not try it again.
+TEST_F(LifecycleTest, FileThatIsNotABookFailsAsAWhole) {
+    const QString notes =
+        MakeFile(QStringLiteral("notes.spr"), "\r\nhello\r\nworld\r\n 0 /a.qor\r\nSN7400|\r\n");
+    SetDirectories("/T");
+    SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("notes.spr")));
+    Start();
+
+    desktop->TakeInformation(
+        kCannotOpen + QLatin1Char('\n') + notes +
+        QStringLiteral(" не справочник: строка 2 «hello» стоит раньше первого тестового файла."));
+    EXPECT_TRUE(Probe().Sprav().Files.empty());
+    EXPECT_EQ(lbFiles()->count(), 0);
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
+}
+
+// A book another program wrote may load yet hold an entry no save could write back; the user is told at
+// once, by name, and the book stays open to be corrected.
+TEST_F(LifecycleTest, BookThatCannotBeSavedAsItStandsIsReportedAtLoad) {
+    const std::string longName(999, 'N');  // no "|": the name is its own description, 1999 characters saved
+    MakeFile(QStringLiteral("wide.spr"), " 0 /a.qor\r\n" + longName + "\r\n");
+    SetDirectories("/T");
+    Start();
+    desktop->QueueOpenFile(PathOf(QStringLiteral("wide.spr")));
+    window->FileOpen1Execute();
+    desktop->Take();
+    desktop->TakeInformation(
+        QStringLiteral("Справочник открыт, но сохранить его в таком виде нельзя. Строка справочника для «") +
+        QString::fromStdString(longName) +
+        QStringLiteral("» длиннее 999 символов. Исправьте или удалите эту запись перед сохранением."));
+    EXPECT_EQ(lbNames()->count(), 1);
+}
+
+// Opened before the directories are set, a book keeps its tokens: shown as stored and saved back unchanged.
+TEST_F(LifecycleTest, TokensSurviveUnsetDirectories) {
+    const std::string bytes = " 0 <Tests>:\\dig\\la3.qor\r\n" + Cp("К155ЛА3") + "|<Desc>:\\la3.pdf\r\n";
+    const QString book = MakeFile(QStringLiteral("tokens.spr"), bytes);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);  // no tests directory for now
+    Start(book);
+    desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(Rows(lbFiles()), QStringList{QStringLiteral("<Tests>:\\dig\\la3.qor")});
+    EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:\\la3.pdf"));
+
+    desktop->QueueSaveFile(book);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);  // replace the existing file
+    ASSERT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+    desktop->Take();
+    EXPECT_EQ(ReadBytes(book), bytes);
+}
+
 TEST_F(LifecycleTest, RememberedPrefixFileFillsThePrefixListAtStartUp) {
     MakeFile(QStringLiteral("pref.prf"), Cp("КР") + "\r\nSN\n\r\nHD");
     SetDirectories("/T");
