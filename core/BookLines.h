@@ -3,22 +3,28 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <string_view>
 
 namespace book_lines {
 
 // A line holds at most this many characters, its line break not counted.
 inline constexpr std::size_t kMaxLineLength = 999;
 
-// " <position> <path in token form>"
-inline std::size_t TestFileLineLength(std::size_t position, std::string_view tokenPath) {
-    return 2 + std::to_string(position).size() + tokenPath.size();
+inline std::size_t DecimalDigits(std::size_t value) {
+    std::size_t digits = 1;
+    for (; value >= 10; value /= 10) {
+        ++digits;
+    }
+    return digits;
 }
 
-// "<name>|<description path in token form>"
-inline std::size_t SinonimLineLength(std::string_view name, std::string_view descToken) {
-    return name.size() + 1 + descToken.size();
+// " <position> <path in token form>", from the length of the path in token form.
+inline std::size_t TestFileLineLength(std::size_t position, std::size_t tokenPathLength) {
+    return 2 + DecimalDigits(position) + tokenPathLength;
+}
+
+// "<name>|<description path in token form>", from the two lengths.
+inline std::size_t SinonimLineLength(std::size_t nameLength, std::size_t descTokenLength) {
+    return nameLength + 1 + descTokenLength;
 }
 
 }  // namespace book_lines

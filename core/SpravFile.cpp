@@ -356,14 +356,6 @@ std::size_t LengthInTokenForm(std::string_view path, std::string_view dir, std::
     return !dir.empty() && path.starts_with(dir) ? token.size() + path.size() - dir.size() : path.size();
 }
 
-std::size_t DecimalDigits(std::size_t value) {
-    std::size_t digits = 1;
-    for (; value >= 10; value /= 10) {
-        ++digits;
-    }
-    return digits;
-}
-
 }  // namespace
 
 WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
@@ -376,14 +368,16 @@ WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
         if (HasLineBreak(file.Path)) {
             return {WriteFailure::UnstorableText, file.Path, {}};
         }
-        if (2 + DecimalDigits(i) + LengthInTokenForm(file.Path, dirs.Tests, kTestsToken) > kMaxLineLength) {
+        if (book_lines::TestFileLineLength(i, LengthInTokenForm(file.Path, dirs.Tests, kTestsToken)) >
+            kMaxLineLength) {
             return {WriteFailure::LineTooLong, file.Path, {}};
         }
         for (const auto& sinonim : file.Sinonims) {
             if (!IsStorableSinonimName(sinonim->Name) || HasLineBreak(sinonim->DescPath)) {
                 return {WriteFailure::UnstorableText, sinonim->Name, {}};
             }
-            if (sinonim->Name.size() + 1 + LengthInTokenForm(sinonim->DescPath, dirs.Desc, kDescToken) >
+            if (book_lines::SinonimLineLength(sinonim->Name.size(),
+                                              LengthInTokenForm(sinonim->DescPath, dirs.Desc, kDescToken)) >
                 kMaxLineLength) {
                 return {WriteFailure::LineTooLong, sinonim->Name, {}};
             }

@@ -11,12 +11,14 @@
 #include <system_error>
 #include <vector>
 
+#include "BookLines.h"
+
 class TSprav;
 
 namespace sprav_file {
 
 // A line holds at most this many characters (its line break not counted).
-inline constexpr std::size_t kMaxLineLength = 999;
+inline constexpr std::size_t kMaxLineLength = book_lines::kMaxLineLength;
 // A file is read with at most this many line reads; the read that meets the end of the file counts too,
 // so a file whose last line ends with CR LF holds at most kMaxLineReads - 1 lines.
 inline constexpr std::size_t kMaxLineReads = 99'999;

@@ -190,7 +190,7 @@ bool TNamePanel::eNameChange() {
 
 bool TNamePanel::FitsBookLine(const std::string& name, const std::string& descPath) const {
     const std::string descToken = ToDescToken(descPath, FHost->DirPDF());
-    if (book_lines::SinonimLineLength(name, descToken) <= book_lines::kMaxLineLength) {
+    if (book_lines::SinonimLineLength(name.size(), descToken.size()) <= book_lines::kMaxLineLength) {
         return true;
     }
     Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 символов: "

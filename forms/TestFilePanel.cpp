@@ -136,7 +136,7 @@ void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
 // True when the book file can hold the test file at `position`; otherwise says so.
 bool TTestFilePanel::FitsBookLine(std::size_t position, const std::string& path) const {
     const std::string tokenPath = ToTestsToken(path, FHost->DirTests());
-    if (book_lines::TestFileLineLength(position, tokenPath) <= book_lines::kMaxLineLength) {
+    if (book_lines::TestFileLineLength(position, tokenPath.size()) <= book_lines::kMaxLineLength) {
         return true;
     }
     forms::Inform(
