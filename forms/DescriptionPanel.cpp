@@ -112,7 +112,8 @@ void TDescriptionPanel::bbLoadFileInfoClick() {
         sprav.CurrentFile != nullptr ? sprav.GetSinonim(sprav.CurrentFile, row) : nullptr;
     if (selected != nullptr &&
         FromCp1251(selected->Name).toCaseFolded() == FHost->TypedName().toCaseFolded()) {
-        if (book_lines::SinonimLineLength(selected->Name, shownPath) > book_lines::kMaxLineLength) {
+        if (book_lines::SinonimLineLength(selected->Name.size(), shownPath.size()) >
+            book_lines::kMaxLineLength) {
             forms::Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 "
                                          "символов: такую строку справочник не сохранит.")
                               .arg(book_lines::kMaxLineLength));
