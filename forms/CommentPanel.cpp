@@ -97,14 +97,35 @@ void TCommentPanel::SetUnsaved(bool unsaved) {
     ui->imIsEditInfo->setVisible(unsaved);
 }
 
-bool TCommentPanel::IsCommentFile(const std::string& commentPath) const {
+// Why the comment of a test file cannot live at `commentPath`, or an empty text when it can. The comment file
+// must never be one of the editor's other files: a test file of the book (a ".txt" test file is its own
+// comment path), the book itself or the prefix file. With the tests directory unset a "<Tests>:" path has no
+// folder at all, and its comment would land wherever the program was started.
+QString TCommentPanel::NoCommentFileReason(const std::string& commentPath) const {
+    const QString shown = platform::ToDisplayPath(commentPath);
+    if (commentPath.starts_with(kTestsToken)) {
+        return QStringLiteral(
+                   "Комментарий не сохранён: не задан путь к файлам тестов, и неизвестно, где лежит "
+                   "файл комментария ") +
+               shown;
+    }
     // Run on every click on a test file: the length is compared first, inline, and most paths stop there.
+    const auto same = [&commentPath](const std::string& other) {
+        return other.size() == commentPath.size() && comment_file::SamePath(other, commentPath);
+    };
     for (const auto& file : FHost->Sprav().Files) {
-        if (file->Path.size() == commentPath.size() && comment_file::SamePath(file->Path, commentPath)) {
-            return false;
+        if (same(file->Path)) {
+            return QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ") +
+                   shown;
         }
     }
-    return true;
+    if (same(FHost->BookFileName()) || same(FHost->PrefixFileName())) {
+        return QStringLiteral(
+                   "Комментарий не сохранён: файл комментария совпадает с файлом справочника или "
+                   "префиксов ") +
+               shown;
+    }
+    return {};
 }
 
 void TCommentPanel::LoadTestComment() {
@@ -116,7 +137,7 @@ void TCommentPanel::LoadTestComment() {
         FCommentPath = CommentFileName(current->Path, FHost->DirTests());
         // A test file that is its own comment file shows an empty comment; an unreadable file, a folder, a
         // device or a file too large for a comment shows nothing either, without a message.
-        if (IsCommentFile(*FCommentPath)) {
+        if (NoCommentFileReason(*FCommentPath).isEmpty()) {
             const comment_file::ReadResult read = comment_file::Read(platform::ToOsPath(*FCommentPath));
             if (read.Status == comment_file::ReadStatus::Ok) {
                 text = FromCp1251(read.Text);
@@ -136,10 +157,8 @@ bool TCommentPanel::SaveComment() {
         return true;
     }
     const std::string& path = *FCommentPath;
-    if (!IsCommentFile(path)) {
-        forms::Inform(
-            QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ") +
-            platform::ToDisplayPath(path));
+    if (const QString refusal = NoCommentFileReason(path); !refusal.isEmpty()) {
+        forms::Inform(refusal);
         return false;
     }
     const std::optional<std::string> text = platform::ToCp1251(EditorText(ui->mmTestInfo));
@@ -177,7 +196,8 @@ bool TCommentPanel::MaybeSaveComment(bool cancellable) {
         case MessageAnswer::Yes:
             return SaveComment();
         case MessageAnswer::No:
-            FUnsaved = false;  // the edits are given up; the text goes with the next load
+            // The edits are given up by the command that goes on; one that is cancelled after this question
+            // leaves them unsaved, to be asked about again.
             return true;
         default:
             return false;

@@ -46,7 +46,7 @@ private:
     bool SaveComment();
     // False when the comment path is a test file of the book (the test file's own, for a ".txt" test file):
     // such a test file has no comment file, so that a comment never overwrites a test.
-    bool IsCommentFile(const std::string& commentPath) const;
+    QString NoCommentFileReason(const std::string& commentPath) const;
     void SetUnsaved(bool unsaved);
 
     std::unique_ptr<Ui::TCommentPanel> ui;

@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QStyle>
 
-#include "BookLines.h"
 #include "FormMessages.h"
 #include "PanelHost.h"
 #include "PathTokens.h"
@@ -112,11 +111,7 @@ void TDescriptionPanel::bbLoadFileInfoClick() {
         sprav.CurrentFile != nullptr ? sprav.GetSinonim(sprav.CurrentFile, row) : nullptr;
     if (selected != nullptr &&
         FromCp1251(selected->Name).toCaseFolded() == FHost->TypedName().toCaseFolded()) {
-        if (book_lines::SinonimLineLength(selected->Name.size(), shownPath.size()) >
-            book_lines::kMaxLineLength) {
-            forms::Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 "
-                                         "символов: такую строку справочник не сохранит.")
-                              .arg(book_lines::kMaxLineLength));
+        if (!forms::FitsSinonimLine(selected->Name, shownPath)) {
             return;
         }
         sprav.ChangeSinonim(sprav.CurrentFile, row, selected->Name, *path);

@@ -1,5 +1,6 @@
 #include "FormMessages.h"
 
+#include "BookLines.h"
 #include "Paths.h"
 #include "Text.h"
 
@@ -60,6 +61,16 @@ std::optional<std::string> TakeTypedName(const QString& typed) {
         Inform(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
     }
     return name;
+}
+
+bool FitsSinonimLine(const std::string& name, const std::string& descToken) {
+    if (book_lines::SinonimLineLength(name.size(), descToken.size()) <= book_lines::kMaxLineLength) {
+        return true;
+    }
+    Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 символов: "
+                          "такую строку справочник не сохранит.")
+               .arg(book_lines::kMaxLineLength));
+    return false;
 }
 
 }  // namespace forms

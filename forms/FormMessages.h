@@ -34,4 +34,8 @@ std::optional<std::string> TakeChosenPath(const QString& chosen);
 // A typed chip name as the book stores it; refused with a box when Windows-1251 cannot hold it.
 std::optional<std::string> TakeTypedName(const QString& typed);
 
+// True when the book file can hold a chip name with its description path (in token form) on one line;
+// otherwise says so.
+bool FitsSinonimLine(const std::string& name, const std::string& descToken);
+
 }  // namespace forms

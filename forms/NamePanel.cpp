@@ -5,7 +5,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include "BookLines.h"
 #include "FormMessages.h"
 #include "ListRows.h"
 #include "PanelHost.h"
@@ -24,7 +23,6 @@ TNamePanel::TNamePanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
     ui->setupUi(this);
     ui->bbRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     ui->lbNames->installEventFilter(this);
-    ui->bbRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
 }
 
 TNamePanel::~TNamePanel() = default;
@@ -189,14 +187,7 @@ bool TNamePanel::eNameChange() {
 // Commands.
 
 bool TNamePanel::FitsBookLine(const std::string& name, const std::string& descPath) const {
-    const std::string descToken = ToDescToken(descPath, FHost->DirPDF());
-    if (book_lines::SinonimLineLength(name.size(), descToken.size()) <= book_lines::kMaxLineLength) {
-        return true;
-    }
-    Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 символов: "
-                          "такую строку справочник не сохранит.")
-               .arg(book_lines::kMaxLineLength));
-    return false;
+    return forms::FitsSinonimLine(name, ToDescToken(descPath, FHost->DirPDF()));
 }
 
 void TNamePanel::bbAddSinonimClick() {

@@ -41,6 +41,8 @@ public:
 
     // The prefix file in use: the last one saved or loaded, remembered between runs.
     virtual const std::string& PrefixFileName() const = 0;
+    // The book file in use, empty when the book has none yet.
+    virtual const std::string& BookFileName() const = 0;
     virtual void SetPrefixFileName(std::string path) = 0;
 
 protected:

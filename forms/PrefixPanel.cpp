@@ -282,8 +282,11 @@ void TPrefixPanel::bbAddPreffsClick() {
         switch (prefix_names::PassStep(item->checkState() == Qt::Checked, generated, listed,
                                        listedName != nullptr ? listedName->Name : std::string())) {
             case prefix_names::Step::Add:
-                // The model refuses, with its own message, a name the book file cannot hold.
-                sprav.AddSinonim(generated);
+                // A name the book file cannot hold is refused as a typed one is: the model says so for its
+                // characters, the line check for its length (a generated name has no description path).
+                if (forms::FitsSinonimLine(generated, std::string())) {
+                    sprav.AddSinonim(generated);
+                }
                 FHost->SetModified();
                 break;
             case prefix_names::Step::Remove:

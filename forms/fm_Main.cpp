@@ -577,13 +577,13 @@ void TfmMain::eNameChange() {
 }
 
 void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
-    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size() ||
-        !FComment->MaybeSaveComment(false)) {
+    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size()) {
         return;
     }
     FFiles->SelectRow(fileIndex);
     lbFilesClick();
-    if (!FNames->HasRow(nameIndex)) {
+    // The click may have stayed where it was: an unsaved comment whose save failed keeps its test file.
+    if (FFiles->SelectedRow() != fileIndex || !FNames->HasRow(nameIndex)) {
         return;
     }
     FNames->SelectRow(nameIndex);

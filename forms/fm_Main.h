@@ -86,6 +86,7 @@ public:
     void ShowPrefixPanel() override;
     void PrefixPanelShown(bool shown) override;
     const std::string& PrefixFileName() const override { return PrefFileName; }
+    const std::string& BookFileName() const override { return SpravFileName; }
     void SetPrefixFileName(std::string path) override { PrefFileName = std::move(path); }
 
 protected:

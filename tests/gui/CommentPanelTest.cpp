@@ -1,6 +1,7 @@
 // The comment panel under the test-file list and the description panel under the name entry, through the
 // real widgets of the main window: comment files on disk byte for byte, the question before unsaved edits
 // are dropped, and the datasheet chosen, shown and opened.
+#include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -277,6 +278,67 @@ TEST_F(CommentPanelTest, TestFileIsNeverTakenForAComment) {
         Select(1 - row);
         ExpectQuestion(MessageButtons::YesNo);
     }
+}
+
+// The comment path may fall on the book file or the prefix file; they are never written as a comment.
+TEST_F(CommentPanelTest, BookAndPrefixFilesAreNeverTakenForAComment) {
+    const QString book = PathOf(QStringLiteral("K155.txt"));
+    AddFiles({MakeFile(QStringLiteral("K155.qor"))});
+    desktop->QueueSaveFile(book);
+    ASSERT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+    const std::string saved = ReadBytes(book);
+
+    Select(0);
+    EXPECT_EQ(Comment(), QString());  // the book's own lines are not shown as its comment
+    TypeLines(mmTestInfo(), {QStringLiteral("затрёт справочник?")});
+    SaveButton();
+    desktop->TakeInformation(QStringLiteral("Комментарий не сохранён: файл комментария совпадает с файлом "
+                                            "справочника или префиксов ") +
+                             book);
+    EXPECT_EQ(ReadBytes(book), saved);
+    EXPECT_TRUE(Indicator());
+}
+
+// Opened before the tests directory is set, a "<Tests>:" path has no folder: its comment is neither read
+// nor written anywhere else, such as the folder the program was started from.
+TEST_F(CommentPanelTest, TokenPathWithTheTestsDirectoryUnsetHasNoCommentFile) {
+    Probe().DirTests().clear();
+    const QString book = MakeFile(QStringLiteral("tokens.spr"), " 0 <Tests>:a.qor\r\n");
+    desktop->QueueOpenFile(book);
+    window->FileOpen1Execute();
+    desktop->Take();
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    MakeFile(QStringLiteral("<Tests>:a.txt"), "not this one");
+    Select(0);
+    EXPECT_EQ(Comment(), QString());
+    TypeLines(mmTestInfo(), {QStringLiteral("куда?")});
+    SaveButton();
+    desktop->TakeInformation(
+        QStringLiteral("Комментарий не сохранён: не задан путь к файлам тестов, и неизвестно, "
+                       "где лежит файл комментария <Tests>:a.txt"));
+    EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("<Tests>:a.txt"))), "not this one");
+    QDir::setCurrent(cwd);
+}
+
+// No to the comment question followed by a cancelled command keeps the edits unsaved: they are asked about
+// again before anything else drops them.
+TEST_F(CommentPanelTest, EditsKeptByACancelledCommandAreAskedAboutAgain) {
+    AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
+    TypeLines(mmTestInfo(), {QStringLiteral("правка")});
+    Probe().Modified() = true;
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);      // the comment
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);  // the book
+    window->FileNew1Execute();
+    ExpectQuestion(MessageButtons::YesNoCancel);
+    desktop->Take();
+    EXPECT_EQ(lbFiles()->count(), 2);
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Select(0);
+    ExpectQuestion(MessageButtons::YesNo);
+    EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("b.txt"))), Cp("правка"));
 }
 
 TEST_F(CommentPanelTest, TextWindows1251CannotHoldIsRefused) {

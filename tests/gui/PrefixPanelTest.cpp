@@ -411,5 +411,20 @@ TEST_F(PrefixPanelTest, ThePanelOpensWithTheCurrentAnalogAndClosesToTheNamesWidt
     EXPECT_FALSE(Probe().Modified());
 }
 
+// A generated name too long for a line of the book is refused as a typed one is, and the pass goes on.
+TEST_F(PrefixPanelTest, GeneratedNameTooLongForTheBookIsRefused) {
+    BookWithNames({});
+    LoadPrefixes("K\r\nKR\r\n");
+    eName()->setText(QString(997, QLatin1Char('N')));  // "K" + 997 + "|" fits; "KR" + 997 + "|" does not
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(
+        QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее 999 символов: такую "
+                       "строку справочник не "
+                       "сохранит."));
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K") + QString(997, QLatin1Char('N'))});
+    EXPECT_EQ(Marks(), "10");
+    EXPECT_TRUE(Probe().Modified());
+}
+
 }  // namespace
 }  // namespace gui_test
