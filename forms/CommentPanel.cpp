@@ -54,6 +54,8 @@ TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_un
     font.setFixedPitch(true);
     ui->mmTestInfo->setFont(font);
     ui->mmTestInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab moves on to the next control, as everywhere else in the window; a comment needs no tab characters.
+    ui->mmTestInfo->setTabChangesFocus(true);
     ui->mmTestInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ui->mmTestInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 

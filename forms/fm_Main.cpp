@@ -263,7 +263,11 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
             return;
         }
         if (!platform::FileExists(*stored)) {
-            Inform(QStringLiteral("Файл не найден: ") + absolute);
+            // A folder, a pipe or a device exists but is no book; only what is not there is "not found".
+            Inform(QFileInfo::exists(absolute)
+                       ? QStringLiteral("Невозможно открыть файл.\n%1: %2")
+                             .arg(absolute, forms::SystemErrorText(sprav_file::NotARegularFileError()))
+                       : QStringLiteral("Файл не найден: ") + absolute);
             return;
         }
         OpenBook(*stored);

@@ -141,7 +141,10 @@ public:
 
     MessageAnswer MessageBox(const QString& text, const QString& caption, MessageIcon icon,
                              MessageButtons buttons) override {
-        QMessageBox box(ToQtIcon(icon), caption, text);  // no owner window
+        // Windows shows such a box without an owner; Qt would let a window manager stack a parentless box
+        // under the window it was asked from (seen when a click on a list row asks), so it sits over the
+        // active window like the other boxes.
+        QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::NoButton, ActiveWindow());
         switch (buttons) {
             case MessageButtons::Ok:
                 box.setStandardButtons(QMessageBox::Ok);

@@ -341,6 +341,17 @@ TEST_F(CommentPanelTest, EditsKeptByACancelledCommandAreAskedAboutAgain) {
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("b.txt"))), Cp("правка"));
 }
 
+// Keyboard users are not caught in the comment: Tab moves on and types nothing.
+TEST_F(CommentPanelTest, TabLeavesTheCommentEditor) {
+    AddFiles({MakeFile(QStringLiteral("a.qor"))});
+    QApplication::setActiveWindow(window.get());
+    mmTestInfo()->setFocus();
+    QTest::keyClick(mmTestInfo(), Qt::Key_Tab);
+    EXPECT_FALSE(mmTestInfo()->hasFocus());
+    EXPECT_EQ(Comment(), QString());
+    EXPECT_FALSE(Indicator());
+}
+
 TEST_F(CommentPanelTest, TextWindows1251CannotHoldIsRefused) {
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
     TypeLines(mmTestInfo(), {QStringLiteral("стрелка → 中")});

@@ -503,6 +503,17 @@ TEST_F(LifecycleTest, MissingBookOnTheCommandLineIsReported) {
     EXPECT_TRUE(pMain()->isHidden());
 }
 
+// A folder given as the book exists but is none: it is not reported as missing.
+TEST_F(LifecycleTest, FolderOnTheCommandLineIsNotABook) {
+    SetDirectories("/T");
+    QDir(folder.path()).mkdir(QStringLiteral("shelf.spr"));
+    Start(PathOf(QStringLiteral("shelf.spr")));
+    desktop->TakeInformation(QStringLiteral("Невозможно открыть файл.\n") +
+                             PathOf(QStringLiteral("shelf.spr")) +
+                             QStringLiteral(": Это не обычный файл: папка, канал или устройство."));
+    EXPECT_TRUE(pMain()->isHidden());
+}
+
 TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
     SetDirectories("/T", "/D");
     Start();
