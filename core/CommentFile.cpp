@@ -1,18 +1,9 @@
 #include "CommentFile.h"
 
 #include "AtomicFile.h"
+#include "SpravFile.h"
 
 #include <algorithm>
-
-#ifdef _WIN32
-#include <fstream>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#endif
 
 namespace comment_file {
 
@@ -80,112 +71,25 @@ bool SamePath(std::string_view a, std::string_view b) {
     return true;
 }
 
-#ifdef _WIN32
-
 ReadResult Read(const std::filesystem::path& path) {
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status)) {
-        return {
-            ec && ec != std::errc::no_such_file_or_directory ? ReadStatus::Unreadable : ReadStatus::Missing,
-            {}};
+    // The book's reader opens nothing but a regular file, without waiting on a pipe or a device, and never
+    // takes more than the limit, whatever size the file claims.
+    std::string bytes;
+    const std::error_code error = sprav_file::ReadWholeFile(path, bytes, kMaxSize);
+    if (!error) {
+        return {ReadStatus::Ok, Parse(bytes)};
     }
-    if (!std::filesystem::is_regular_file(status)) {
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
+        return {ReadStatus::Missing, {}};
+    }
+    if (error == std::errc::is_a_directory || error == sprav_file::NotARegularFileError()) {
         return {ReadStatus::NotRegular, {}};
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        return {ReadStatus::Unreadable, {}};
-    }
-    if (size > kMaxSize) {
+    if (error == std::errc::file_too_large) {
         return {ReadStatus::TooLarge, {}};
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return {ReadStatus::Unreadable, {}};
-    }
-    std::string bytes(static_cast<std::size_t>(kMaxSize) + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) {
-        return {ReadStatus::Unreadable, {}};
-    }
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (bytes.size() > kMaxSize) {
-        return {ReadStatus::TooLarge, {}};
-    }
-    return {ReadStatus::Ok, Parse(bytes)};
+    return {ReadStatus::Unreadable, {}};
 }
-
-#else
-
-namespace {
-
-ReadStatus Kind(const struct stat& info) {
-    if (!S_ISREG(info.st_mode)) {
-        return ReadStatus::NotRegular;
-    }
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxSize) {
-        return ReadStatus::TooLarge;
-    }
-    return ReadStatus::Ok;
-}
-
-}  // namespace
-
-ReadResult Read(const std::filesystem::path& path) {
-    // The kind is known before the file is opened, so that opening a pipe or a device never waits.
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable, {}};
-    }
-    if (const ReadStatus kind = Kind(info); kind != ReadStatus::Ok) {
-        return {kind, {}};
-    }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return {ReadStatus::Unreadable, {}};
-    }
-    ReadResult result;
-    // The path may have been replaced between the two looks.
-    if (::fstat(fd, &info) != 0) {
-        result.Status = ReadStatus::Unreadable;
-    } else {
-        result.Status = Kind(info);
-    }
-    std::string bytes;
-    if (result.Status == ReadStatus::Ok) {
-        bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
-        std::size_t got = 0;
-        while (result.Status == ReadStatus::Ok) {
-            if (got == bytes.size()) {
-                if (bytes.size() > kMaxSize) {
-                    result.Status = ReadStatus::TooLarge;  // it grew while being read
-                    break;
-                }
-                bytes.resize(std::min<std::size_t>(bytes.size() * 2, kMaxSize + 1));
-            }
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0) {
-                if (errno != EINTR) {
-                    result.Status = ReadStatus::Unreadable;
-                }
-                continue;
-            }
-            if (n == 0) {
-                break;
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    if (result.Status == ReadStatus::Ok) {
-        result.Text = Parse(bytes);
-    }
-    return result;
-}
-
-#endif
 
 std::error_code Write(const std::filesystem::path& path, std::string_view text) {
     return WriteFileAtomically(path, Format(text));

@@ -1,8 +1,7 @@
 #include "PrefixFile.h"
 
-#include <fstream>
-
 #include "AtomicFile.h"
+#include "SpravFile.h"
 
 namespace prefix_file {
 
@@ -35,42 +34,18 @@ std::string Format(const std::vector<std::string>& entries) {
 }
 
 ReadResult Read(const std::filesystem::path& path, std::vector<std::string>& entries) {
-    // status() asks the file system about the file without opening it: opening a named pipe for reading
-    // would wait for a writer that may never come.
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        return {ReadFailure::CannotRead, std::make_error_code(std::errc::no_such_file_or_directory)};
-    }
-    if (ec) {
-        return {ReadFailure::CannotRead, ec};
-    }
-    if (status.type() != std::filesystem::file_type::regular) {
+    // The book's reader opens nothing but a regular file, without blocking on a pipe, and never takes more
+    // than the limit, whatever size the file claims.
+    std::string content;
+    const std::error_code error = sprav_file::ReadWholeFile(path, content, kMaxFileBytes);
+    if (error == std::errc::is_a_directory || error == sprav_file::NotARegularFileError()) {
         return {ReadFailure::NotRegularFile, {}};
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        return {ReadFailure::CannotRead, ec};
-    }
-    if (size > kMaxFileBytes) {
+    if (error == std::errc::file_too_large) {
         return {ReadFailure::TooLarge, {}};
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) {
-        return {ReadFailure::CannotRead, std::make_error_code(std::errc::permission_denied)};
-    }
-    // The file may have grown since it was measured: never take more than the limit.
-    std::string content;
-    content.reserve(static_cast<std::size_t>(size));
-    char buffer[64 * 1024];
-    while (content.size() <= kMaxFileBytes && (in.read(buffer, sizeof buffer) || in.gcount() > 0)) {
-        content.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) {
-        return {ReadFailure::CannotRead, std::make_error_code(std::errc::io_error)};
-    }
-    if (content.size() > kMaxFileBytes) {
-        return {ReadFailure::TooLarge, {}};
+    if (error) {
+        return {ReadFailure::CannotRead, error};
     }
     entries = SplitEntries(content);
     return {};
