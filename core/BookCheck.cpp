@@ -4,38 +4,13 @@
 #include <array>
 #include <unordered_map>
 
+#include "Cp1251Case.h"
 #include "PathTokens.h"
 #include "Sprav.h"
 
 namespace book_check {
 
 namespace {
-
-// Windows-1251 lower-case letters and their capitals: Latin, the Russian alphabet with Ё, and the other
-// Cyrillic letters of the code page.
-constexpr std::array<unsigned char, 256> MakeUpperTable() {
-    std::array<unsigned char, 256> table{};
-    for (int i = 0; i < 256; ++i) {
-        table[i] = static_cast<unsigned char>(i);
-    }
-    for (int c = 'a'; c <= 'z'; ++c) {
-        table[c] = static_cast<unsigned char>(c - 'a' + 'A');
-    }
-    for (int c = 0xE0; c <= 0xFF; ++c) {
-        table[c] = static_cast<unsigned char>(c - 0x20);
-    }
-    constexpr std::pair<unsigned char, unsigned char> others[] = {
-        {0xB8, 0xA8},  // ё
-        {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D}, {0x9E, 0x8E}, {0x9F, 0x8F},
-        {0xA2, 0xA1}, {0xB3, 0xB2}, {0xB4, 0xA5}, {0xBA, 0xAA}, {0xBC, 0xA3}, {0xBE, 0xBD}, {0xBF, 0xAF},
-    };
-    for (const auto& [lower, upper] : others) {
-        table[lower] = upper;
-    }
-    return table;
-}
-
-constexpr std::array<unsigned char, 256> kUpper = MakeUpperTable();
 
 // Progress is reported every this many test files: often enough for a responsive bar, rarely enough to
 // cost nothing.
@@ -78,7 +53,7 @@ std::size_t Result::Faults() const {
 std::string FoldCase(const std::string& name) {
     std::string folded(name);
     for (char& ch : folded) {
-        ch = static_cast<char>(kUpper[static_cast<unsigned char>(ch)]);
+        ch = static_cast<char>(cp1251_case::Upper(static_cast<unsigned char>(ch)));
     }
     return folded;
 }

@@ -1,6 +1,7 @@
 #include "CommentFile.h"
 
 #include "AtomicFile.h"
+#include "Cp1251Case.h"
 #include "SpravFile.h"
 
 #include <algorithm>
@@ -43,18 +44,10 @@ std::string Format(std::string_view text) {
 
 namespace {
 
-// One byte of a Windows-1251 path as Windows compares it: lower case, "/" as "\".
+// One byte of a Windows-1251 path as Windows compares file names: letter case and the kind of separator do
+// not count.
 unsigned char Folded(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return static_cast<unsigned char>(c - 'A' + 'a');
-    }
-    if (c >= 0xC0 && c <= 0xDF) {  // А..Я
-        return static_cast<unsigned char>(c + 0x20);
-    }
-    if (c == 0xA8) {  // Ё
-        return 0xB8;
-    }
-    return c == '/' ? '\\' : c;
+    return c == '/' ? '\\' : cp1251_case::Upper(c);
 }
 
 }  // namespace
