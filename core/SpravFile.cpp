@@ -252,7 +252,8 @@ ReadResult LoadFromBytes(std::string_view content, TSprav& sprav, std::string_vi
     return {};
 }
 
-ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests) {
+ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests,
+                std::string* read) {
     // No readable book is larger than kMaxBookBytes. A larger file (a video picked by mistake) is refused
     // before it is read, rather than loaded whole into memory first; one that grows past it while read too.
     std::string content;
@@ -262,7 +263,11 @@ ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_vi
         }
         return {ReadFailure::CannotRead, 0, ec, {}};
     }
-    return LoadFromBytes(content, sprav, dirTests);
+    ReadResult result = LoadFromBytes(content, sprav, dirTests);
+    if (result.Ok() && read != nullptr) {
+        *read = std::move(content);
+    }
+    return result;
 }
 
 namespace {

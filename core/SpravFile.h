@@ -77,7 +77,9 @@ std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& co
 ReadResult LoadFromBytes(std::string_view content, TSprav& sprav, std::string_view dirTests);
 
 // Reads a book file into an empty model. On failure no line is parsed and the model is left as it was.
-ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests);
+// `read`, when given, receives the bytes of a successful load, so that the caller needs no second read.
+ReadResult Load(const std::filesystem::path& path, TSprav& sprav, std::string_view dirTests,
+                std::string* read = nullptr);
 
 enum class WriteFailure {
     None,

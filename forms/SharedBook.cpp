@@ -8,12 +8,7 @@
 #include "FormMessages.h"
 #include "Paths.h"
 
-void TSharedBook::Loading(const std::string& path) {
-    FPath = path;
-    FStamp = ReadStamp(platform::ToOsPath(path));
-}
-
-void TSharedBook::Saved(const std::string& path, std::string_view bytes) {
+void TSharedBook::Remember(const std::string& path, std::string_view bytes) {
     FPath = path;
     FStamp = WrittenStamp(platform::ToOsPath(path), bytes);
 }

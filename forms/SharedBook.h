@@ -9,11 +9,9 @@
 
 class TSharedBook {
 public:
-    // Called before the book file at `path` is read: what is remembered is never newer than what is read,
-    // so a change made during the read is asked about rather than missed.
-    void Loading(const std::string& path);
-    // The book was written to `path` with these bytes.
-    void Saved(const std::string& path, std::string_view bytes);
+    // The book file at `path` was read or written with these bytes. A change made by another program while
+    // it was read shows at the next save as bytes that differ from these.
+    void Remember(const std::string& path, std::string_view bytes);
     void Forget();
 
     // True when the book may be written to `path`. When `path` is the remembered book file and another

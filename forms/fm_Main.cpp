@@ -466,14 +466,16 @@ void TfmMain::FileExit1Execute() {
 
 void TfmMain::LoadSprav(std::string path) {
     SetBookCaption(path);
-    FSharedBook.Loading(path);
-    const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(path), FSprav, FDirTests);
+    std::string read;
+    const sprav_file::ReadResult result =
+        sprav_file::Load(platform::ToOsPath(path), FSprav, FDirTests, &read);
     if (!result.Ok()) {
         Inform(LoadFailureText(path, result));
         SpravFileName.clear();
         FSharedBook.Forget();
         return;
     }
+    FSharedBook.Remember(path, read);
     RefreshFileList();
     // A book another program wrote may hold an entry this editor could not write back as it stands: the
     // user learns of it now, by name, rather than at every save.
@@ -492,7 +494,7 @@ bool TfmMain::SaveSprav(const std::string& path) {
     const sprav_file::WriteResult result = sprav_file::Save(
         platform::ToOsPath(path), FSprav, sprav_file::Directories{FDirTests, FDirPDF}, &written);
     if (result.Ok()) {
-        FSharedBook.Saved(path, written);
+        FSharedBook.Remember(path, written);
         return true;
     }
     Ask(QStringLiteral("Не удалось сохранить файл ") + platform::ToDisplayPath(path) + QLatin1Char('\n') +
