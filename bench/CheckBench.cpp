@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "BookCheck.h"
+#include "BenchDialogs.h"
 #include "Dialogs.h"
 #include "MaxBook.h"
 #include "PathTokens.h"
@@ -25,21 +26,6 @@
 #include "fm_Main.h"
 
 namespace {
-
-class BenchDialogs final : public platform::Dialogs {
-public:
-    QString Book;
-    void Information(const QString&) override {}
-    platform::MessageAnswer MessageBox(const QString&, const QString&, platform::MessageIcon,
-                                       platform::MessageButtons) override {
-        return platform::MessageAnswer::No;
-    }
-    void ErrorReport(const QString&) override {}
-    std::optional<QString> OpenFile(QWidget*, const platform::FileDialogOptions&) override { return Book; }
-    std::optional<QStringList> OpenFiles(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-    std::optional<QString> SaveFile(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 void Touch(const std::filesystem::path& path) {
     std::filesystem::create_directories(path.parent_path());

@@ -31,6 +31,7 @@
 
 #include "AtomicFile.h"
 
+#include "BenchDialogs.h"
 #include "Dialogs.h"
 #include "MainWindowProbe.h"
 #include "MaxBook.h"
@@ -41,22 +42,6 @@
 #include "Text.h"
 
 namespace {
-
-// Answers the open dialog with one book and shows no box.
-class BenchDialogs final : public platform::Dialogs {
-public:
-    QString Book;
-    void Information(const QString&) override {}
-    platform::MessageAnswer MessageBox(const QString&, const QString&, platform::MessageIcon,
-                                       platform::MessageButtons) override {
-        return platform::MessageAnswer::No;
-    }
-    void ErrorReport(const QString&) override {}
-    std::optional<QString> OpenFile(QWidget*, const platform::FileDialogOptions&) override { return Book; }
-    std::optional<QStringList> OpenFiles(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-    std::optional<QString> SaveFile(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
-};
 
 struct Session {
     QTemporaryDir folder;
