@@ -119,12 +119,3 @@ void BM_CheckCommandOnMaximalBook(benchmark::State& state) {
 BENCHMARK(BM_CheckCommandOnMaximalBook)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

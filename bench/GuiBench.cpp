@@ -372,12 +372,3 @@ void BM_PrefixDeselectAll(benchmark::State& state) {
 BENCHMARK(BM_PrefixDeselectAll)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
