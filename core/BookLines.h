@@ -2,7 +2,9 @@
 // refused when it is typed rather than when the book is saved.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <string_view>
 
 namespace book_lines {
 
@@ -25,6 +27,12 @@ inline std::size_t TestFileLineLength(std::size_t position, std::size_t tokenPat
 // "<name>|<description path in token form>", from the two lengths.
 inline std::size_t SinonimLineLength(std::size_t nameLength, std::size_t descTokenLength) {
     return nameLength + 1 + descTokenLength;
+}
+
+// True when the text holds a byte below 0x20 (NUL, a line break, any other control byte). No Windows path
+// and no chip name holds one; in a path it would cut the file name short, in the book it would break a line.
+inline bool HasControlByte(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
 }  // namespace book_lines

@@ -41,11 +41,21 @@ QString SystemErrorText(const std::error_code& error) {
 }
 
 bool CheckStorablePath(const QString& path) {
-    if (platform::ToCp1251(path)) {
-        return true;
+    const std::optional<std::string> bytes = platform::ToCp1251(path);
+    if (!bytes) {
+        Inform(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + path);
+        return false;
     }
-    Inform(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + path);
-    return false;
+    if (book_lines::HasControlByte(*bytes)) {
+        Inform(ControlCharacterRefusal());
+        return false;
+    }
+    return true;
+}
+
+QString ControlCharacterRefusal() {
+    return QStringLiteral("Текст содержит управляющие символы (перевод строки, табуляцию и т. п.): "
+                          "такой текст нельзя сохранить в справочнике.");
 }
 
 std::optional<std::string> TakeChosenPath(const QString& chosen) {
@@ -59,6 +69,9 @@ std::optional<std::string> TakeTypedName(const QString& typed) {
     std::optional<std::string> name = platform::ToCp1251(typed);
     if (!name) {
         Inform(QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
+    } else if (book_lines::HasControlByte(*name)) {
+        Inform(ControlCharacterRefusal());
+        return std::nullopt;
     }
     return name;
 }

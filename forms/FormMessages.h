@@ -24,14 +24,19 @@ platform::MessageAnswer Ask(const QString& text, const QString& caption, platfor
 // A failure to write or read a file, in the user's words.
 QString SystemErrorText(const std::error_code& error);
 
-// Shows the refusal box and gives false when `path` has a character Windows-1251 cannot hold.
+// The refusal of text with a byte below 0x20, which no name or path of the book may hold.
+QString ControlCharacterRefusal();
+
+// Shows the refusal box and gives false when `path` has a character Windows-1251 cannot hold or a control
+// character.
 bool CheckStorablePath(const QString& path);
 
 // A path from a dialog or a drop, as the book stores it; refused with the box above when Windows-1251 cannot
 // hold it, since such a path could not be written to the book or the settings.
 std::optional<std::string> TakeChosenPath(const QString& chosen);
 
-// A typed chip name as the book stores it; refused with a box when Windows-1251 cannot hold it.
+// A typed chip name as the book stores it; refused with a box when Windows-1251 cannot hold it or it holds
+// a control character.
 std::optional<std::string> TakeTypedName(const QString& typed);
 
 // True when the book file can hold a chip name with its description path (in token form) on one line;
