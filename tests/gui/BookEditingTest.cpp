@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include "MainWindowFixture.h"
+#include "FormMessages.h"
 
 namespace gui_test {
 namespace {
@@ -290,6 +291,19 @@ TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
     desktop->TakeInformation(
         QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
     EXPECT_EQ(lbNames()->count(), 1);
+}
+
+TEST_F(BookEditingTest, NamesWithControlBytesAreRefused) {
+    BookWithNames({});
+    // A NUL would cut the name short wherever it becomes a path; a tab or an escape breaks the book's lines
+    // for the other programs that read it.
+    for (const QString& name : {QStringLiteral("K155\tЛА3"), QString(QStringLiteral("K155")) + QChar(0) + "X",
+                                QStringLiteral("\x1b[K155")}) {
+        eName()->setText(name);
+        Action("acAddName")->trigger();
+        desktop->TakeInformation(forms::ControlCharacterRefusal());
+        EXPECT_EQ(lbNames()->count(), 0) << name.toStdString();
+    }
 }
 
 TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
