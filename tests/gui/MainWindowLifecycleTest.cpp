@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "MainWindowFixture.h"
@@ -29,6 +31,22 @@ std::string SmallBook() {
 }
 
 class LifecycleTest : public MainWindowTest {};
+
+TEST_F(LifecycleTest, EveryStatusTextOfTheMenusIsRussian) {
+    SetDirectories("/T");
+    Start();
+    // The status bar speaks the user's language: no hint of a menu or of its commands is left in English.
+    const QRegularExpression latin(QStringLiteral("[A-Za-z]{3,}"));
+    int hints = 0;
+    for (const QMenu* menu : window->findChildren<QMenu*>()) {
+        EXPECT_FALSE(menu->statusTip().contains(latin)) << menu->objectName().toStdString();
+        for (const QAction* action : menu->actions()) {
+            hints += action->statusTip().isEmpty() ? 0 : 1;
+            EXPECT_FALSE(action->statusTip().contains(latin)) << action->statusTip().toStdString();
+        }
+    }
+    EXPECT_GT(hints, 0);
+}
 
 TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
     ASSERT_FALSE(SettingsHaveKey("Software\\QOR_Sprav"));
