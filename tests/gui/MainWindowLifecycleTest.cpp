@@ -577,6 +577,21 @@ private:
     QStringList FPaths;
 };
 
+TEST_F(LifecycleTest, F1OpensHelpFromWhereverTheFocusIs) {
+    SetDirectories("/T");
+    Start();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (QWidget* focus : {static_cast<QWidget*>(eName()), static_cast<QWidget*>(lbFiles())}) {
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_F1);
+        // No help beside the test program: the lookup says where it looked, which shows it ran.
+        const DesktopCall call = desktop->Take();
+        EXPECT_EQ(call.kind, DesktopCall::Kind::Information) << focus->objectName().toStdString();
+        EXPECT_TRUE(call.text.startsWith(QStringLiteral("Справка не найдена.")));
+    }
+}
+
 TEST_F(LifecycleTest, HelpOpensTheChmBesideTheExecutableElseTheGuideElseSaysWhereItLooked) {
     SetDirectories("/T");
     Start();
