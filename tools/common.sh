@@ -41,13 +41,19 @@ qor_build() {
 }
 
 # qor_ctest [ctest options...]: runs the tests of the current build folder, and fails, saying why, when
-# there is none to run: a folder configured with the tests switched off must not pass as green.
+# there is none to run: a folder configured with the tests switched off must not pass as green. With
+# QOR_NO_SKIPS=1 a skipped test fails the run too: on Linux every suite has what it needs.
 qor_ctest() {
-  local count
+  local count status=0
   count=$(ctest -N "$@" | sed -n 's/^Total Tests: //p')
   if [ "${count:-0}" -eq 0 ]; then
     echo "error: no test to run in $(pwd) (configured with QOR_BUILD_TESTS=OFF, or nothing built?)" >&2
     return 1
   fi
-  ctest --output-on-failure -j2 --timeout 300 --no-tests=error "$@"
+  ctest --output-on-failure -j2 --timeout 300 --no-tests=error "$@" | tee ctest-output.txt || status=$?
+  if [ $status -eq 0 ] && [ "${QOR_NO_SKIPS:-0}" = 1 ] && grep -q "(Skipped)" ctest-output.txt; then
+    echo "error: tests were skipped in $(pwd); each says why above" >&2
+    status=1
+  fi
+  return $status
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+#include <set>
+#include <system_error>
 
+#include "AtomicFile.h"
 #include "PrefixFile.h"
 #include "PrefixNames.h"
 #include "TempFolder.h"
@@ -55,22 +55,28 @@ TEST(PrefixFile, SixteenMegabytesStillLoadAndOneByteMoreIsRefusedUnread) {
 }
 
 TEST(PrefixFile, AFailedWriteLeavesTheOldFile) {
-#ifdef _WIN32
-    GTEST_SKIP() << "a read-only folder is a POSIX permission; Windows folders take no such bit";
-#else
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into read-only folders";
-    }
-#endif
     TempFolder folder;
     WriteBytes(folder / "list.prf", "KR\r\n");
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::remove);
-    const std::error_code error = prefix_file::Write(folder / "list.prf", {"SN"});
-    std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add);
-    EXPECT_TRUE(error);
-    EXPECT_EQ(ReadBytes(folder / "list.prf"), "KR\r\n");
+    for (const auto step : {atomic_file::FaultStep::Create, atomic_file::FaultStep::Write,
+                            atomic_file::FaultStep::Rename}) {
+        atomic_file::ArmFault(atomic_file::Fault{step, std::make_error_code(std::errc::no_space_on_device), 1});
+        const std::error_code error = prefix_file::Write(folder / "list.prf", {"SN"});
+        EXPECT_EQ(error, std::make_error_code(std::errc::no_space_on_device)) << static_cast<int>(step);
+        EXPECT_EQ(ReadBytes(folder / "list.prf"), "KR\r\n");
+        EXPECT_EQ(folder.Names(), std::set<std::string>{"list.prf"});
+    }
+}
+
+// The prefix list users keep: Windows-1251 prefixes, CR LF line ends; it reads and writes back unchanged.
+TEST(PrefixFile, DemoListReadsAndWritesBackByteForByte) {
+    const std::filesystem::path sample = std::filesystem::path(QOR_TEST_DATA) / "demo.prf";
+    ASSERT_TRUE(std::filesystem::is_regular_file(sample)) << sample.string();
+    Entries entries;
+    ASSERT_TRUE(prefix_file::Read(sample, entries).Ok());
+    EXPECT_EQ(entries, (Entries{"\xCA", "\xCA\xD0", "\xCA\xCC", "SN", "SN74LS", "DM", "HD"}));  // К, КР, КМ
+    TempFolder folder;
+    ASSERT_FALSE(prefix_file::Write(folder / "copy.prf", entries));
+    EXPECT_EQ(ReadBytes(folder / "copy.prf"), ReadBytes(sample));
 }
 
 TEST(PrefixNames, GeneratedNamesAndWhatThePassDoes) {

@@ -402,19 +402,11 @@ TEST(SpravFileLoad, TokensSurviveUnsetDirectories) {
     EXPECT_EQ(ReadBytes(folder / "copy.spr"), book);
 }
 
-#ifdef QOR_SAMPLES_DIR
-#define QOR_SAMPLES_PATH QOR_SAMPLES_DIR
-#else
-#define QOR_SAMPLES_PATH ""
-#endif
-
 // A book as Windows users write it: Windows-1251 names, token paths, a full path with a blank and a
 // Cyrillic folder, analogs without descriptions.
 TEST(SpravFileSample, DemoBookLoadsAndSavesBackByteForByte) {
-    const std::filesystem::path sample = std::filesystem::path(QOR_SAMPLES_PATH) / "demo.spr";
-    if (std::string(QOR_SAMPLES_PATH).empty() || !std::filesystem::is_regular_file(sample)) {
-        GTEST_SKIP() << "the sample book is not available at \"" << sample.string() << "\"";
-    }
+    const std::filesystem::path sample = std::filesystem::path(QOR_TEST_DATA) / "demo.spr";
+    ASSERT_TRUE(std::filesystem::is_regular_file(sample)) << sample.string();
     RecordingSprav sprav;
     ASSERT_TRUE(sprav_file::Load(sample, sprav, kDirs.Tests).Ok());
     EXPECT_TRUE(sprav.Messages.empty());
