@@ -63,6 +63,18 @@ foreach(size 16 32 48 64 128 256)
   endif()
 endforeach()
 
+# The manual page and the Debian documents, compressed (gzip starts with 1f 8b).
+foreach(gz share/man/man1/QorSprav.1.gz share/doc/qor-sprav/changelog.gz)
+  expect_file(${gz})
+  if(EXISTS "${STAGE}/${gz}")
+    file(READ "${STAGE}/${gz}" magic LIMIT 2 HEX)
+    if(NOT magic STREQUAL "1f8b")
+      fault("${gz} is not gzip (starts with ${magic})")
+    endif()
+  endif()
+endforeach()
+expect_text(share/doc/qor-sprav/copyright "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")
+
 if(faults)
   message(FATAL_ERROR "The install tree in ${STAGE} is wrong:\n${faults}")
 endif()
