@@ -19,6 +19,8 @@ TEST(Text, EveryWindows1251ByteSurvivesTheRoundTrip) {
         EXPECT_EQ(*back, bytes) << byte;
     }
     EXPECT_EQ(platform::FromCp1251("\xC0\xFF\xA8\xB9"), QStringLiteral("АяЁ№"));
+    // Windows' own mapping at the edges of the table: the first byte, the unassigned 0x98, the euro sign.
+    EXPECT_EQ(platform::FromCp1251("\x80\x98\x88\x7F"), QString::fromUtf16(u"\u0402\u0098\u20AC\u007F"));
 }
 
 TEST(Text, CharacterWithoutAByteIsReported) {
