@@ -16,8 +16,15 @@ add_library(qor_version_builder STATIC
 )
 target_include_directories(qor_version_builder PUBLIC ${QOR_VERSION_RECORD_DIR})
 
-add_executable(qor_generate_version_record ${QOR_VERSION_RECORD_DIR}/GenerateVersionRecord.cpp)
-target_link_libraries(qor_generate_version_record PRIVATE qor_version_builder)
+# A cross build cannot run what it builds: it names a generator built for the build machine instead.
+set(QOR_VERSION_GENERATOR "" CACHE FILEPATH "qor_generate_version_record built for the build machine")
+if(QOR_VERSION_GENERATOR)
+  set(QOR_VERSION_GENERATOR_COMMAND ${QOR_VERSION_GENERATOR})
+else()
+  add_executable(qor_generate_version_record ${QOR_VERSION_RECORD_DIR}/GenerateVersionRecord.cpp)
+  target_link_libraries(qor_generate_version_record PRIVATE qor_version_builder)
+  set(QOR_VERSION_GENERATOR_COMMAND qor_generate_version_record)
+endif()
 
 function(qor_embed_version_record target)
   set(description ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.txt)
@@ -36,8 +43,8 @@ ProductVersion=${QOR_FILE_VERSION}
   configure_file(${description}.new ${description} COPYONLY)
   add_custom_command(
     OUTPUT ${record_cpp} ${record_rc}
-    COMMAND qor_generate_version_record ${description} ${record_cpp} ${record_rc}
-    DEPENDS qor_generate_version_record ${description}
+    COMMAND ${QOR_VERSION_GENERATOR_COMMAND} ${description} ${record_cpp} ${record_rc}
+    DEPENDS ${QOR_VERSION_GENERATOR_COMMAND} ${description}
     COMMENT "Generating the version record of ${target}"
     VERBATIM)
   if(WIN32)
