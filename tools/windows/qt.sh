@@ -55,6 +55,9 @@ qor_windows_qt() {
     { tail -n 40 "$home/configure.log"; return 1; }
   cmake --build "$home/build" -j2 > "$home/build.log" 2>&1 || { tail -n 40 "$home/build.log"; return 1; }
   cmake --install "$home/build" > "$home/install.log" 2>&1
+  # The licence texts travel with the program built on it.
+  mkdir -p "$QOR_WINDOWS_QT/licenses"
+  cp "$home/source/LICENSES"/*.txt "$QOR_WINDOWS_QT/licenses/"
   rm -rf "$home/build" "$home/source"
   date > "$home/done"
   echo "== Qt $QOR_WINDOWS_QT_VERSION for Windows built in $((SECONDS - start)) s: $QOR_WINDOWS_QT"

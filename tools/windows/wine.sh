@@ -1,0 +1,63 @@
+# Sourced by the Windows scripts: what a cross build needs from this machine to run under Wine.
+#   qor_version_generator DIR  builds the version record's generator for this machine into DIR (seconds)
+#                              and sets QOR_GENERATOR to it
+#   qor_russian_locale DIR     compiles ru_RU.UTF-8 into DIR and exports it: Wine takes its ANSI code page
+#                              from the locale, so the ANSI functions cross Windows-1251 as on the users'
+#                              machines; the system's locales stay untouched
+#   qor_wine_prefix_begin P    starts creating the Wine prefix P when it does not exist (in the background)
+#   qor_wine_prefix_end P      waits for that, then keeps one Wine server running for the whole run
+#   qor_wine_stop P            stops that server
+QOR_WINE=/usr/lib/wine/wine64
+[ -x "$QOR_WINE" ] || QOR_WINE=wine64
+QOR_WINESERVER=/usr/lib/wine/wineserver
+[ -x "$QOR_WINESERVER" ] || QOR_WINESERVER=wineserver
+
+qor_version_generator() {
+  local dir=$1
+  mkdir -p "$dir"
+  QOR_GENERATOR="$dir/qor_generate_version_record"
+  if [ ! -x "$QOR_GENERATOR" ] || [ "$QOR_ROOT/app/version/GenerateVersionRecord.cpp" -nt "$QOR_GENERATOR" ] ||
+     [ "$QOR_ROOT/app/version/VersionRecordBuilder.cpp" -nt "$QOR_GENERATOR" ]; then
+    g++ -std=c++20 -O1 -o "$QOR_GENERATOR" -I"$QOR_ROOT/app/version" \
+      "$QOR_ROOT/app/version/GenerateVersionRecord.cpp" "$QOR_ROOT/app/version/VersionRecordBuilder.cpp"
+  fi
+}
+
+qor_russian_locale() {
+  local dir=$1
+  if [ ! -d "$dir/ru_RU.UTF-8" ]; then
+    mkdir -p "$dir"
+    localedef -i ru_RU -f UTF-8 "$dir/ru_RU.UTF-8"
+  fi
+  export LOCPATH=$dir LC_ALL=ru_RU.UTF-8
+}
+
+QOR_WINE_INIT=
+qor_wine_prefix_begin() {
+  local prefix=$1
+  QOR_WINE_INIT=
+  if [ ! -f "$prefix/system.reg" ]; then
+    mkdir -p "$prefix"
+    WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$QOR_WINE" wineboot --init \
+      > "$prefix.wineboot.log" 2>&1 &
+    QOR_WINE_INIT=$!
+  fi
+}
+
+qor_wine_prefix_end() {
+  local prefix=$1
+  if [ -n "$QOR_WINE_INIT" ]; then
+    # wine64 alone reports the missing 32-bit rundll32 and goes on; the prefix is usable once the server
+    # has stopped and written its registry files.
+    wait "$QOR_WINE_INIT" || true
+    WINEPREFIX=$prefix "$QOR_WINESERVER" -w
+    QOR_WINE_INIT=
+  fi
+  # One server and one set of Wine's services for the whole run rather than one per program.
+  WINEPREFIX=$prefix "$QOR_WINESERVER" -p 60 || true  # fails when one already runs
+  WINEPREFIX=$prefix WINEDEBUG=-all "$QOR_WINE" cmd.exe /c exit > /dev/null 2>&1 < /dev/null || true
+}
+
+qor_wine_stop() {
+  WINEPREFIX=$1 "$QOR_WINESERVER" -k || true
+}
