@@ -51,7 +51,8 @@ cp "$build_dir/app/QorSprav.exe" "$QOR_ROOT/app/help/guide.html" "$stage/"
 mv "$stage/guide.html" "$stage/QorSprav.html"
 cp /usr/share/qt6/translations/qtbase_ru.qm "$stage/translations/"
 cp "$QOR_ROOT/app/package/LICENSE.txt" "$stage/licenses/QorSprav.txt"
-cp "$QOR_WINDOWS_QT"/licenses/* "$stage/licenses/Qt/"
+cp "$QOR_WINDOWS_QT"/licenses/*.txt "$stage/licenses/Qt/"
+rm -f "$stage/licenses/Qt/LicenseRef-Qt-Commercial.txt"  # not the terms it is used under
 cp "$QOR_ROOT/app/package/Qt-NOTICE.txt" "$stage/licenses/Qt/NOTICE.txt"
 (cd "$build_dir/package" && cmake -E tar cf "$name.zip" --format=zip "$name")
 
