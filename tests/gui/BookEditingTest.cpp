@@ -225,15 +225,22 @@ TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboa
         const QPoint below(5, list->viewport()->height() - 3);
         ASSERT_EQ(list->itemAt(below), nullptr) << "the list must have room below its last row";
         const QPoint onSelected = list->visualItemRect(list->item(selected)).center();
+        // Each gesture on its own: a failed one gives the row back before the next.
+        const auto expectKept = [&](const char* gesture) {
+            EXPECT_EQ(SelectedRow(list), selected) << gesture;
+            if (SelectedRow(list) != selected) {
+                list->setCurrentRow(selected);
+            }
+        };
         list->setFocus();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
-        EXPECT_EQ(SelectedRow(list), selected) << "click below the last row";
+        expectKept("click below the last row");
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
-        EXPECT_EQ(SelectedRow(list), selected) << "double click below the last row";
+        expectKept("double click below the last row");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, onSelected);
-        EXPECT_EQ(SelectedRow(list), selected) << "Ctrl+click on the selected row";
+        expectKept("Ctrl+click on the selected row");
         QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
-        EXPECT_EQ(SelectedRow(list), selected) << "Ctrl+Space";
+        expectKept("Ctrl+Space");
     };
     tryToDeselect(lbNames());
     EXPECT_EQ(eName()->text(), QStringLiteral("A1"));
