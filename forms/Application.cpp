@@ -25,8 +25,9 @@ QString TApplication::UnknownExceptionText() {
 
 QString TApplication::CommandFailureText(const QString& exceptionText) {
     return exceptionText +
-           QStringLiteral("\nКоманда не выполнена. Справочник остаётся открытым, несохранённые изменения "
-                          "можно сохранить.");
+           QStringLiteral(
+               "\nКоманда не выполнена. Справочник остаётся открытым, несохранённые изменения "
+               "можно сохранить.");
 }
 
 // A failure while the box itself is being shown (memory running out, for one) must not end the program

@@ -39,11 +39,11 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override {
         const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
-        const bool takesAway = index.isValid()
-                                   ? selectionModel()->isSelected(index) &&
-                                         (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
-                                   : (command & (QItemSelectionModel::Clear | QItemSelectionModel::Deselect |
-                                                 QItemSelectionModel::Toggle));
+        const bool takesAway =
+            index.isValid() ? selectionModel()->isSelected(index) &&
+                                  (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+                            : (command & (QItemSelectionModel::Clear | QItemSelectionModel::Deselect |
+                                          QItemSelectionModel::Toggle));
         return takesAway ? QItemSelectionModel::SelectionFlags(QItemSelectionModel::NoUpdate) : command;
     }
 };

@@ -39,7 +39,8 @@ qint64 Area(const QRect& rect) {
 
 // The best place lies against an edge of the screen or of the window, or just beside a control to keep
 // clear, on either axis: those edges are all the places worth trying.
-QPoint forms::ClearPlace(QSize size, const QRect& screen, const QRect& window, const QList<QRect>& keepClear) {
+QPoint forms::ClearPlace(QSize size, const QRect& screen, const QRect& window,
+                         const QList<QRect>& keepClear) {
     QList<int> xs{screen.left(), screen.right() + 1 - size.width(), window.left() - size.width(),
                   window.right() + 1};
     QList<int> ys{screen.top(), screen.bottom() + 1 - size.height(), window.top(),
@@ -64,7 +65,7 @@ QPoint forms::ClearPlace(QSize size, const QRect& screen, const QRect& window, c
                 covered += Area(place.intersected(clear));
             }
             const std::tuple<qint64, qint64, int> score(covered, Area(place.intersected(window)),
-                                                       (at - preferred).manhattanLength());
+                                                        (at - preferred).manhattanLength());
             if (!found || score < bestScore) {
                 best = at;
                 bestScore = score;

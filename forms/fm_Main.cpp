@@ -671,7 +671,8 @@ void TfmMain::acCheckSpravExecute() {
 // the comment or description panel, or wherever it covers least.
 void TfmMain::PlaceReport(QWidget& report) const {
     QList<QRect> keepClear;
-    for (const char* name : {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
+    for (const char* name :
+         {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
         const QWidget* control = findChild<QWidget*>(QLatin1String(name));
         if (control != nullptr && control->isVisible()) {
             keepClear.append(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
@@ -679,8 +680,8 @@ void TfmMain::PlaceReport(QWidget& report) const {
     }
     // The report's frame is not known before it shows; the window's own frame stands in for it.
     const QSize frame = frameGeometry().size() - geometry().size();
-    report.move(forms::ClearPlace(report.size() + frame, screen()->availableGeometry(), frameGeometry(),
-                                  keepClear));
+    report.move(
+        forms::ClearPlace(report.size() + frame, screen()->availableGeometry(), frameGeometry(), keepClear));
 }
 
 void TfmMain::SetModified() {

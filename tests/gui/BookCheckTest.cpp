@@ -197,7 +197,8 @@ TEST_F(BookCheckTest, TheReportOpensClearOfTheListsAndTheNameEntry) {
     QApplication::processEvents();
     const QRect report = Dialog()->frameGeometry();
     EXPECT_TRUE(screen.contains(report)) << report.x() << "," << report.y();
-    for (const char* name : {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
+    for (const char* name :
+         {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
         const QWidget* control = window->findChild<QWidget*>(QLatin1String(name));
         ASSERT_TRUE(control != nullptr && control->isVisible()) << name;
         EXPECT_FALSE(report.intersects(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()))) << name;
@@ -220,16 +221,17 @@ TEST(ReportPlace, BesideTheWindowOverItsFreePanelsOrWhereItCoversLeast) {
 
     // A maximized window: over the panels below the lists and the name entry, inside the screen.
     const QRect screen(0, 0, 1920, 1050);
-    const QList<QRect> controls{QRect(0, 60, 900, 500), QRect(910, 60, 1000, 500), QRect(910, 570, 600, 25),
-                                QRect(1520, 570, 120, 25), QRect(1650, 570, 120, 25),
-                                QRect(1780, 570, 120, 25)};
+    const QList<QRect> controls{QRect(0, 60, 900, 500),    QRect(910, 60, 1000, 500),
+                                QRect(910, 570, 600, 25),  QRect(1520, 570, 120, 25),
+                                QRect(1650, 570, 120, 25), QRect(1780, 570, 120, 25)};
     const QPoint maximized = forms::ClearPlace(QSize(680, 330), screen, screen, controls);
     EXPECT_EQ(covered(maximized, QSize(680, 330), controls), 0) << maximized.x() << "," << maximized.y();
     EXPECT_TRUE(screen.contains(QRect(maximized, QSize(680, 330))));
 
     // No clear place at all: where the least is covered, nearest the window's right top among equals.
     const QList<QRect> crowded{QRect(0, 0, 50, 100), QRect(50, 40, 50, 20)};
-    const QPoint least = forms::ClearPlace(QSize(50, 50), QRect(0, 0, 100, 100), QRect(0, 0, 100, 100), crowded);
+    const QPoint least =
+        forms::ClearPlace(QSize(50, 50), QRect(0, 0, 100, 100), QRect(0, 0, 100, 100), crowded);
     EXPECT_EQ(covered(least, QSize(50, 50), crowded), 500);
     EXPECT_EQ(least, QPoint(50, 0));
 }
