@@ -1,40 +1,15 @@
-// The program entry: one main window, its creation handler, the event loop.
+// The program entry: one main window, its creation handler, the event loop. A failure during start-up
+// ends the program after its error box; one in a handler later is reported by the application object.
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
-#include <QMessageBox>
 #include <QStringList>
 #include <QTranslator>
 
 #include <exception>
 
-#include "Dialogs.h"
+#include "Application.h"
 #include "fm_Main.h"
-
-namespace {
-
-// The application's standard exception display: whatever escapes start-up or a handler is shown, and the
-// program then ends.
-class TApplication final : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject* receiver, QEvent* event) override {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& error) {
-            ShowException(QString::fromLocal8Bit(error.what()));
-        } catch (...) {
-            ShowException(QStringLiteral("Неизвестная ошибка."));
-        }
-        exit(1);
-        return false;
-    }
-
-    static void ShowException(const QString& text) { platform::CurrentDialogs().ErrorReport(text); }
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     TApplication application(argc, argv);
@@ -59,9 +34,9 @@ int main(int argc, char* argv[]) {
         fmMain.showMaximized();
         return QApplication::exec();
     } catch (const std::exception& error) {
-        TApplication::ShowException(QString::fromLocal8Bit(error.what()));
+        TApplication::ShowException(TApplication::ExceptionText(error));
     } catch (...) {
-        TApplication::ShowException(QStringLiteral("Неизвестная ошибка."));
+        TApplication::ShowException(TApplication::UnknownExceptionText());
     }
     return 1;
 }

@@ -1,9 +1,12 @@
 #include "PrefixPanel.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
+#include <QStatusTipEvent>
 #include <QStyle>
 
 #include "FormMessages.h"
@@ -88,6 +91,9 @@ void TPrefixPanel::Attach(TPanelHost& host) {
     // name is typed, as right after the panel opens on a selected analog): a disabled widget gets no
     // context-menu signal, but its event filter still sees the event.
     ui->clbPref->viewport()->installEventFilter(this);
+    // The popup is a window of its own, where the hints of its items would stop: they go on to the main
+    // window's status bar, as those of the main menu do.
+    pmPref->installEventFilter(this);
 
     connect(ui->bbSavePreff, &QToolButton::clicked, this, &TPrefixPanel::bbSavePreffClick);
     connect(ui->bbLoadPreff, &QToolButton::clicked, this, &TPrefixPanel::bbLoadPreffClick);
@@ -107,7 +113,63 @@ bool TPrefixPanel::eventFilter(QObject* watched, QEvent* event) {
         pmPref->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
     }
+    if (watched == pmPref && event->type() == QEvent::StatusTip) {
+        QStatusTipEvent tip(static_cast<QStatusTipEvent*>(event)->tip());
+        QCoreApplication::sendEvent(this, &tip);
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+// The menu key and Shift+F10 open the popup from whichever control of the panel has the focus; the list
+// itself takes no focus while it is disabled, and the popup must stay within reach of the keyboard then.
+void TPrefixPanel::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        PopupFromKeyboard();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+// The window system may turn the same keys into a context-menu request of its own.
+void TPrefixPanel::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        event->ignore();
+        return;
+    }
+    if (!pmPref->isVisible()) {
+        PopupFromKeyboard();
+    }
+    event->accept();
+}
+
+// Below the list's current item, or below the focused control, with the first item active: the arrows move
+// through the items and Enter runs one, as in a menu opened by the mouse.
+void TPrefixPanel::PopupFromKeyboard() {
+    QPoint at;
+    QListWidget* list = ui->clbPref;
+    QWidget* focused = QApplication::focusWidget();
+    if (focused == list || focused == nullptr || !isAncestorOf(focused)) {
+        QListWidgetItem* current = list->currentItem();
+        if (current != nullptr) {
+            list->scrollToItem(current);
+            at = list->viewport()->mapToGlobal(list->visualItemRect(current).bottomLeft());
+        } else {
+            at = list->viewport()->mapToGlobal(QPoint(0, 0));
+        }
+    } else {
+        at = focused->mapToGlobal(focused->rect().bottomLeft());
+    }
+    pmPref->popup(at);
+    for (QAction* item : pmPref->actions()) {
+        if (!item->isSeparator() && item->isEnabled()) {
+            pmPref->setActiveAction(item);
+            break;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -55,8 +55,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void PopupFromKeyboard();
     void AppendEntry(const std::string& bytes);
     void ShowEntries(const std::vector<std::string>& entries);
     // Reads a prefix file; nullopt when it cannot be read, after a box that says why.

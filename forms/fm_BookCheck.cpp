@@ -6,6 +6,9 @@
 #include <QStyle>
 #include <QTreeWidgetItem>
 
+#include <algorithm>
+#include <tuple>
+
 #include "FormMessages.h"
 #include "PanelHost.h"
 #include "PathTokens.h"
@@ -28,7 +31,50 @@ bool SameTrouble(const book_check::Finding& a, const book_check::Finding& b) {
     return a.Kind == b.Kind && a.LookedFor == b.LookedFor;
 }
 
+qint64 Area(const QRect& rect) {
+    return rect.isEmpty() ? 0 : qint64(rect.width()) * rect.height();
+}
+
 }  // namespace
+
+// The best place lies against an edge of the screen or of the window, or just beside a control to keep
+// clear, on either axis: those edges are all the places worth trying.
+QPoint forms::ClearPlace(QSize size, const QRect& screen, const QRect& window,
+                         const QList<QRect>& keepClear) {
+    QList<int> xs{screen.left(), screen.right() + 1 - size.width(), window.left() - size.width(),
+                  window.right() + 1};
+    QList<int> ys{screen.top(), screen.bottom() + 1 - size.height(), window.top(),
+                  window.top() - size.height(), window.bottom() + 1};
+    for (const QRect& clear : keepClear) {
+        xs << clear.left() - size.width() << clear.right() + 1;
+        ys << clear.top() - size.height() << clear.bottom() + 1;
+    }
+    const int maxX = std::max(screen.left(), screen.right() + 1 - size.width());
+    const int maxY = std::max(screen.top(), screen.bottom() + 1 - size.height());
+    const QPoint preferred(window.right() + 1, window.top());
+
+    QPoint best;
+    bool found = false;
+    std::tuple<qint64, qint64, int> bestScore;
+    for (int x : xs) {
+        for (int y : ys) {
+            const QPoint at(std::clamp(x, screen.left(), maxX), std::clamp(y, screen.top(), maxY));
+            const QRect place(at, size);
+            qint64 covered = 0;
+            for (const QRect& clear : keepClear) {
+                covered += Area(place.intersected(clear));
+            }
+            const std::tuple<qint64, qint64, int> score(covered, Area(place.intersected(window)),
+                                                        (at - preferred).manhattanLength());
+            if (!found || score < bestScore) {
+                best = at;
+                bestScore = score;
+                found = true;
+            }
+        }
+    }
+    return best;
+}
 
 TfmBookCheck::TfmBookCheck(TPanelHost& host, JumpFunction jump, QWidget* parent)
     : QDialog(parent),

@@ -12,8 +12,22 @@
 
 #include "BookCheck.h"
 
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
 class QTreeWidgetItem;
 class TPanelHost;
+
+namespace forms {
+
+// Where a window of `size` goes on `screen` so that it covers as little of `keepClear` as it can: the
+// controls the user works in while reading it. Among equal places, one that covers less of `window`, then
+// one nearer its right side.
+QPoint ClearPlace(QSize size, const QRect& screen, const QRect& window, const QList<QRect>& keepClear);
+
+}  // namespace forms
 
 namespace Ui {
 class TfmBookCheck;

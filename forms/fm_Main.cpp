@@ -658,7 +658,7 @@ void TfmMain::acCheckSpravExecute() {
     if (FBookCheck == nullptr) {
         FBookCheck = new TfmBookCheck(
             *this, [this](int file, int name) { ShowAnalog(file, name); }, this);
-        PlaceBesideWindow(*FBookCheck);
+        PlaceReport(*FBookCheck);
     }
     FBookCheck->show();
     FBookCheck->raise();
@@ -666,19 +666,22 @@ void TfmMain::acCheckSpravExecute() {
     FBookCheck->RunCheck();
 }
 
-// Beside the window when the screen has room, else over its lower right corner: either way the lists, where
-// a jump shows, stay in sight.
-void TfmMain::PlaceBesideWindow(QWidget& report) const {
-    const QRect window = frameGeometry();
-    const QRect screen = this->screen()->availableGeometry();
-    const QSize size = report.size();
-    QPoint at(window.right() + 1, window.top());
-    if (at.x() + size.width() > screen.right()) {
-        at = QPoint(window.right() - size.width(), window.bottom() - size.height());
+// Where the report covers none of what the user fixes from it: the lists a jump shows, the name field and
+// its buttons. Beside the window when the screen has room; on a maximized window or a small screen, over
+// the comment or description panel, or wherever it covers least.
+void TfmMain::PlaceReport(QWidget& report) const {
+    QList<QRect> keepClear;
+    for (const char* name :
+         {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
+        const QWidget* control = findChild<QWidget*>(QLatin1String(name));
+        if (control != nullptr && control->isVisible()) {
+            keepClear.append(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
+        }
     }
-    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() - size.width())));
-    at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() - size.height())));
-    report.move(at);
+    // The report's frame is not known before it shows; the window's own frame stands in for it.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    report.move(
+        forms::ClearPlace(report.size() + frame, screen()->availableGeometry(), frameGeometry(), keepClear));
 }
 
 void TfmMain::SetModified() {

@@ -116,7 +116,7 @@ private:
     void SetTabOrder();
     // Tells an open check report that its rows may point at other entries now.
     void BookChanged();
-    void PlaceBesideWindow(QWidget& report) const;
+    void PlaceReport(QWidget& report) const;
 
     std::unique_ptr<Ui::TfmMain> ui;
     TTestFilePanel* FFiles = nullptr;

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QTest>
 #include <QThread>
 #include <QTreeWidget>
@@ -183,6 +184,56 @@ TEST_F(BookCheckTest, ASlowCheckShowsItsProgressAndCanBeStopped) {
                     ->findChild<QLabel*>(QStringLiteral("lbSummary"))
                     ->text()
                     .contains(QStringLiteral("Проверка прервана: показано найденное до остановки.")));
+}
+
+// The report opens where the user can read it and still fix what it lists: over no list, no name field and
+// none of its buttons, though the screen below the window is all the room there is.
+TEST_F(BookCheckTest, TheReportOpensClearOfTheListsAndTheNameEntry) {
+    const QRect screen = window->screen()->availableGeometry();
+    window->setGeometry(QRect(screen.topLeft(), QSize(screen.width() * 3 / 4, screen.height() - 340)));
+    QApplication::processEvents();
+    window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
+    ASSERT_NE(Dialog(), nullptr);
+    QApplication::processEvents();
+    const QRect report = Dialog()->frameGeometry();
+    EXPECT_TRUE(screen.contains(report)) << report.x() << "," << report.y();
+    for (const char* name :
+         {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
+        const QWidget* control = window->findChild<QWidget*>(QLatin1String(name));
+        ASSERT_TRUE(control != nullptr && control->isVisible()) << name;
+        EXPECT_FALSE(report.intersects(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()))) << name;
+    }
+}
+
+TEST(ReportPlace, BesideTheWindowOverItsFreePanelsOrWhereItCoversLeast) {
+    const auto covered = [](const QPoint& at, QSize size, const QList<QRect>& keepClear) {
+        qint64 area = 0;
+        for (const QRect& clear : keepClear) {
+            const QRect both = QRect(at, size).intersected(clear);
+            area += both.isEmpty() ? 0 : qint64(both.width()) * both.height();
+        }
+        return area;
+    };
+    // Room at the window's right: there, level with its top.
+    EXPECT_EQ(forms::ClearPlace(QSize(400, 300), QRect(0, 0, 1600, 900), QRect(0, 0, 800, 600),
+                                {QRect(10, 60, 380, 500), QRect(400, 60, 390, 500)}),
+              QPoint(800, 0));
+
+    // A maximized window: over the panels below the lists and the name entry, inside the screen.
+    const QRect screen(0, 0, 1920, 1050);
+    const QList<QRect> controls{QRect(0, 60, 900, 500),    QRect(910, 60, 1000, 500),
+                                QRect(910, 570, 600, 25),  QRect(1520, 570, 120, 25),
+                                QRect(1650, 570, 120, 25), QRect(1780, 570, 120, 25)};
+    const QPoint maximized = forms::ClearPlace(QSize(680, 330), screen, screen, controls);
+    EXPECT_EQ(covered(maximized, QSize(680, 330), controls), 0) << maximized.x() << "," << maximized.y();
+    EXPECT_TRUE(screen.contains(QRect(maximized, QSize(680, 330))));
+
+    // No clear place at all: where the least is covered, nearest the window's right top among equals.
+    const QList<QRect> crowded{QRect(0, 0, 50, 100), QRect(50, 40, 50, 20)};
+    const QPoint least =
+        forms::ClearPlace(QSize(50, 50), QRect(0, 0, 100, 100), QRect(0, 0, 100, 100), crowded);
+    EXPECT_EQ(covered(least, QSize(50, 50), crowded), 500);
+    EXPECT_EQ(least, QPoint(50, 0));
 }
 
 TEST(HelpLookup, TheHelpFileComesFirstThenTheGuideBesideTheProgramThenTheInstalledGuide) {

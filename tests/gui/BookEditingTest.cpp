@@ -210,6 +210,54 @@ TEST_F(BookEditingTest, MouseClicksOnRowsSelectWhatWasClicked) {
     EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
 }
 
+TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboardDo) {
+    AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
+    lbFiles()->setCurrentRow(0);
+    AddName(QStringLiteral("A1"));
+    AddName(QStringLiteral("A2"));
+    lbNames()->setCurrentRow(0);
+    window->resize(900, 700);
+    QApplication::processEvents();
+
+    const auto tryToDeselect = [&](QListWidget* list) {
+        const int selected = SelectedRow(list);
+        ASSERT_GE(selected, 0);
+        const QPoint below(5, list->viewport()->height() - 3);
+        ASSERT_EQ(list->itemAt(below), nullptr) << "the list must have room below its last row";
+        const QPoint onSelected = list->visualItemRect(list->item(selected)).center();
+        // Each gesture on its own: a failed one gives the row back before the next.
+        const auto expectKept = [&](const char* gesture) {
+            EXPECT_EQ(SelectedRow(list), selected) << gesture;
+            if (SelectedRow(list) != selected) {
+                list->setCurrentRow(selected);
+            }
+        };
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
+        expectKept("click below the last row");
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
+        expectKept("double click below the last row");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, onSelected);
+        expectKept("Ctrl+click on the selected row");
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        expectKept("Ctrl+Space");
+    };
+    tryToDeselect(lbNames());
+    EXPECT_EQ(eName()->text(), QStringLiteral("A1"));
+    tryToDeselect(lbFiles());
+    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 0);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A1"), QStringLiteral("A2")}));
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+
+    // The rows still change hands as usual, and the next name goes to the selected test file, no question.
+    QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      lbFiles()->visualItemRect(lbFiles()->item(1)).center());
+    EXPECT_EQ(SelectedRow(lbFiles()), 1);
+    AddName(QStringLiteral("B1"));
+    EXPECT_EQ(Probe().Sprav().Files[1]->Sinonims.size(), 1u);
+    EXPECT_EQ(desktop->UntakenCount(), 0);
+}
+
 TEST_F(BookEditingTest, EnabledStatesFollowTheTypedName) {
     BookWithNames({QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")});
     lbNames()->setCurrentRow(0);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "Application.h"
 #include "Dialogs.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,8 @@ public:
         static int argc = 1;
         static char name[] = "gui_tests";
         static char* argv[] = {name, nullptr};
-        FApplication = std::make_unique<QApplication>(argc, argv);
+        // The editor's own application object, so that the suites see what a failing handler does.
+        FApplication = std::make_unique<TApplication>(argc, argv);
         platform::SetApplicationTitle(QStringLiteral("Редактор справочников"));
     }
     void TearDown() override { FApplication.reset(); }

@@ -10,6 +10,9 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <functional>
+#include <stdexcept>
+
 #include "MainWindowFixture.h"
 #include "Paths.h"
 
@@ -460,6 +463,66 @@ TEST_F(LifecycleTest, UnchangedBookClosesWithoutAQuestion) {
     Start();
     EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(desktop->UntakenCount(), 0);
+}
+
+// A handler of the test's own that throws when the mouse is pressed, as a fault in a real one would.
+class ThrowingHandler : public QObject {
+public:
+    std::function<void()> Throw;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress && Throw) {
+            Throw();
+        }
+        return false;
+    }
+};
+
+TEST_F(LifecycleTest, AnExceptionInAHandlerIsReportedAndTheEditorGoesOnWithItsBook) {
+    MakeFile(QStringLiteral("book.spr"), SmallBook());
+    SetDirectories("/T", "/D");
+    SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("book.spr")));
+    Start();
+    lbFiles()->setCurrentRow(0);
+    AddName(QStringLiteral("K1"));  // work not yet saved
+    const QStringList names = Rows(lbNames());
+    ASSERT_EQ(names.size(), 3);
+
+    ThrowingHandler handler;
+    lbFiles()->viewport()->installEventFilter(&handler);
+    const QPoint secondRow = lbFiles()->visualItemRect(lbFiles()->item(1)).center();
+    const QString goesOn = QStringLiteral(
+        "\nКоманда не выполнена. Справочник остаётся открытым, несохранённые изменения можно сохранить.");
+    handler.Throw = [] { throw std::runtime_error("Сбой обработчика"); };
+    QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::NoModifier, secondRow);
+    desktop->TakeErrorReport(QStringLiteral("Сбой обработчика") + goesOn);
+    handler.Throw = [] { throw 42; };  // not a standard exception
+    QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::NoModifier, secondRow);
+    desktop->TakeErrorReport(QStringLiteral("Неизвестная ошибка.") + goesOn);
+
+    // The window and the book as they were, the change still unsaved.
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(SelectedRow(lbFiles()), 0);
+    EXPECT_EQ(Rows(lbNames()), names);
+    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 3u);
+    EXPECT_TRUE(Probe().Modified());
+
+    // The editor goes on: clicks work again, a dialog runs its own loop, and closing asks to save.
+    lbFiles()->viewport()->removeEventFilter(&handler);
+    QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::NoModifier, secondRow);
+    EXPECT_EQ(SelectedRow(lbFiles()), 1);
+    bool dialogRan = false;
+    WhenModal([&dialogRan](QWidget* modal) {
+        dialogRan = true;
+        static_cast<QDialog*>(modal)->reject();
+    });
+    Action("acFindSin")->trigger();
+    EXPECT_TRUE(dialogRan);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
+    EXPECT_FALSE(CloseWindow());
+    desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -408,6 +409,60 @@ TEST_F(PrefixPanelTest, ThePanelOpensWithTheCurrentAnalogAndClosesToTheNamesWidt
                                  "Очистить список"}));
     Find<QAction>("acAddGrup")->trigger();  // does nothing
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "KR155"}));
+    EXPECT_FALSE(Probe().Modified());
+}
+
+TEST_F(PrefixPanelTest, ThePopupOpensFromTheKeyboardAndItsHintsReachTheStatusBar) {
+    LoadPrefixes("KR\r\nSN\r\n");
+    BookWithNames({QStringLiteral("155")});
+    window->resize(780, 560);
+    Tool("bbRight")->click();
+    Type(QStringLiteral("7400"));  // not listed: the list takes marks and the focus
+    QApplication::processEvents();
+    auto* pmPref = Find<QMenu>("pmPref");
+    QStatusBar* status = window->statusBar();
+
+    // The menu key opens it below the current prefix, its first item active and hinted in the status bar.
+    clbPref()->setFocus();
+    clbPref()->setCurrentRow(1);
+    QTest::keyClick(clbPref(), Qt::Key_Menu);
+    ASSERT_TRUE(pmPref->isVisible());
+    const QRect current = clbPref()->visualItemRect(clbPref()->item(1));
+    // Just below the row, moved left as far as the screen's edge asks.
+    const QPoint below = clbPref()->viewport()->mapToGlobal(current.bottomLeft());
+    EXPECT_EQ(pmPref->y(), below.y());
+    EXPECT_LE(pmPref->x(), below.x());
+    EXPECT_GE(pmPref->geometry().right(), below.x());
+    EXPECT_EQ(pmPref->activeAction(), pmPref->findChild<QAction*>("N7"));
+    EXPECT_EQ(status->currentMessage(), QStringLiteral("Скрыть панель"));
+    // The arrows walk the items past the separators; each long hint shows in the window's status bar.
+    QTest::keyClick(pmPref, Qt::Key_Down);
+    QTest::keyClick(pmPref, Qt::Key_Down);
+    EXPECT_EQ(pmPref->activeAction(), pmPref->findChild<QAction*>("N6"));
+    EXPECT_EQ(status->currentMessage(), QStringLiteral("Сохранить список преффиксов"));
+    QTest::keyClick(pmPref, Qt::Key_Escape);
+    EXPECT_FALSE(pmPref->isVisible());
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+
+    // Shift+F10 opens it too, and Enter on an item runs it: a prefix is added without the mouse.
+    WhenModal([](QWidget* modal) {
+        auto* edit = modal->findChild<QLineEdit*>("edNamePreff");
+        TypeText(edit, QStringLiteral("ZN"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QTest::keyClick(clbPref(), Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(pmPref->isVisible());
+    QTest::keyClick(pmPref, Qt::Key_Down);
+    QTest::keyClick(pmPref, Qt::Key_Return);
+    EXPECT_EQ(Probe().Prefixes().Entries(), (std::vector<std::string>{"KR", "SN", "ZN"}));
+
+    // While a listed name is typed the list takes no focus; the keys work from the panel's buttons then.
+    Type(QStringLiteral("155"));
+    ASSERT_FALSE(clbPref()->isEnabled());
+    Tool("bbLoadPreff")->setFocus();
+    QTest::keyClick(Tool("bbLoadPreff"), Qt::Key_Menu);
+    EXPECT_TRUE(pmPref->isVisible());
+    QTest::keyClick(pmPref, Qt::Key_Escape);
     EXPECT_FALSE(Probe().Modified());
 }
 
