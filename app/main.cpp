@@ -22,8 +22,10 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(icon);
     // Qt's own dialogs (file and folder choosers) in Russian, like the rest of the program.
     QTranslator qtTranslations;
+    // The Windows zip carries them in translations/ beside the executable; an installed Qt keeps its own.
     if (qtTranslations.load(QStringLiteral("qtbase_ru"),
-                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                            QCoreApplication::applicationDirPath() + QStringLiteral("/translations")) ||
+        qtTranslations.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslations);
     }
 
