@@ -1,7 +1,9 @@
 // The main window on a maximal book, offscreen: opening it until it is shown, one click on a test-file
-// row (also one whose test file has a 64 KB comment file), one keystroke in the name field; the find
+// row (also one whose test file has a comment file of the largest size the panel shows, in the usual
+// shape and in the two dearest ones), one keystroke in the name field; the find
 // dialog opened until it lists every analog, and one keystroke in its filter; the prefix panel beside a large
-// test file. Budgets: 100 ms to open, 16 ms (one frame) per click or keystroke.
+// test file. Budgets: 100 ms to open, 16 ms (one frame) per click or keystroke, 100 ms for a click that
+// loads the dearest comment the panel shows.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "CommentFile.h"
 
 #include "BenchDialogs.h"
 #include "Dialogs.h"
@@ -112,22 +115,23 @@ void BM_ClickTestFileRow(benchmark::State& state) {
 }
 BENCHMARK(BM_ClickTestFileRow)->Unit(benchmark::kMillisecond);
 
-// A 64 KB comment in the usual shape: Windows-1251 lines of about sixty characters, CR LF between them.
-std::string Comment64K() {
+// A comment in the usual shape, as large as the panel shows: Windows-1251 lines of about sixty characters,
+// CR LF between them.
+std::string UsualCommentAtCap() {
     const std::string line =
         platform::ToCp1251(QStringLiteral("Проверено на стенде: ток потребления в норме, задержка 15 нс."))
             .value();
     std::string text;
-    while (text.size() + line.size() + 2 <= 64 * 1024) {
+    while (text.size() + line.size() + 2 <= comment_file::kMaxSize) {
         text += line + "\r\n";
     }
-    text.resize(64 * 1024, ' ');
+    text.resize(comment_file::kMaxSize, ' ');
     return text;
 }
 
-// The same click on rows whose test files each have a 64 KB comment file, loading it included. The tests
+// Clicks on rows whose test files each have `comment` as their comment file, loading it included. The tests
 // directory is a real folder for this run, so that the comment files lie where the book's paths point.
-void BM_ClickTestFileRowWithComment(benchmark::State& state) {
+void ClickRowsWithComment(benchmark::State& state, const std::string& comment) {
     Session& session = TheSession();
     const std::string testsDir = *platform::ToStoredPath(session.folder.filePath(QStringLiteral("tests")));
     {
@@ -141,8 +145,8 @@ void BM_ClickTestFileRowWithComment(benchmark::State& state) {
     Session::Show(*window);
     TfmMainProbe probe(*window);
     const auto& files = probe.Sprav().Files;
-    const std::string comment = Comment64K();
     std::vector<int> rows;
+    std::vector<std::filesystem::path> written;
     for (int row = 0; row < static_cast<int>(files.size()) && rows.size() < 256; row += 61) {
         if (files[row]->Path.starts_with(testsDir)) {
             const std::filesystem::path path =
@@ -152,6 +156,7 @@ void BM_ClickTestFileRowWithComment(benchmark::State& state) {
                 std::abort();
             }
             rows.push_back(row);
+            written.push_back(path);
         }
     }
     auto* list = window->findChild<QListWidget*>(QStringLiteral("lbFiles"));
@@ -161,15 +166,44 @@ void BM_ClickTestFileRowWithComment(benchmark::State& state) {
         list->setCurrentRow(rows[next++ % rows.size()]);
         Session::Show(*window);
     }
+    if (editor->isReadOnly()) {
+        state.SkipWithError("the comment file was not shown");
+    }
     state.counters["comment_chars"] = static_cast<double>(editor->document()->characterCount());
+    state.counters["comment_lines"] = static_cast<double>(editor->document()->blockCount());
     state.counters["rows_with_comments"] = static_cast<double>(rows.size());
     window.reset();
+    for (const std::filesystem::path& path : written) {
+        std::filesystem::remove(path);
+    }
     platform::Registry registry;
     registry.OpenKey("Software\\QOR_Main", true);
     registry.WriteString("Dir_Tests", "C:\\QOR\\Tests");
     registry.CloseKey();
 }
+
+void BM_ClickTestFileRowWithComment(benchmark::State& state) {
+    ClickRowsWithComment(state, UsualCommentAtCap());
+}
 BENCHMARK(BM_ClickTestFileRowWithComment)->Unit(benchmark::kMillisecond);
+
+// The dearest comments the panel shows, at its size limit: 0, nothing but line breaks (each line is a block
+// of its own to lay out); 1, one long line of Cyrillic and Latin text. Budget: 100 ms a click.
+void BM_ClickTestFileRowWithSlowestComment(benchmark::State& state) {
+    std::string comment;
+    if (state.range(0) == 0) {
+        comment.assign(comment_file::kMaxSize, '\n');
+    } else {
+        const std::string piece =
+            platform::ToCp1251(QStringLiteral("Проверено на стенде: ток в норме, задержка 15 нс. ")).value();
+        while (comment.size() < comment_file::kMaxSize) {
+            comment += piece;
+        }
+        comment.resize(comment_file::kMaxSize);
+    }
+    ClickRowsWithComment(state, comment);
+}
+BENCHMARK(BM_ClickTestFileRowWithSlowestComment)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 void BM_KeystrokeInName(benchmark::State& state) {
     Session& session = TheSession();

@@ -70,22 +70,57 @@ ReadResult Read(const std::filesystem::path& path) {
     std::string bytes;
     const std::error_code error = sprav_file::ReadWholeFile(path, bytes, kMaxSize);
     if (!error) {
-        return {ReadStatus::Ok, Parse(bytes)};
+        ReadResult read{ReadStatus::Ok, Parse(bytes), WrittenStamp(path, bytes)};
+        // The stamp stands for the bytes read, whatever the clock says.
+        read.Stamp.Known = true;
+        return read;
     }
     if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
-        return {ReadStatus::Missing, {}};
+        return {ReadStatus::Missing, {}, {}};
     }
-    if (error == std::errc::is_a_directory || error == sprav_file::NotARegularFileError()) {
-        return {ReadStatus::NotRegular, {}};
+    if (error == std::errc::is_a_directory) {
+        return {ReadStatus::Folder, {}, {}};
+    }
+    if (error == sprav_file::NotARegularFileError()) {
+        return {ReadStatus::NotRegular, {}, {}};
     }
     if (error == std::errc::file_too_large) {
-        return {ReadStatus::TooLarge, {}};
+        return {ReadStatus::TooLarge, {}, {}};
     }
-    return {ReadStatus::Unreadable, {}};
+    return {ReadStatus::Unreadable, {}, {}};
 }
 
-std::error_code Write(const std::filesystem::path& path, std::string_view text) {
-    return WriteFileAtomically(path, Format(text));
+std::error_code Write(const std::filesystem::path& path, std::string_view text, FileStamp* written) {
+    const std::string bytes = Format(text);
+    // Never a file that Read would refuse.
+    if (bytes.size() > kMaxSize) {
+        return std::make_error_code(std::errc::file_too_large);
+    }
+    const std::error_code error = WriteFileAtomically(path, bytes);
+    if (!error && written != nullptr) {
+        *written = WrittenStamp(path, bytes);
+        written->Known = true;
+    }
+    return error;
+}
+
+SaveCheck CheckBeforeSave(const ReadResult& seen, const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::file_status now = std::filesystem::status(path, error);
+    if (now.type() == std::filesystem::file_type::not_found ||
+        now.type() == std::filesystem::file_type::directory) {
+        return SaveCheck::Go;
+    }
+    switch (seen.Status) {
+        case ReadStatus::Ok:
+            return ChangedSince(seen.Stamp, path) ? SaveCheck::ChangedOnDisk : SaveCheck::Go;
+        case ReadStatus::Missing:
+        case ReadStatus::Folder:
+            // A file where there was none: another program's comment.
+            return SaveCheck::ChangedOnDisk;
+        default:
+            return SaveCheck::NotReadInWhole;
+    }
 }
 
 }  // namespace comment_file

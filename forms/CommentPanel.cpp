@@ -6,6 +6,7 @@
 #include <QTextDocument>
 
 #include "CommentFile.h"
+#include "FileIdentity.h"
 #include "FormMessages.h"
 #include "PanelHost.h"
 #include "PathTokens.h"
@@ -31,6 +32,39 @@ QString EditorText(const QPlainTextEdit* editor) {
         }
     }
     return text;
+}
+
+QString TestFileRefusal(const QString& shown) {
+    return QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ") + shown;
+}
+
+QString BookFileRefusal(const QString& shown) {
+    return QStringLiteral(
+               "Комментарий не сохранён: файл комментария совпадает с файлом справочника или "
+               "префиксов ") +
+           shown;
+}
+
+// The one line shown in place of a comment file that was not read; empty when there is a comment to show.
+QString NotReadNotice(comment_file::ReadStatus status, const QString& shown) {
+    switch (status) {
+        case comment_file::ReadStatus::TooLarge:
+            return QStringLiteral("Файл комментария больше %1 КБ: он не показан и не будет перезаписан. %2")
+                .arg(comment_file::kMaxSize / 1024)
+                .arg(shown);
+        case comment_file::ReadStatus::NotRegular:
+            return QStringLiteral(
+                       "Файл комментария — не обычный файл (канал или устройство): он не прочитан и "
+                       "не будет перезаписан. ") +
+                   shown;
+        case comment_file::ReadStatus::Unreadable:
+            return QStringLiteral(
+                       "Файл комментария не удалось прочитать: он не показан и не будет "
+                       "перезаписан. ") +
+                   shown;
+        default:
+            return {};
+    }
 }
 
 }  // namespace
@@ -117,41 +151,107 @@ QString TCommentPanel::NoCommentFileReason(const std::string& commentPath) const
     };
     for (const auto& file : FHost->Sprav().Files) {
         if (same(file->Path)) {
-            return QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ") +
-                   shown;
+            return TestFileRefusal(shown);
         }
     }
     if (same(FHost->BookFileName()) || same(FHost->PrefixFileName())) {
-        return QStringLiteral(
-                   "Комментарий не сохранён: файл комментария совпадает с файлом справочника или "
-                   "префиксов ") +
-               shown;
+        return BookFileRefusal(shown);
     }
     return {};
 }
 
+// The file a save would replace, links followed, compared by identity with the book, the prefix file and
+// every test file of the book: a link or another spelling of the path ("dir//a.txt", "dir/./a.txt"; on
+// Windows letter case and short names) must not let a comment replace them.
+QString TCommentPanel::SameFileReason(const std::string& commentPath) const {
+    const std::optional<FileIdentity> comment = IdentityOf(platform::ToOsPath(commentPath));
+    if (!comment) {
+        return {};  // nothing there yet: the save replaces nobody's file
+    }
+    const auto same = [&comment](const std::string& stored) {
+        if (stored.empty() || stored.starts_with(kTestsToken)) {
+            return false;
+        }
+        const std::optional<FileIdentity> other = IdentityOf(platform::ToOsPath(stored));
+        return other && *other == *comment;
+    };
+    const QString shown = platform::ToDisplayPath(commentPath);
+    for (const auto& file : FHost->Sprav().Files) {
+        if (same(file->Path)) {
+            return TestFileRefusal(shown);
+        }
+    }
+    if (same(FHost->BookFileName()) || same(FHost->PrefixFileName())) {
+        return BookFileRefusal(shown);
+    }
+    return {};
+}
+
+bool TCommentPanel::MayReplace(const std::string& commentPath) {
+    const QString shown = platform::ToDisplayPath(commentPath);
+    const QString notRead =
+        QStringLiteral(
+            "Комментарий не сохранён: файл комментария не был прочитан целиком, и сохранение "
+            "затёрло бы его ") +
+        shown;
+    if (FNoticeShown) {
+        forms::Inform(notRead);
+        return false;
+    }
+    switch (comment_file::CheckBeforeSave(FSeen, platform::ToOsPath(commentPath))) {
+        case comment_file::SaveCheck::Go:
+            return true;
+        case comment_file::SaveCheck::NotReadInWhole:
+            forms::Inform(notRead);
+            return false;
+        case comment_file::SaveCheck::ChangedOnDisk:
+            break;
+    }
+    return forms::Ask(QStringLiteral("Файл комментария «%1» изменён другой программой. Сохранить всё равно?")
+                          .arg(shown),
+                      forms::kMessageCaption, MessageIcon::Warning,
+                      MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
+}
+
 void TCommentPanel::LoadTestComment() {
     FCommentPath.reset();
+    FSeen = {};
     // The editor is emptied and filled in one step: a long comment is laid out once per click, not twice.
     QString text;
+    QString notice;
     const TSpravFile* current = FHost->Sprav().CurrentFile;
     if (current != nullptr) {
         FCommentPath = CommentFileName(current->Path, FHost->DirTests());
-        // A test file that is its own comment file shows an empty comment; an unreadable file, a folder, a
-        // device or a file too large for a comment shows nothing either, without a message.
+        // A test file that is its own comment file shows an empty comment, and so does a folder. A file
+        // too large for a comment, a device or an unreadable file shows one line that says so, without
+        // a message box: it is not read, and no save may replace it.
         if (NoCommentFileReason(*FCommentPath).isEmpty()) {
-            const comment_file::ReadResult read = comment_file::Read(platform::ToOsPath(*FCommentPath));
-            if (read.Status == comment_file::ReadStatus::Ok) {
-                text = FromCp1251(read.Text);
-            }
+            comment_file::ReadResult read = comment_file::Read(platform::ToOsPath(*FCommentPath));
+            text = FromCp1251(read.Text);
+            notice = NotReadNotice(read.Status, platform::ToDisplayPath(*FCommentPath));
+            read.Text = {};
+            FSeen = std::move(read);
         }
     }
-    ui->mmTestInfo->setPlainText(text);
+    ShowComment(text, notice);
     SetUnsaved(false);
+}
+
+void TCommentPanel::ShowComment(const QString& text, const QString& notice) {
+    FNoticeShown = !notice.isEmpty();
+    ui->mmTestInfo->setReadOnly(FNoticeShown);
+    ui->mmTestInfo->setPlainText(FNoticeShown ? notice : text);
 }
 
 void TCommentPanel::ForgetTestFile() {
     FCommentPath.reset();
+    FSeen = {};
+    // A line about a file of the closed book is no text of the user's: it goes, and the editor is free
+    // for a draft again.
+    if (FNoticeShown) {
+        ShowComment({}, {});
+        SetUnsaved(false);
+    }
 }
 
 bool TCommentPanel::SaveComment() {
@@ -163,6 +263,10 @@ bool TCommentPanel::SaveComment() {
         forms::Inform(refusal);
         return false;
     }
+    if (const QString refusal = SameFileReason(path); !refusal.isEmpty()) {
+        forms::Inform(refusal);
+        return false;
+    }
     const std::optional<std::string> text = platform::ToCp1251(EditorText(ui->mmTestInfo));
     if (!text) {
         forms::Inform(
@@ -170,12 +274,24 @@ bool TCommentPanel::SaveComment() {
                            "Windows-1251. Комментарий не сохранён."));
         return false;
     }
-    if (const std::error_code error = comment_file::Write(platform::ToOsPath(path), *text)) {
+    // A file the panel would refuse to show is not written: it could never be edited again.
+    if (comment_file::Format(*text).size() > comment_file::kMaxSize) {
+        forms::Inform(QStringLiteral("Комментарий не сохранён: в файле он занял бы больше %1 КБ, а такой "
+                                     "файл комментария не показывается.")
+                          .arg(comment_file::kMaxSize / 1024));
+        return false;
+    }
+    if (!MayReplace(path)) {
+        return false;
+    }
+    FileStamp written;
+    if (const std::error_code error = comment_file::Write(platform::ToOsPath(path), *text, &written)) {
         platform::CurrentDialogs().ErrorReport(QStringLiteral("Не удалось сохранить комментарий в файл ") +
                                                platform::ToDisplayPath(path) + QLatin1Char('\n') +
                                                forms::SystemErrorText(error));
         return false;
     }
+    FSeen = {comment_file::ReadStatus::Ok, {}, written};
     SetUnsaved(false);
     return true;
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "CommentFile.h"
+
 class TPanelHost;
 
 namespace Ui {
@@ -47,6 +49,14 @@ private:
     // False when the comment path is a test file of the book (the test file's own, for a ".txt" test file):
     // such a test file has no comment file, so that a comment never overwrites a test.
     QString NoCommentFileReason(const std::string& commentPath) const;
+    // The same refusal when the file a save would replace is one of those files under another name (a
+    // link, another spelling of the path): asked of the file system, so only before a save.
+    QString SameFileReason(const std::string& commentPath) const;
+    // False when the save must stop: the file on disk is not the one the editor read, and the user says
+    // it must not be replaced, or it was never read in whole.
+    bool MayReplace(const std::string& commentPath);
+    // Shows `text` as the comment, or, when `notice` is not empty, that line read-only in its place.
+    void ShowComment(const QString& text, const QString& notice);
     void SetUnsaved(bool unsaved);
 
     std::unique_ptr<Ui::TCommentPanel> ui;
@@ -54,5 +64,9 @@ private:
     // The comment file of the test file the text was loaded for, fixed at loading: a later change of the
     // current test file (files added, a row clicked) can never send this text into another test's comment.
     std::optional<std::string> FCommentPath;
+    // What the comment file was when this panel last read or wrote it (the text itself is not kept).
+    comment_file::ReadResult FSeen;
+    // The editor shows why the comment file was not read, not a comment.
+    bool FNoticeShown = false;
     bool FUnsaved = false;
 };

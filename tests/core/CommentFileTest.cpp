@@ -90,6 +90,13 @@ TEST(CommentFileIo, WritesCrLfAndReadsBack) {
     ASSERT_TRUE(std::filesystem::is_regular_file(path));
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 
+    // Nothing that Read would refuse: at the limit in lone LFs is over it in CR LF.
+    EXPECT_EQ(comment_file::Write(path, std::string(comment_file::kMaxSize / 2, '\n')), std::error_code());
+    EXPECT_EQ(comment_file::Read(path).Status, ReadStatus::Ok);
+    EXPECT_EQ(comment_file::Write(path, std::string(comment_file::kMaxSize / 2 + 1, '\n')),
+              std::errc::file_too_large);
+    EXPECT_EQ(std::filesystem::file_size(path), comment_file::kMaxSize);
+
     const std::error_code missingFolder = comment_file::Write(folder / "no" / "a.txt", "x");
     EXPECT_TRUE(missingFolder);
     EXPECT_EQ(folder.Names(), (std::set<std::string>{"K155LA3.txt"}));
@@ -101,7 +108,7 @@ TEST(CommentFileIo, WhatIsNotAComment) {
     EXPECT_EQ(comment_file::Read(folder / "none" / "a.txt").Status, ReadStatus::Missing);
 
     std::filesystem::create_directory(folder / "dir.txt");
-    EXPECT_EQ(comment_file::Read(folder / "dir.txt").Status, ReadStatus::NotRegular);
+    EXPECT_EQ(comment_file::Read(folder / "dir.txt").Status, ReadStatus::Folder);
 
 #ifndef _WIN32
     // A pipe with no writer would block an ordinary open for ever; a device would never end.
@@ -119,6 +126,25 @@ TEST(CommentFileIo, WhatIsNotAComment) {
     const comment_file::ReadResult atLimit = comment_file::Read(big);
     EXPECT_EQ(atLimit.Status, ReadStatus::Ok);
     EXPECT_EQ(atLimit.Text.size(), comment_file::kMaxSize);
+}
+
+// What a save may replace, from what the editor saw when it read the file: a file gone since holds nobody's
+// work; one that was not read in whole stays untouchable while anything is there, whatever it becomes.
+TEST(CommentFileIo, SaveChecksWhatIsOnDiskAgainstWhatWasRead) {
+    using comment_file::SaveCheck;
+    TempFolder folder;
+    const auto path = folder / "a.txt";
+    WriteBytes(path, "abc");
+    const comment_file::ReadResult read = comment_file::Read(path);
+    WriteBytes(path, "xyz");  // same size, other bytes
+    EXPECT_EQ(comment_file::CheckBeforeSave(read, path), SaveCheck::ChangedOnDisk);
+    std::filesystem::resize_file(path, comment_file::kMaxSize + 1);
+    const comment_file::ReadResult tooLarge = comment_file::Read(path);
+    WriteBytes(path, "small now");
+    EXPECT_EQ(comment_file::CheckBeforeSave(tooLarge, path), SaveCheck::NotReadInWhole);
+    std::filesystem::remove(path);
+    EXPECT_EQ(comment_file::CheckBeforeSave(read, path), SaveCheck::Go);
+    EXPECT_EQ(comment_file::CheckBeforeSave(tooLarge, path), SaveCheck::Go);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "FileIdentity.h"
 #include "FileStamp.h"
 #include "TempFolder.h"
 
@@ -44,6 +47,33 @@ TEST(FileStamp, HashSeesEveryByteAndTheLength) {
     }
     EXPECT_NE(HashBytes(std::string(8, '\0')), HashBytes(std::string(9, '\0')));
     EXPECT_NE(HashBytes(""), HashBytes(std::string(1, '\0')));
+}
+
+// One file under several names is one identity; another file with the same bytes is another. Run on
+// Windows too, where the identity comes from the volume serial number and the file index.
+TEST(FileIdentity, TellsTheFileNotTheSpelling) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "d");
+    const auto file = folder / "d" / "book.txt";
+    WriteBytes(file, "x");
+    WriteBytes(folder / "d" / "copy.txt", "x");
+    std::filesystem::create_hard_link(file, folder / "hard.txt");
+    const std::optional<FileIdentity> identity = IdentityOf(file);
+    ASSERT_TRUE(identity);
+    const std::string d = (folder / "d").string();
+    std::vector<std::filesystem::path> aliases = {d + "//book.txt", d + "/./book.txt", folder / "hard.txt"};
+#ifdef _WIN32
+    aliases.push_back(d + "\\BOOK.TXT");
+#else
+    std::filesystem::create_symlink(file, folder / "link.txt");
+    aliases.push_back(folder / "link.txt");
+#endif
+    for (const std::filesystem::path& alias : aliases) {
+        SCOPED_TRACE(alias.string());
+        EXPECT_EQ(IdentityOf(alias), identity);
+    }
+    EXPECT_NE(IdentityOf(folder / "d" / "copy.txt"), identity);
+    EXPECT_FALSE(IdentityOf(folder / "d" / "missing.txt"));
 }
 
 }  // namespace

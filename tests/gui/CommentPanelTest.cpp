@@ -10,9 +10,12 @@
 #include <QTextDocument>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <functional>
 
+#include "CommentFile.h"
 #include "MainWindowFixture.h"
 
 namespace gui_test {
@@ -363,13 +366,159 @@ TEST_F(CommentPanelTest, TextWindows1251CannotHoldIsRefused) {
     EXPECT_TRUE(Indicator());
 }
 
-TEST_F(CommentPanelTest, OversizedCommentFileIsNotLoaded) {
-    const QString a = MakeFile(QStringLiteral("a.qor"));
-    MakeFile(QStringLiteral("a.txt"), "x");
-    std::filesystem::resize_file(PathOf(QStringLiteral("a.txt")).toStdString(), 16 * 1024 * 1024 + 1);
-    AddFiles({a});
+// A comment file the panel does not read in whole (over the size it shows, or a pipe) is shown as one
+// read-only line that says so, and no save replaces it; a file right at that size is shown whole.
+TEST_F(CommentPanelTest, CommentFileNotReadInWholeIsNeitherShownNorReplaced) {
+    const std::string atCap(comment_file::kMaxSize, '\n');  // the dearest comment the panel lays out
+    const std::string overCap = std::string(comment_file::kMaxSize, 'x') + "y";
+    AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("big.qor")),
+              MakeFile(QStringLiteral("pipe.qor"))});
+    MakeFile(QStringLiteral("a.txt"), atCap);
+    MakeFile(QStringLiteral("big.txt"), overCap);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(PathOf(QStringLiteral("pipe.txt"))).constData(), 0600), 0);
+
+    Select(0);
+    EXPECT_EQ(Comment(), QString(static_cast<qsizetype>(comment_file::kMaxSize), QLatin1Char('\n')));
+    EXPECT_FALSE(mmTestInfo()->isReadOnly());
+
+    struct Case {
+        int row;
+        QString notice;
+    } const cases[] = {
+        {1, QStringLiteral("Файл комментария больше %1 КБ: он не показан и не будет перезаписан. ")
+                    .arg(comment_file::kMaxSize / 1024) +
+                PathOf(QStringLiteral("big.txt"))},
+        {2, QStringLiteral("Файл комментария — не обычный файл (канал или устройство): он не прочитан и не "
+                           "будет перезаписан. ") +
+                PathOf(QStringLiteral("pipe.txt"))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        Select(c.row);
+        EXPECT_EQ(Comment(), c.notice);
+        EXPECT_TRUE(mmTestInfo()->isReadOnly());
+        EXPECT_FALSE(Indicator());
+        SaveButton();
+        desktop->TakeInformation(QStringLiteral("Комментарий не сохранён: файл комментария не был прочитан "
+                                                "целиком, и сохранение затёрло бы его ") +
+                                 c.notice.section(QLatin1Char(' '), -1));
+        Select(0);  // nothing typed, nothing asked
+        EXPECT_FALSE(mmTestInfo()->isReadOnly());
+    }
+    EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("big.txt"))), overCap);
+    EXPECT_TRUE(
+        std::filesystem::is_fifo(QFile::encodeName(PathOf(QStringLiteral("pipe.txt"))).toStdString()));
+
+    // Nor is a file written that the panel would not show again: the lone LFs read at the limit become
+    // CR LF pairs, twice as long.
+    SaveButton();
+    desktop->TakeInformation(QStringLiteral("Комментарий не сохранён: в файле он занял бы больше %1 КБ, а "
+                                            "такой файл комментария не показывается.")
+                                 .arg(comment_file::kMaxSize / 1024));
+    EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("a.txt"))), atCap);
+    mmTestInfo()->setPlainText(QStringLiteral("x"));
+    SaveButton();
+    EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("a.txt"))), "x");
+
+    // The line belongs to the closed book's file: New takes it away and the editor takes a draft again.
+    Select(1);
+    Probe().Modified() = false;
+    window->FileNew1Execute();
     EXPECT_EQ(Comment(), QString());
+    EXPECT_FALSE(mmTestInfo()->isReadOnly());
     EXPECT_FALSE(Indicator());
+}
+
+// Two editors on one comment file: the one that saves second is asked before the other's text is replaced,
+// as the book save asks about a book another program has changed.
+TEST_F(CommentPanelTest, CommentChangedByAnotherEditorIsAskedAboutBeforeItIsReplaced) {
+    const QString comment = MakeFile(QStringLiteral("a.txt"), Cp("исходный"));
+    AddFiles({MakeFile(QStringLiteral("a.qor"))});
+    const QString book = PathOf(QStringLiteral("two.spr"));
+    desktop->QueueSaveFile(book);
+    ASSERT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+    TfmMain other;
+    other.FormCreate(book);
+    auto* otherEditor = other.findChild<QPlainTextEdit*>(QStringLiteral("mmTestInfo"));
+    TypeLines(otherEditor, {QStringLiteral(" от Б")});
+    other.findChild<QToolButton*>(QStringLiteral("bbSavePrim"))->click();  // as it read it: no question
+    ASSERT_EQ(ReadBytes(comment), Cp("исходный от Б"));
+
+    const auto saveAsked = [&](const QString& file, MessageAnswer answer) {
+        desktop->QueueMessageBoxAnswer(answer);
+        SaveButton();
+        desktop->TakeMessageBox(
+            QStringLiteral("Файл комментария «%1» изменён другой программой. Сохранить всё "
+                           "равно?")
+                .arg(file),
+            kCaption, MessageIcon::Warning, MessageButtons::YesNoDefaultNo);
+    };
+    TypeLines(mmTestInfo(), {QStringLiteral(" от А")});
+    saveAsked(comment, MessageAnswer::No);
+    EXPECT_EQ(ReadBytes(comment), Cp("исходный от Б"));
+    EXPECT_TRUE(Indicator());
+    saveAsked(comment, MessageAnswer::Yes);
+    EXPECT_EQ(ReadBytes(comment), Cp("исходный от А"));
+    TypeLines(mmTestInfo(), {QStringLiteral("!")});
+    SaveButton();  // its own file, and then one gone: no question
+    QFile::remove(comment);
+    SaveButton();
+    EXPECT_EQ(ReadBytes(comment), Cp("исходный от А!"));
+
+    // A comment file created by another program where there was none when the comment was loaded.
+    AddFiles({MakeFile(QStringLiteral("b.qor"))});
+    TypeLines(mmTestInfo(), {QStringLiteral("новый")});
+    const QString created = MakeFile(QStringLiteral("b.txt"), Cp("чужой"));
+    saveAsked(created, MessageAnswer::No);
+    EXPECT_EQ(ReadBytes(created), Cp("чужой"));
+}
+
+// The file a comment save would replace is compared with the book, the prefix file and the test files as
+// a file, not as a name: a link or another spelling of the folder does not get past the check.
+TEST_F(CommentPanelTest, FilesReachedUnderAnotherNameAreNeverTakenForAComment) {
+    QDir(folder.path()).mkdir(QStringLiteral("d"));
+    const QString book = PathOf(QStringLiteral("d/K155.txt"));
+    const QString prefix = MakeFile(QStringLiteral("d/pref.prf"), "K\r\n");
+    const QString test = MakeFile(QStringLiteral("d/other.qor"), "test bytes");
+    MakeFile(QStringLiteral("d/K155.qor"));
+    AddFiles({test});
+    desktop->QueueSaveFile(book);
+    ASSERT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+    Probe().PrefFileName() = Stored(QStringLiteral("d/pref.prf"));
+
+    const QString toBook = QStringLiteral(
+        "Комментарий не сохранён: файл комментария совпадает с файлом справочника или префиксов ");
+    const struct Case {
+        QString testFile;  // as added
+        QString linkTo;    // the comment file is a symbolic link to this file; none: the book by its name
+        QString refusal;
+    } cases[] = {
+        {PathOf(QStringLiteral("d//K155.qor")), {}, toBook},
+        {PathOf(QStringLiteral("d/./K155.qor")), {}, toBook},
+        {PathOf(QStringLiteral("d/l1.qor")), book, toBook},
+        {PathOf(QStringLiteral("d/l2.qor")), prefix, toBook},
+        {PathOf(QStringLiteral("d/l3.qor")), test,
+         QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.testFile.toStdString());
+        const QString commentFile = c.testFile.chopped(3) + QStringLiteral("txt");
+        const QString target = c.linkTo.isEmpty() ? book : c.linkTo;
+        if (!c.linkTo.isEmpty()) {
+            WriteBytes(c.testFile, {});
+            ASSERT_TRUE(QFile::link(c.linkTo, commentFile));
+        }
+        const std::string before = ReadBytes(target);
+        AddFiles({c.testFile});
+        mmTestInfo()->setPlainText(QStringLiteral("затрёт?"));
+        SaveButton();
+        desktop->TakeInformation(c.refusal + commentFile);
+        EXPECT_EQ(ReadBytes(target), before);
+        EXPECT_TRUE(Indicator());
+        Probe().Comment().LoadTestComment();  // the edits given up, for the next file
+    }
 }
 
 TEST_F(CommentPanelTest, TitleBarsCollapseTheBodiesAndTheListsTakeTheirHeight) {
