@@ -166,6 +166,7 @@ bool Registry::Impl::Close() {
     bool stored = true;
     if (FKey && (FCreated || !FPending.empty())) {
         stored = false;
+        FStore = {};  // the copy read at the open goes first: a large file is held once, not twice
         // Read again: another program may have written its own values since the key was opened.
         std::error_code error;
         if (auto store = Load(FPath, error)) {
