@@ -88,6 +88,16 @@ QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& r
                .arg(line);
 }
 
+// The notice of a settings store that could not be read at start-up.
+QString SettingsUnreadText(const QString& location, const std::error_code& error) {
+    const QString reason = error == std::errc::permission_denied ? QStringLiteral("Нет прав на чтение.")
+                                                                 : forms::SystemErrorText(error);
+    return QStringLiteral(
+               "Не удалось прочитать файл настроек %1: %2\n"
+               "Программа запущена с пустыми настройками; при выходе этот файл не будет изменён.")
+        .arg(location, reason);
+}
+
 platform::FileDialogOptions SpravDialogOptions() {
     platform::FileDialogOptions options;
     options.Filter = kSpravFilter;
@@ -290,12 +300,23 @@ std::array<TfmMain::SettingValue, 6> TfmMain::SettingValues() {
              {kMainKey, "Dir_PDF", &FDirPDF}}};
 }
 
-// A missing key is created with its values empty; a key that exists is not changed here.
+// A missing key is created with its values empty; a key that exists is not changed here. A store that
+// cannot be read at all is said once and left alone: the editor starts with empty settings.
 void TfmMain::ReadSettings() {
     platform::Registry registry;
     const auto values = SettingValues();
     for (const char* key : {kSpravKey, kMainKey}) {
-        if (!registry.OpenKey(key, false) && registry.OpenKey(key, true)) {
+        const bool opened = registry.OpenKey(key, false);
+        if (const std::error_code error = registry.StoreError()) {
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                values[i].Field->clear();
+                FStartValues[i].clear();
+            }
+            FSettingsUnread = true;
+            Inform(SettingsUnreadText(platform::Registry::StoreLocation(), error));
+            return;
+        }
+        if (!opened && registry.OpenKey(key, true)) {
             for (const SettingValue& value : values) {
                 if (value.Key == key) {
                     registry.WriteString(value.Name, "");
@@ -315,6 +336,9 @@ void TfmMain::ReadSettings() {
 // All six values, changed or not, except one that another program stored in another form and the editor
 // did not change. False when a write did not reach the store.
 bool TfmMain::WriteSettings() {
+    if (FSettingsUnread) {
+        return true;  // the user was told at start-up that this store is left as it is
+    }
     platform::Registry registry;
     const auto values = SettingValues();
     bool stored = true;

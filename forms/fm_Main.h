@@ -139,6 +139,9 @@ private:
     // The six values as read at start-up, so that a value another program stored in another form is left
     // alone unless the editor changed it.
     std::string FStartValues[6];
+    // The settings store could not be read at start-up (its file is a pipe, a device, too large...): the
+    // user was told, the editor runs with empty settings, and nothing is written over that store at close.
+    bool FSettingsUnread = false;
     // What the book file was when last read or written, to ask before replacing another's changes.
     TSharedBook FSharedBook;
     QPointer<TfmBookCheck> FBookCheck;

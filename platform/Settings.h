@@ -2,11 +2,19 @@
 // INI file standing in for it, with the same key paths and value names, written atomically on close.
 #pragma once
 
+#include <QString>
+
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace platform {
+
+// The largest settings file the POSIX store reads. Six values and what the other programs of the family
+// keep beside them take a few kilobytes; a larger file is no settings file, and is left as it is.
+inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
 
 class Registry {
 public:
@@ -29,6 +37,12 @@ public:
     // Closes the open key; pending writes reach the store here. False when some write since the key was
     // opened did not reach the store (the store then keeps what it held before).
     bool CloseKey();
+    // Why the last OpenKey could not read the store at all; empty when it could. On POSIX the store is one
+    // file, and a file there that is not a regular file, is larger than kMaxSettingsFileBytes or cannot be
+    // read is never written over: every key then fails to open, and CloseKey writes nothing.
+    std::error_code StoreError() const;
+    // Where the store is, for the user: the file on POSIX, "HKEY_CURRENT_USER" on Windows.
+    static QString StoreLocation();
 
 private:
     class Impl;

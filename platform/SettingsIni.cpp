@@ -1,6 +1,6 @@
 #include "SettingsIni.h"
 
-#include <QStringList>
+#include <QByteArrayView>
 
 namespace platform::settings_ini {
 namespace {
@@ -48,7 +48,20 @@ QString Encode(const QString& text, bool isName) {
     return NeedsQuotes(text, isName) ? Quote(text) : text;
 }
 
+bool IsHexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+}
+
+int HexValue(QChar c) {
+    const char16_t u = c.unicode();
+    return u <= '9' ? u - '0' : (u | 0x20) - 'a' + 10;
+}
+
 // Reads a quoted text starting at `pos` (on the opening quote); leaves `pos` just past the closing quote.
+// Only the escapes Quote writes are taken: "\\", "\"" and "\x" with exactly two hex digits. Anything else
+// ("\x-1", "\n", a lone backslash) means another program wrote the text in a form of its own, and it is
+// then read as it stands rather than guessed at.
 std::optional<QString> Unquote(const QString& line, qsizetype& pos) {
     QString text;
     for (++pos; pos < line.size(); ++pos) {
@@ -57,21 +70,25 @@ std::optional<QString> Unquote(const QString& line, qsizetype& pos) {
             ++pos;
             return text;
         }
-        if (c != QLatin1Char('\\') || pos + 1 >= line.size()) {
+        if (c != QLatin1Char('\\')) {
             text += c;
             continue;
         }
-        const QChar next = line[++pos];
-        if (next == QLatin1Char('x') && pos + 2 < line.size()) {
-            bool ok = false;
-            const int code = line.mid(pos + 1, 2).toInt(&ok, 16);
-            if (ok) {
-                text += QChar(code);
-                pos += 2;
-                continue;
-            }
+        if (pos + 1 >= line.size()) {
+            return std::nullopt;
         }
-        text += next;
+        const QChar next = line[++pos];
+        if (next == QLatin1Char('\\') || next == QLatin1Char('"')) {
+            text += next;
+            continue;
+        }
+        if (next == QLatin1Char('x') && pos + 2 < line.size() && IsHexDigit(line[pos + 1]) &&
+            IsHexDigit(line[pos + 2])) {
+            text += QChar(static_cast<char16_t>(HexValue(line[pos + 1]) * 16 + HexValue(line[pos + 2])));
+            pos += 2;
+            continue;
+        }
+        return std::nullopt;
     }
     return std::nullopt;  // no closing quote: not a line of ours
 }
@@ -105,44 +122,96 @@ std::optional<std::pair<QString, QString>> ParseEntry(const QString& line) {
     return std::make_pair(name, value);
 }
 
-}  // namespace
-
-std::vector<Section> Parse(const QString& content) {
-    std::vector<Section> sections(1);
-    QStringList lines = content.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.back().isEmpty()) {
-        lines.removeLast();  // the final line break
+// The line breaks most files hold, shared rather than allocated for every line.
+QByteArray LineBreakBytes(QByteArrayView bytes) {
+    static const QByteArray lf = QByteArrayLiteral("\n");
+    static const QByteArray crLf = QByteArrayLiteral("\r\n");
+    if (bytes.isEmpty()) {
+        return {};
     }
-    for (QString text : lines) {
-        // Every CR at the end goes, not just the one of a CR LF: a line kept with a CR of its own would lose
-        // it at the next write, and the file would change with every save of the same values.
-        while (text.endsWith(QLatin1Char('\r'))) {
-            text.chop(1);
-        }
-        if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {
-            sections.push_back({text, text.mid(1, text.size() - 2), {}});
-            continue;
-        }
-        Line line{text, std::nullopt, {}};
-        if (!text.startsWith(QLatin1Char(';')) && !text.startsWith(QLatin1Char('#'))) {
-            if (const auto entry = ParseEntry(text)) {
-                line.name = entry->first;
-                line.value = entry->second;
-            }
-        }
-        sections.back().lines.push_back(std::move(line));
+    if (bytes == lf) {
+        return lf;
     }
-    return sections;
+    if (bytes == crLf) {
+        return crLf;
+    }
+    return bytes.toByteArray();
 }
 
-QString Format(const std::vector<Section>& sections) {
-    QString content;
-    for (const Section& section : sections) {
-        if (!section.header.isEmpty()) {
-            content += section.header + QLatin1Char('\n');
+// A line that is to have another after it ends with an LF: the last line of a file may have none.
+void EndLine(Line& line, const QByteArray& lineBreak) {
+    if (!line.lineBreak.endsWith('\n')) {
+        line.lineBreak = line.lineBreak.isEmpty() ? lineBreak : line.lineBreak + '\n';
+    }
+}
+
+Line* LastLine(File& file) {
+    for (auto section = file.sections.rbegin(); section != file.sections.rend(); ++section) {
+        if (!section->lines.empty()) {
+            return &section->lines.back();
+        }
+        if (section->header) {
+            return &*section->header;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+File Parse(const QByteArray& content) {
+    File file;
+    file.sections.resize(1);
+    for (qsizetype start = 0; start < content.size();) {
+        const qsizetype lf = content.indexOf('\n', start);
+        const qsizetype end = lf < 0 ? content.size() : lf + 1;
+        // Every CR before the LF belongs to the line break, not just the one of a CR LF: "X=1\r\r\n" is
+        // the value "1". The break itself is kept as it stands.
+        qsizetype textEnd = lf < 0 ? content.size() : lf;
+        while (textEnd > start && content[textEnd - 1] == '\r') {
+            --textEnd;
+        }
+        Line line{content.sliced(start, textEnd - start),
+                  LineBreakBytes(QByteArrayView(content).sliced(textEnd, end - textEnd)),
+                  std::nullopt,
+                  {}};
+        if (file.lineBreak.isEmpty() && lf >= 0) {
+            file.lineBreak = line.lineBreak.endsWith("\r\n") ? LineBreakBytes("\r\n") : LineBreakBytes("\n");
+        }
+        start = end;
+        const QByteArray& text = line.text;
+        if (text.startsWith('[') && text.endsWith(']')) {
+            const QString name = QString::fromUtf8(text.sliced(1, text.size() - 2));
+            file.sections.push_back({std::move(line), name, {}});
+            continue;
+        }
+        // Only a line with "=" can be an entry; the others are not decoded at all.
+        if (!text.startsWith(';') && !text.startsWith('#') && text.contains('=')) {
+            if (auto entry = ParseEntry(QString::fromUtf8(text))) {
+                line.name = std::move(entry->first);
+                line.value = std::move(entry->second);
+            }
+        }
+        file.sections.back().lines.push_back(std::move(line));
+    }
+    if (file.lineBreak.isEmpty()) {
+        file.lineBreak = LineBreakBytes("\n");
+    }
+    return file;
+}
+
+QByteArray Format(const File& file) {
+    QByteArray content;
+    const auto add = [&content](const Line& line) {
+        content += line.text;
+        content += line.lineBreak;
+    };
+    for (const Section& section : file.sections) {
+        if (section.header) {
+            add(*section.header);
         }
         for (const Line& line : section.lines) {
-            content += line.text + QLatin1Char('\n');
+            add(line);
         }
     }
     return content;
@@ -152,35 +221,47 @@ bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-Section& FindOrAddSection(std::vector<Section>& sections, const QString& key) {
-    for (Section& section : sections) {
-        if (!section.header.isEmpty() && SameName(section.name, key)) {
+Section& FindOrAddSection(File& file, const QString& key) {
+    for (Section& section : file.sections) {
+        if (section.header && SameName(section.name, key)) {
             return section;
         }
     }
-    // Keep a blank line between sections, as people write INI files.
-    Section& last = sections.back();
-    if (!last.lines.empty() && !last.lines.back().text.isEmpty()) {
-        last.lines.push_back({QString(), std::nullopt, {}});
+    if (Line* last = LastLine(file)) {
+        EndLine(*last, file.lineBreak);
     }
-    sections.push_back({QLatin1Char('[') + key + QLatin1Char(']'), key, {}});
-    return sections.back();
+    // Keep a blank line between sections, as people write INI files.
+    Section& last = file.sections.back();
+    if (!last.lines.empty() && !last.lines.back().text.isEmpty()) {
+        last.lines.push_back({QByteArray(), file.lineBreak, std::nullopt, {}});
+    }
+    Line header{(QLatin1Char('[') + key + QLatin1Char(']')).toUtf8(), file.lineBreak, std::nullopt, {}};
+    file.sections.push_back({std::move(header), key, {}});
+    return file.sections.back();
 }
 
-void SetValue(Section& section, const QString& name, const QString& value) {
-    const QString text = Encode(name, true) + QLatin1Char('=') + Encode(value, false);
+void SetValue(File& file, Section& section, const QString& name, const QString& value) {
+    const QByteArray text = (Encode(name, true) + QLatin1Char('=') + Encode(value, false)).toUtf8();
     std::size_t insertAt = 0;
     for (std::size_t i = 0; i < section.lines.size(); ++i) {
         Line& line = section.lines[i];
         if (line.name && SameName(*line.name, name)) {
-            line = {text, name, value};
+            line.text = text;
+            line.name = name;
+            line.value = value;
             return;
         }
         if (!line.text.isEmpty()) {
             insertAt = i + 1;  // after the section's last non-blank line, before the gap to the next section
         }
     }
-    section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), {text, name, value});
+    if (insertAt > 0) {
+        EndLine(section.lines[insertAt - 1], file.lineBreak);
+    } else if (section.header) {
+        EndLine(*section.header, file.lineBreak);
+    }
+    section.lines.insert(section.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                         {text, file.lineBreak, name, value});
 }
 
 }  // namespace platform::settings_ini

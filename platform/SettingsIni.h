@@ -1,7 +1,10 @@
-// The INI file that stands in for the registry on POSIX, as text: parsed into sections that keep every
-// line as it stood, and formatted back. No file access here, so the reader can be fuzzed on its own.
+// The INI file that stands in for the registry on POSIX, as bytes: parsed into sections that keep every
+// line exactly as it stood, its line break and any bytes that are not UTF-8 included, and formatted back.
+// Other programs share the file, so a line the editor does not set is never rewritten. No file access
+// here, so the reader can be fuzzed on its own.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -10,27 +13,35 @@
 namespace platform::settings_ini {
 
 struct Line {
-    QString text;                 // the line as it stands in the file (comments, blank lines, unknown forms)
+    QByteArray text;  // the line's bytes as they stand, without its line break
+    QByteArray
+        lineBreak;  // the bytes that end it: LF, CR LF, more CRs and LF; empty (or CRs) at the very end
     std::optional<QString> name;  // for an entry: its decoded name
     QString value;                // for an entry: its decoded value
 };
 
 struct Section {
-    QString header;  // the line with the brackets; empty for the lines before the first section
+    std::optional<Line> header;  // the line with the brackets; none for the lines before the first section
     QString name;
     std::vector<Line> lines;
 };
 
-// The sections of the file's text: the lines before the first section header, then one per header.
-std::vector<Section> Parse(const QString& content);
-// The text again: every line as it stood (entries set since as SetValue wrote them), each ending with LF.
-QString Format(const std::vector<Section>& sections);
+struct File {
+    std::vector<Section> sections;  // the lines before the first header, then one section per header
+    QByteArray lineBreak;           // what ends the lines the editor adds: the file's own first line break
+};
+
+// The sections of the file's bytes. Format(Parse(bytes)) gives the same bytes back, whatever they are.
+File Parse(const QByteArray& content);
+// The bytes again: every line as it stood (entries set since as SetValue wrote them).
+QByteArray Format(const File& file);
 
 // Key and value names match without regard to case, as in the registry.
 bool SameName(const QString& a, const QString& b);
 // The section of `key`, added at the end (after a blank line) when missing.
-Section& FindOrAddSection(std::vector<Section>& sections, const QString& key);
-// Sets the entry `name` of the section, in place when present, else after the section's last entry.
-void SetValue(Section& section, const QString& name, const QString& value);
+Section& FindOrAddSection(File& file, const QString& key);
+// Sets the entry `name` of the section, in place when present (keeping its line break), else after the
+// section's last entry.
+void SetValue(File& file, Section& section, const QString& name, const QString& value);
 
 }  // namespace platform::settings_ini

@@ -12,14 +12,22 @@
 // character with code HH. Names follow the same rule and are quoted also when they hold "=" or start with
 // "[", ";" or "#".
 //
+// Other programs keep their own sections in the same file, so every line the editor does not set comes back
+// byte for byte: comments, blank lines, line breaks, bytes that are not UTF-8. A value written with the
+// text it already reads as leaves its line alone, so a value in a form of another program's survives a
+// close that did not change it.
+//
 // The file is read when a key is opened and read again just before writing, so that sections and values
 // written by others in the meantime survive; it is replaced atomically when the key is closed, and only
-// when something was written. Every write is checked: on a full disk or any other failure the old file
-// stays as it was and CloseKey reports the loss.
+// when something was written. It is read as the books are: a regular file only (never a pipe or a device,
+// which could block or never end), and not over kMaxSettingsFileBytes; a file that cannot be read so is
+// never written over. Every write is checked: on a full disk or any other failure the old file stays as
+// it was and CloseKey reports the loss.
 #include "Settings.h"
 
 #include "AtomicFile.h"
 #include "SettingsIni.h"
+#include "SpravFile.h"
 #include "Text.h"
 
 #include <QDir>
@@ -34,6 +42,7 @@ namespace {
 
 using settings_ini::Line;
 using settings_ini::Section;
+using StoreFile = settings_ini::File;
 
 QString StorePath() {
     const QString overridden = qEnvironmentVariable("QOR_SPRAV_SETTINGS");
@@ -47,6 +56,29 @@ QString StorePath() {
     return config + QStringLiteral("/QOR/HKEY_CURRENT_USER.ini");
 }
 
+// The first section of `key`, as the reader takes it.
+const Section* FindKeySection(const StoreFile& store, const QString& key) {
+    for (const Section& section : store.sections) {
+        if (section.header && settings_ini::SameName(section.name, key)) {
+            return &section;
+        }
+    }
+    return nullptr;
+}
+
+// What ReadString gives for the value `name` of the section, as stored; nullopt when there is no such
+// value. A text edited in by hand that Windows-1251 cannot hold reads as empty, never half-converted.
+std::optional<std::string> StoredValue(const Section* section, const QString& name) {
+    if (section != nullptr) {
+        for (const Line& line : section->lines) {
+            if (line.name && settings_ini::SameName(*line.name, name)) {
+                return ToCp1251(line.value).value_or(std::string());
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 class Registry::Impl {
@@ -55,55 +87,54 @@ public:
     std::string Read(std::string_view name) const;
     void Write(std::string_view name, std::string_view value);
     bool Close();
+    std::error_code StoreError() const { return FStoreError; }
 
 private:
-    // The store's sections; nullopt when the file exists but cannot be read (then nothing is written over
-    // it).
-    static std::optional<std::vector<Section>> Load(const QString& path);
+    // The store's file; `error` tells why it could not be read (then nothing is written over it). A file
+    // that is not there yet is an empty store.
+    static std::optional<StoreFile> Load(const QString& path, std::error_code& error);
     const Section* FindSection() const;
 
     QString FPath;
     std::optional<QString> FKey;  // the open key
     bool FCreated = false;
-    std::vector<Section> FSections;
-    std::vector<std::pair<QString, QString>> FPending;  // values written since the key was opened
+    std::error_code FStoreError;
+    StoreFile FStore;
+    std::vector<std::pair<std::string, std::string>> FPending;  // values written since the key was opened
 };
 
-std::optional<std::vector<Section>> Registry::Impl::Load(const QString& path) {
-    QFile file(path);
-    if (!file.exists()) {
-        return std::vector<Section>(1);
+std::optional<StoreFile> Registry::Impl::Load(const QString& path, std::error_code& error) {
+    std::string content;
+    error = sprav_file::ReadWholeFile(QFile::encodeName(path).toStdString(), content, kMaxSettingsFileBytes);
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
+        error.clear();
+        return settings_ini::Parse(QByteArray());
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (error) {
         return std::nullopt;
     }
-    return settings_ini::Parse(QString::fromUtf8(file.readAll()));
+    return settings_ini::Parse(QByteArray(content.data(), static_cast<qsizetype>(content.size())));
 }
 
 const Section* Registry::Impl::FindSection() const {
-    for (const Section& section : FSections) {
-        if (!section.header.isEmpty() && settings_ini::SameName(section.name, *FKey)) {
-            return &section;
-        }
-    }
-    return nullptr;
+    return FindKeySection(FStore, *FKey);
 }
 
 bool Registry::Impl::Open(std::string_view key, bool canCreate) {
     Close();
     FPath = StorePath();
-    auto sections = Load(FPath);
+    auto store = Load(FPath, FStoreError);
     const QString keyText = FromCp1251(key);
-    if (!sections || keyText.isEmpty()) {
+    if (!store || keyText.isEmpty()) {
         return false;
     }
-    FSections = std::move(*sections);
+    FStore = std::move(*store);
     FKey = keyText;
     // A key exists when its own section does or when a key below it does, as in the registry.
     const QString prefix = *FKey + QLatin1Char('\\');
     bool exists = FindSection() != nullptr;
-    for (const Section& section : FSections) {
-        exists = exists || section.name.startsWith(prefix, Qt::CaseInsensitive);
+    for (const Section& section : FStore.sections) {
+        exists = exists || (section.header && section.name.startsWith(prefix, Qt::CaseInsensitive));
     }
     if (!exists && !canCreate) {
         FKey.reset();
@@ -117,27 +148,17 @@ std::string Registry::Impl::Read(std::string_view name) const {
     if (!FKey) {
         return {};
     }
-    const QString wanted = FromCp1251(name);
     for (auto it = FPending.rbegin(); it != FPending.rend(); ++it) {
-        if (settings_ini::SameName(it->first, wanted)) {
-            return ToCp1251(it->second).value_or(std::string());
+        if (settings_ini::SameName(FromCp1251(it->first), FromCp1251(name))) {
+            return it->second;
         }
     }
-    if (const Section* section = FindSection()) {
-        for (const Line& line : section->lines) {
-            if (line.name && settings_ini::SameName(*line.name, wanted)) {
-                // A text edited in by hand that Windows-1251 cannot hold reads as missing, never
-                // half-converted.
-                return ToCp1251(line.value).value_or(std::string());
-            }
-        }
-    }
-    return {};
+    return StoredValue(FindSection(), FromCp1251(name)).value_or(std::string());
 }
 
 void Registry::Impl::Write(std::string_view name, std::string_view value) {
     if (FKey) {
-        FPending.emplace_back(FromCp1251(name), FromCp1251(value));
+        FPending.emplace_back(name, value);
     }
 }
 
@@ -145,23 +166,34 @@ bool Registry::Impl::Close() {
     bool stored = true;
     if (FKey && (FCreated || !FPending.empty())) {
         stored = false;
+        FStore = {};  // the copy read at the open goes first: a large file is held once, not twice
         // Read again: another program may have written its own values since the key was opened.
-        if (auto sections = Load(FPath)) {
-            Section& section = settings_ini::FindOrAddSection(*sections, *FKey);
-            for (const auto& [name, value] : FPending) {
-                settings_ini::SetValue(section, name, value);
+        std::error_code error;
+        if (auto store = Load(FPath, error)) {
+            bool changed = FindKeySection(*store, *FKey) == nullptr;
+            Section& section = settings_ini::FindOrAddSection(*store, *FKey);
+            for (const auto& [nameBytes, valueBytes] : FPending) {
+                const QString name = FromCp1251(nameBytes);
+                if (StoredValue(&section, name) == valueBytes) {
+                    continue;  // already reads so: the line stays as it stands
+                }
+                settings_ini::SetValue(*store, section, name, FromCp1251(valueBytes));
+                changed = true;
             }
-            QDir().mkpath(QFileInfo(FPath).absolutePath());
-            const QByteArray content = settings_ini::Format(*sections).toUtf8();
-            stored = !WriteFileAtomically(
-                QFile::encodeName(FPath).toStdString(),
-                std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
+            stored = true;
+            if (changed) {
+                QDir().mkpath(QFileInfo(FPath).absolutePath());
+                const QByteArray content = settings_ini::Format(*store);
+                stored = !WriteFileAtomically(
+                    QFile::encodeName(FPath).toStdString(),
+                    std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
+            }
         }
     }
     FKey.reset();
     FCreated = false;
     FPending.clear();
-    FSections.clear();
+    FStore = {};
     return stored;
 }
 
@@ -183,6 +215,12 @@ void Registry::WriteString(std::string_view name, std::string_view value) {
 }
 bool Registry::CloseKey() {
     return FImpl->Close();
+}
+std::error_code Registry::StoreError() const {
+    return FImpl->StoreError();
+}
+QString Registry::StoreLocation() {
+    return QDir::toNativeSeparators(StorePath());
 }
 
 }  // namespace platform

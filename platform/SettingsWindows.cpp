@@ -87,4 +87,12 @@ bool Registry::CloseKey() {
     return stored;
 }
 
+std::error_code Registry::StoreError() const {
+    return {};  // the registry itself is always there
+}
+
+QString Registry::StoreLocation() {
+    return QStringLiteral("HKEY_CURRENT_USER");
+}
+
 }  // namespace platform

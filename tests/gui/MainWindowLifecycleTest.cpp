@@ -15,6 +15,7 @@
 
 #include "MainWindowFixture.h"
 #include "Paths.h"
+#include "Settings.h"
 
 namespace gui_test {
 namespace {
@@ -249,6 +250,30 @@ TEST_F(LifecycleTest, OtherProgramsValuesAreKeptThroughARun) {
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_QOR"), Cp("C:\\QOR\\Программа"));
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileSuff"), "C:\\suff.suf");
+}
+
+// A settings file the store will not read (here: far larger than settings ever are) is said once at
+// start-up; the editor runs with empty settings and leaves the file as it was at close, without a box.
+TEST_F(LifecycleTest, UnreadableSettingsFileIsSaidOnceAndLeftAlone) {
+    const QString path = folder.filePath(QStringLiteral("settings.ini"));
+    std::string content = "[Software\\QOR_Main]\nDir_Tests=/T\n;";
+    content.resize(platform::kMaxSettingsFileBytes + 1, ';');
+    WriteBytes(path, content);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Start();
+    desktop->TakeInformation(
+        QStringLiteral("Не удалось прочитать файл настроек %1: Файл слишком велик.\n"
+                       "Программа запущена с пустыми настройками; при выходе этот файл не будет изменён.")
+            .arg(QDir::toNativeSeparators(path)));
+    desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_TRUE(Probe().DirTests().empty());
+
+    AddFiles({MakeFile(QStringLiteral("a.qor"))});
+    desktop->QueueSaveFile(PathOf(QStringLiteral("new.spr")));
+    window->FileSave1Execute();
+    desktop->Take();
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(ReadBytes(path), content);
 }
 
 // After New nothing may offer to save the empty book over the previous one: the caption names no file, the
