@@ -37,6 +37,14 @@ QString ReadFailureText(const prefix_file::ReadResult& result) {
         case ReadFailure::TooLarge:
             return QStringLiteral("Файл больше %1 МБ: это не список префиксов.")
                 .arg(prefix_file::kMaxFileBytes / (1024 * 1024));
+        case ReadFailure::ControlByte:
+            return QStringLiteral("В файле есть управляющие символы: это не список префиксов.");
+        case ReadFailure::LineTooLong:
+            return QStringLiteral("В файле есть строка длиннее %1 символов: это не список префиксов.")
+                .arg(prefix_file::kMaxEntryLength);
+        case ReadFailure::TooManyEntries:
+            return QStringLiteral("В файле больше %1 строк: это не список префиксов.")
+                .arg(prefix_file::kMaxEntries);
         case ReadFailure::CannotRead:
             if (result.Error == std::errc::no_such_file_or_directory) {
                 return QStringLiteral("Файл не найден.");
@@ -139,26 +147,23 @@ void TPrefixPanel::ShowEntries(const std::vector<std::string>& entries) {
     }
 }
 
-std::optional<std::vector<std::string>> TPrefixPanel::ReadEntries(const std::string& path,
-                                                                  bool atStartUp) const {
-    std::vector<std::string> entries;
+prefix_file::ReadResult TPrefixPanel::ReadEntries(const std::string& path, bool atStartUp,
+                                                  std::vector<std::string>& entries) const {
     const prefix_file::ReadResult result = prefix_file::Read(platform::ToOsPath(path), entries);
-    if (result.Ok()) {
-        return entries;
-    }
     // At start-up a remembered path that is no prefix list is passed over as a missing one is; a list that
     // is there and cannot be read is still reported.
-    if (!atStartUp || result.Failure == prefix_file::ReadFailure::CannotRead) {
+    if (!result.Ok() && (!atStartUp || result.Failure == prefix_file::ReadFailure::CannotRead)) {
         platform::CurrentDialogs().ErrorReport(
             QStringLiteral("Невозможно открыть файл %1\n%2")
                 .arg(platform::ToDisplayPath(path), ReadFailureText(result)));
     }
-    return std::nullopt;
+    return result;
 }
 
 void TPrefixPanel::LoadPrefixFile(const std::string& path) {
-    if (const auto entries = ReadEntries(path, true)) {
-        ShowEntries(*entries);
+    std::vector<std::string> entries;
+    if (ReadEntries(path, true, entries).Ok()) {
+        ShowEntries(entries);
     }
 }
 
@@ -168,7 +173,8 @@ void TPrefixPanel::SetListEnabled(bool enabled) {
 
 // ---------------------------------------------------------------------------------------------------------
 // The list's commands. The chosen path becomes the prefix file in use as soon as a dialog is confirmed,
-// also when the file then cannot be written or read.
+// also when the file then cannot be written or read; but a file found to be no prefix list at all is
+// never taken as the list in use.
 
 void TPrefixPanel::bbSavePreffClick() {
     platform::FileDialogOptions options;
@@ -203,10 +209,14 @@ void TPrefixPanel::bbLoadPreffClick() {
     if (!path) {
         return;
     }
-    FHost->SetPrefixFileName(*path);
+    std::vector<std::string> entries;
+    const prefix_file::ReadResult result = ReadEntries(*path, false, entries);
+    if (!prefix_file::IsNotAPrefixList(result.Failure)) {
+        FHost->SetPrefixFileName(*path);
+    }
     // The marks stay off until the next recomputation.
-    if (const auto entries = ReadEntries(*path, false)) {
-        ShowEntries(*entries);
+    if (result.Ok()) {
+        ShowEntries(entries);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <random>
 
 #include "MainWindowFixture.h"
 #include "Paths.h"
@@ -285,7 +286,16 @@ TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
         desktop->TakeErrorReport(QStringLiteral("Невозможно открыть файл ") + path + QLatin1Char('\n') +
                                  c.reason);
         EXPECT_EQ(Rows(clbPref()), QStringList{"KR"}) << c.name;
-        EXPECT_EQ(Probe().PrefFileName(), Stored(QLatin1String(c.name)));  // the dialog was confirmed
+    }
+    // The dialog was confirmed: a missing file still becomes the list in use, what is no list never does.
+    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("gone.prf")));
+    LoadPrefixes("KR\r\n", QStringLiteral("kr.prf"));
+    for (const char* name : {"dir.prf", "pipe.prf", "big.prf"}) {
+        desktop->QueueOpenFile(PathOf(QLatin1String(name)));
+        Tool("bbLoadPreff")->click();
+        desktop->Take();
+        desktop->Take();
+        EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf"))) << name;
     }
 
     // Saving over a folder or into a missing one: the reason is named, nothing is written.
@@ -311,6 +321,57 @@ TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
         window.reset();
         Start();
         EXPECT_EQ(clbPref()->count(), 0) << name;
+    }
+}
+
+// Random bytes, a text of long lines, a file of many lines: one box that says why, the list as it was, and
+// the list in use still the last real one, so that the next start loads that.
+TEST_F(PrefixPanelTest, FilesThatAreNoPrefixListsAreRefusedWholeAndNotRemembered) {
+    std::mt19937 random(7);
+    std::string noise(3 * 1024, '\0');
+    for (char& byte : noise) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    std::string manyLines;
+    for (int i = 0; i < 5001; ++i) {
+        manyLines += "KR\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string content;
+        QString reason;
+    } cases[] = {
+        {"noise.prf", noise, QStringLiteral("В файле есть управляющие символы: это не список префиксов.")},
+        {"tab.prf", "KR\r\nK\tR\r\n",
+         QStringLiteral("В файле есть управляющие символы: это не список префиксов.")},
+        {"long.prf", "KR\r\n" + std::string(1000, 'K'),
+         QStringLiteral("В файле есть строка длиннее 999 символов: это не список префиксов.")},
+        {"many.prf", manyLines, QStringLiteral("В файле больше 5000 строк: это не список префиксов.")},
+        {"feeds.prf", std::string(5001, '\n'),
+         QStringLiteral("В файле больше 5000 строк: это не список префиксов.")},
+    };
+    LoadPrefixes("KR\r\nSN\r\n", QStringLiteral("kr.prf"));
+    for (const auto& c : cases) {
+        const QString path = MakeFile(QLatin1String(c.name), c.content);
+        desktop->QueueOpenFile(path);
+        Tool("bbLoadPreff")->click();
+        desktop->Take();
+        desktop->TakeErrorReport(QStringLiteral("Невозможно открыть файл ") + path + QLatin1Char('\n') +
+                                 c.reason);
+        EXPECT_EQ(desktop->UntakenCount(), 0) << c.name;
+        EXPECT_EQ(Rows(clbPref()), (QStringList{"KR", "SN"})) << c.name;
+        EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf"))) << c.name;
+    }
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FilePreff"), Stored(QStringLiteral("kr.prf")));
+
+    // Remembered from before: skipped silently at start-up, as a missing file is.
+    for (const char* name : {"noise.prf", "long.prf", "feeds.prf"}) {
+        SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QLatin1String(name)));
+        window.reset();
+        Start();
+        EXPECT_EQ(clbPref()->count(), 0) << name;
+        EXPECT_EQ(Probe().PrefFileName(), Stored(QLatin1String(name)));
     }
 }
 
