@@ -266,8 +266,10 @@ void TPrefixPanel::SetAllMarks(Qt::CheckState state) {
 
 // Makes the current test file agree with the marks: a marked entry's generated name is added when it is not
 // listed, an unmarked entry's is removed when it is listed exactly. Names added in the pass are not looked
-// for again until its end, so the same prefix marked twice adds its name twice.
+// for again until its end, so the same prefix marked twice adds its name twice. Each kind of refusal is
+// shown once at the end, however many entries it refused.
 void TPrefixPanel::bbAddPreffsClick() {
+    const forms::TRefusalTally tally;
     const QString typedText = FHost->TypedName();
     if (typedText.isEmpty()) {
         SetAllMarks(Qt::Unchecked);

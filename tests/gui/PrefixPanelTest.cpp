@@ -156,39 +156,68 @@ TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155", "KR155", "KR155", "SN155"}));
 }
 
-TEST_F(PrefixPanelTest, RefusedNamesAreShownOncePerEntryAndThePassGoesOn) {
-    LoadPrefixes("KR\r\n \r\nA|\r\nSN\r\n");
+// However many names a pass refuses, each kind of refusal is one box, with the number of names it refused.
+TEST_F(PrefixPanelTest, EachKindOfRefusalIsShownOnceWithTheNamesItRefused) {
+    const auto refused = [](const QString& text, int names) {
+        return text + QStringLiteral("\n\nНе добавлено названий: %1.").arg(names);
+    };
+    std::string many;
+    for (int i = 0; i < 500; ++i) {
+        many += "P" + std::to_string(i) + "\r\n";
+    }
+    LoadPrefixes(many);
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();  // no test file in the book
-    for (int i = 0; i < 4; ++i) {
-        desktop->TakeInformation(kEmptyBook);
-    }
+    desktop->TakeInformation(refused(kEmptyBook, 500));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
     EXPECT_TRUE(Probe().Modified());
-    EXPECT_EQ(Marks(), "0000");
+    EXPECT_EQ(Marks(), std::string(500, '0'));
 
+    LoadPrefixes("KR\r\n \r\nA|\r\nSN\r\n");
     AddFiles({MakeFile(QStringLiteral("t1.qor"))});
     lbFiles()->clearSelection();  // no test file current
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();
-    for (int i = 0; i < 4; ++i) {
-        desktop->TakeInformation(kNoCurrentFile);
-    }
+    desktop->TakeInformation(refused(kNoCurrentFile, 4));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
 
     lbFiles()->setCurrentRow(0);
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();  // " 155" and "A|155" cannot stand in the book file
-    desktop->TakeInformation(kUnstorableName);
-    desktop->TakeInformation(kUnstorableName);
+    desktop->TakeInformation(refused(kUnstorableName, 2));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
     EXPECT_EQ(Marks(), "1001");
     ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2u);
+
+    // Two kinds in one pass: a box each, in the order first met; a kind met once reads as it always does.
+    LoadPrefixes(" \r\n" + std::string(3, 'K') + "\r\nA|\r\nK\r\n" + std::string(3, 'K') + "\r\n");
+    eName()->setText(QString(996, QLatin1Char('N')));  // "K" and 996 fit a line of the book, "KKK" do not
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(refused(kUnstorableName, 2));
+    desktop->TakeInformation(refused(
+        QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее 999 символов: такую "
+                       "строку справочник не сохранит."),
+        2));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
+    EXPECT_EQ(Marks(), "00010");
+    Tool("sbDelAll")->click();
+    Type(QStringLiteral("155"));
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
+
+    // One kind met once is the box as it always was.
+    LoadPrefixes("KR\r\n \r\nSN\r\n");
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(kUnstorableName);
+    EXPECT_EQ(desktop->UntakenCount(), 0);
 
     // A typed name Windows-1251 cannot hold generates nothing and says so once.
     Type(QStringLiteral("155✓"));
     Tool("sbAddAll")->click();
     desktop->TakeInformation(
         QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
-    EXPECT_EQ(Marks(), "0000");
+    EXPECT_EQ(Marks(), "000");
     EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
 }
 
