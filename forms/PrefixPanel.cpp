@@ -1,6 +1,7 @@
 #include "PrefixPanel.h"
 
 #include <QContextMenuEvent>
+#include <QHash>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
@@ -15,6 +16,8 @@
 #include "Text.h"
 #include "fm_MainAdd.h"
 #include "ui_PrefixPanel.h"
+
+#include <deque>
 
 namespace {
 
@@ -318,14 +321,82 @@ void TPrefixPanel::bbAllPrefClick() {
     bbAddPreffsClick();
 }
 
-// One whole pass per entry, each right after that entry's mark is taken off.
-void TPrefixPanel::sbDelAllClick() {
-    for (int i = 0; i < ui->clbPref->count(); ++i) {
-        {
-            const QSignalBlocker programChange(ui->clbPref);
-            ui->clbPref->item(i)->setCheckState(Qt::Unchecked);
+bool TPrefixPanel::MarksShowListedNames(int from, const QString& typedText) const {
+    for (int i = from; i < ui->clbPref->count(); ++i) {
+        const QListWidgetItem* item = ui->clbPref->item(i);
+        if ((item->checkState() == Qt::Checked) != (FHost->FindListedName(item->text() + typedText) >= 0)) {
+            return false;
         }
-        bbAddPreffsClick();
+    }
+    return true;
+}
+
+// While every mark shows whether its name is listed, a pass after one entry is unticked can only take away
+// that entry's name: the first listed name equal to it with letter case ignored, when that one is the same
+// byte for byte. This does so for each entry from `from` on, as those passes one after another would, in one
+// sweep over the names.
+void TPrefixPanel::RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText) {
+    auto& sinonims = FHost->Sprav().CurrentFile->Sinonims;
+    // For each name as the lookup folds it, the positions of the names still listed, first one first.
+    QHash<QString, std::deque<std::size_t>> listed;
+    listed.reserve(static_cast<qsizetype>(sinonims.size()));
+    for (std::size_t i = 0; i < sinonims.size(); ++i) {
+        listed[platform::FromCp1251(sinonims[i]->Name).toCaseFolded()].push_back(i);
+    }
+    std::vector<bool> removed(sinonims.size(), false);
+    bool anyRemoved = false;
+    for (int i = from; i < ui->clbPref->count(); ++i) {
+        const QListWidgetItem* item = ui->clbPref->item(i);
+        const auto found = listed.find((item->text() + typedText).toCaseFolded());
+        if (found == listed.end() || found->empty()) {
+            continue;
+        }
+        const std::size_t first = found->front();
+        const std::string generated = prefix_names::GeneratedName(EntryBytes(item), typed);
+        if (prefix_names::PassStep(false, generated, static_cast<int>(first), sinonims[first]->Name) ==
+            prefix_names::Step::Remove) {
+            removed[first] = true;
+            found->pop_front();
+            anyRemoved = true;
+        }
+    }
+    if (anyRemoved) {
+        FHost->SetModified();
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < sinonims.size(); ++i) {
+            if (!removed[i]) {
+                sinonims[kept++] = std::move(sinonims[i]);
+            }
+        }
+        sinonims.resize(kept);
+    }
+    FHost->RefreshNames(false);
+}
+
+// Each entry's mark taken off in list order, with the pass run after each, as the user would untick them one
+// by one; but in time in proportion to the names and entries rather than to their product.
+void TPrefixPanel::sbDelAllClick() {
+    const forms::TRefusalTally tally;
+    if (ui->clbPref->count() == 0) {
+        return;
+    }
+    {
+        const QSignalBlocker programChange(ui->clbPref);
+        ui->clbPref->item(0)->setCheckState(Qt::Unchecked);
+    }
+    const QString typedText = FHost->TypedName();
+    const std::optional<std::string> typed = platform::ToCp1251(typedText);
+    const bool namesCanGo = !typedText.isEmpty() && typed && FHost->Sprav().CurrentFile != nullptr;
+    if (namesCanGo && MarksShowListedNames(1, typedText)) {
+        RemoveGeneratedNames(0, *typed, typedText);
+        return;
+    }
+    // Marks not yet recomputed (after a load, say) may add or take away names of other entries: the first
+    // pass runs in full, and leaves every mark showing whether its name is listed. With no name typed, one
+    // the book cannot hold, or no test file current, the later passes change nothing.
+    bbAddPreffsClick();
+    if (namesCanGo) {
+        RemoveGeneratedNames(1, *typed, typedText);
     }
 }
 

@@ -67,6 +67,9 @@ private:
                                         std::vector<std::string>& entries) const;
     void SetAllMarks(Qt::CheckState state);
     bool AnyMarked() const;
+    // True when each mark from entry `from` on shows whether its generated name is listed.
+    bool MarksShowListedNames(int from, const QString& typedText) const;
+    void RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText);
 
     std::unique_ptr<Ui::TPrefixPanel> ui;
     TPanelHost* FHost = nullptr;
