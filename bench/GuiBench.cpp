@@ -318,11 +318,13 @@ void BM_KeystrokeInFindFilter(benchmark::State& state) {
 BENCHMARK(BM_KeystrokeInFindFilter)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(160);
 // The prefix panel open beside a test file of 3 000 names, with 300 prefixes in its list and a base name
 // typed that none of them has generated yet. Budgets: 16 ms per keystroke (marks recomputed), 100 ms for
-// select-all, 500 ms for deselect-all (one whole pass per prefix).
+// select-all, 500 ms for deselect-all. With 4 000 prefixes and their names generated: 100 ms for
+// deselect-all and for unticking one prefix.
 constexpr int kPrefixNames = 3000;
 constexpr int kPrefixes = 300;
+constexpr int kManyPrefixes = 4000;
 
-std::unique_ptr<TfmMain> StartPrefixWindow(Session& session) {
+std::unique_ptr<TfmMain> StartPrefixWindow(Session& session, int prefixes = kPrefixes) {
     std::unique_ptr<TfmMain> window = session.StartWindow();
     window->FileNew1Execute();
     TfmMainProbe probe(*window);
@@ -337,7 +339,7 @@ std::unique_ptr<TfmMain> StartPrefixWindow(Session& session) {
     const QString list = QDir::toNativeSeparators(session.folder.filePath(QStringLiteral("bench.prf")));
     {
         std::ofstream out(platform::ToOsPath(*platform::ToStoredPath(list)), std::ios::binary);
-        for (int i = 0; i < kPrefixes; ++i) {
+        for (int i = 0; i < prefixes; ++i) {
             out << "P" << (100 + i) << "\r\n";
         }
     }
@@ -404,5 +406,52 @@ void BM_PrefixDeselectAll(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PrefixDeselectAll)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Every one of 4 000 prefixes ticked and its name generated, then all taken away again.
+void BM_PrefixDeselectAll4000(benchmark::State& state) {
+    std::unique_ptr<TfmMain> window = StartPrefixWindow(TheSession(), kManyPrefixes);
+    auto* selectAll = window->findChild<QToolButton*>(QStringLiteral("sbAddAll"));
+    auto* deselectAll = window->findChild<QToolButton*>(QStringLiteral("sbDelAll"));
+    for (auto _ : state) {
+        state.PauseTiming();
+        selectAll->click();
+        Session::Show(*window);
+        if (TfmMainProbe(*window).Sprav().CurrentFile->Sinonims.size() != kPrefixNames + kManyPrefixes) {
+            state.SkipWithError("select-all did not generate every name");
+        }
+        state.ResumeTiming();
+        deselectAll->click();
+        Session::Show(*window);
+        state.PauseTiming();
+        if (TfmMainProbe(*window).Sprav().CurrentFile->Sinonims.size() != kPrefixNames) {
+            state.SkipWithError("deselect-all did not remove every generated name");
+        }
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PrefixDeselectAll4000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The user unticks one of 4 000 ticked prefixes (a different one each time, ticked again untimed).
+void BM_PrefixUntick4000(benchmark::State& state) {
+    std::unique_ptr<TfmMain> window = StartPrefixWindow(TheSession(), kManyPrefixes);
+    window->findChild<QToolButton*>(QStringLiteral("sbAddAll"))->click();
+    Session::Show(*window);
+    auto* list = window->findChild<QListWidget*>(QStringLiteral("clbPref"));
+    const auto& names = TfmMainProbe(*window).Sprav().CurrentFile->Sinonims;
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 997) % kManyPrefixes;
+        list->item(row)->setCheckState(Qt::Unchecked);  // what the user's click on its box does
+        Session::Show(*window);
+        state.PauseTiming();
+        if (names.size() != kPrefixNames + kManyPrefixes - 1) {
+            state.SkipWithError("unticking did not remove its name");
+        }
+        list->item(row)->setCheckState(Qt::Checked);
+        Session::Show(*window);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PrefixUntick4000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace

@@ -25,6 +25,35 @@ std::vector<std::string> SplitEntries(std::string_view content) {
     return entries;
 }
 
+ReadFailure Parse(std::string_view content, std::vector<std::string>& entries) {
+    std::size_t lines = 0;
+    std::size_t length = 0;  // of the line being read
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(content[i]);
+        if (c == '\r' || c == '\n') {
+            if (++lines > kMaxEntries) {
+                return ReadFailure::TooManyEntries;
+            }
+            length = 0;
+            if (c == '\r' && i + 1 < content.size() && content[i + 1] == '\n') {
+                ++i;
+            }
+            continue;
+        }
+        if (c < 0x20) {
+            return ReadFailure::ControlByte;
+        }
+        if (++length > kMaxEntryLength) {
+            return ReadFailure::LineTooLong;
+        }
+    }
+    if (length > 0 && ++lines > kMaxEntries) {  // the last line, without a line end
+        return ReadFailure::TooManyEntries;
+    }
+    entries = SplitEntries(content);
+    return ReadFailure::None;
+}
+
 std::string Format(const std::vector<std::string>& entries) {
     std::string out;
     for (const std::string& entry : entries) {
@@ -47,8 +76,7 @@ ReadResult Read(const std::filesystem::path& path, std::vector<std::string>& ent
     if (error) {
         return {ReadFailure::CannotRead, error};
     }
-    entries = SplitEntries(content);
-    return {};
+    return {Parse(content, entries), {}};
 }
 
 std::error_code Write(const std::filesystem::path& path, const std::vector<std::string>& entries) {

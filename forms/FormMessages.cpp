@@ -1,13 +1,53 @@
 #include "FormMessages.h"
 
+#include <algorithm>
+
 #include "BookLines.h"
 #include "Paths.h"
 #include "Text.h"
 
 namespace forms {
 
+namespace {
+
+TRefusalTally* gTally = nullptr;
+
+}  // namespace
+
+TRefusalTally::TRefusalTally() : FOuter(gTally) {
+    if (FOuter == nullptr) {
+        gTally = this;
+    }
+}
+
+TRefusalTally::~TRefusalTally() {
+    if (FOuter != nullptr) {
+        return;
+    }
+    gTally = nullptr;
+    for (const auto& [text, count] : FTexts) {
+        Inform(count == 1 ? text : QStringLiteral("%1\n\nНе добавлено названий: %2.").arg(text).arg(count));
+    }
+}
+
+bool TRefusalTally::Take(const QString& text) {
+    if (gTally == nullptr) {
+        return false;
+    }
+    auto& texts = gTally->FTexts;
+    const auto seen = std::find_if(texts.begin(), texts.end(), [&](const auto& t) { return t.first == text; });
+    if (seen != texts.end()) {
+        ++seen->second;
+    } else {
+        texts.emplace_back(text, 1);
+    }
+    return true;
+}
+
 void Inform(const QString& text) {
-    platform::CurrentDialogs().Information(text);
+    if (!TRefusalTally::Take(text)) {
+        platform::CurrentDialogs().Information(text);
+    }
 }
 
 platform::MessageAnswer Ask(const QString& text, const QString& caption, platform::MessageIcon icon,

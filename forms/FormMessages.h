@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "Dialogs.h"
 
@@ -16,6 +18,24 @@ inline const QString kMessageCaption = QStringLiteral("Редактор спра
 
 // An information box: one OK button, the application title as caption.
 void Inform(const QString& text);
+
+// While one lives, the information boxes are gathered instead of shown, so that a command that refuses many
+// names at once does not show a box per name. When it ends, each text is shown once, with the number of
+// names it refused when there was more than one. Only the outermost of nested tallies shows.
+class TRefusalTally {
+public:
+    TRefusalTally();
+    ~TRefusalTally();
+    TRefusalTally(const TRefusalTally&) = delete;
+    TRefusalTally& operator=(const TRefusalTally&) = delete;
+
+    // Takes the box's text; false when no tally is gathering, and the box is to be shown.
+    static bool Take(const QString& text);
+
+private:
+    TRefusalTally* FOuter;
+    std::vector<std::pair<QString, int>> FTexts;  // in the order first refused
+};
 
 // A message box with no owner window and an explicit caption.
 platform::MessageAnswer Ask(const QString& text, const QString& caption, platform::MessageIcon icon,

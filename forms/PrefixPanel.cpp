@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +19,8 @@
 #include "Text.h"
 #include "fm_MainAdd.h"
 #include "ui_PrefixPanel.h"
+
+#include <deque>
 
 namespace {
 
@@ -40,6 +43,14 @@ QString ReadFailureText(const prefix_file::ReadResult& result) {
         case ReadFailure::TooLarge:
             return QStringLiteral("Файл больше %1 МБ: это не список префиксов.")
                 .arg(prefix_file::kMaxFileBytes / (1024 * 1024));
+        case ReadFailure::ControlByte:
+            return QStringLiteral("В файле есть управляющие символы: это не список префиксов.");
+        case ReadFailure::LineTooLong:
+            return QStringLiteral("В файле есть строка длиннее %1 символов: это не список префиксов.")
+                .arg(prefix_file::kMaxEntryLength);
+        case ReadFailure::TooManyEntries:
+            return QStringLiteral("В файле больше %1 строк: это не список префиксов.")
+                .arg(prefix_file::kMaxEntries);
         case ReadFailure::CannotRead:
             if (result.Error == std::errc::no_such_file_or_directory) {
                 return QStringLiteral("Файл не найден.");
@@ -201,26 +212,23 @@ void TPrefixPanel::ShowEntries(const std::vector<std::string>& entries) {
     }
 }
 
-std::optional<std::vector<std::string>> TPrefixPanel::ReadEntries(const std::string& path,
-                                                                  bool atStartUp) const {
-    std::vector<std::string> entries;
+prefix_file::ReadResult TPrefixPanel::ReadEntries(const std::string& path, bool atStartUp,
+                                                  std::vector<std::string>& entries) const {
     const prefix_file::ReadResult result = prefix_file::Read(platform::ToOsPath(path), entries);
-    if (result.Ok()) {
-        return entries;
-    }
     // At start-up a remembered path that is no prefix list is passed over as a missing one is; a list that
     // is there and cannot be read is still reported.
-    if (!atStartUp || result.Failure == prefix_file::ReadFailure::CannotRead) {
+    if (!result.Ok() && (!atStartUp || result.Failure == prefix_file::ReadFailure::CannotRead)) {
         platform::CurrentDialogs().ErrorReport(
             QStringLiteral("Невозможно открыть файл %1\n%2")
                 .arg(platform::ToDisplayPath(path), ReadFailureText(result)));
     }
-    return std::nullopt;
+    return result;
 }
 
 void TPrefixPanel::LoadPrefixFile(const std::string& path) {
-    if (const auto entries = ReadEntries(path, true)) {
-        ShowEntries(*entries);
+    std::vector<std::string> entries;
+    if (ReadEntries(path, true, entries).Ok()) {
+        ShowEntries(entries);
     }
 }
 
@@ -230,7 +238,8 @@ void TPrefixPanel::SetListEnabled(bool enabled) {
 
 // ---------------------------------------------------------------------------------------------------------
 // The list's commands. The chosen path becomes the prefix file in use as soon as a dialog is confirmed,
-// also when the file then cannot be written or read.
+// also when the file then cannot be written or read; but a file found to be no prefix list at all is
+// never taken as the list in use.
 
 void TPrefixPanel::bbSavePreffClick() {
     platform::FileDialogOptions options;
@@ -265,10 +274,14 @@ void TPrefixPanel::bbLoadPreffClick() {
     if (!path) {
         return;
     }
-    FHost->SetPrefixFileName(*path);
+    std::vector<std::string> entries;
+    const prefix_file::ReadResult result = ReadEntries(*path, false, entries);
+    if (!prefix_file::IsNotAPrefixList(result.Failure)) {
+        FHost->SetPrefixFileName(*path);
+    }
     // The marks stay off until the next recomputation.
-    if (const auto entries = ReadEntries(*path, false)) {
-        ShowEntries(*entries);
+    if (result.Ok()) {
+        ShowEntries(entries);
     }
 }
 
@@ -318,8 +331,10 @@ void TPrefixPanel::SetAllMarks(Qt::CheckState state) {
 
 // Makes the current test file agree with the marks: a marked entry's generated name is added when it is not
 // listed, an unmarked entry's is removed when it is listed exactly. Names added in the pass are not looked
-// for again until its end, so the same prefix marked twice adds its name twice.
+// for again until its end, so the same prefix marked twice adds its name twice. Each kind of refusal is
+// shown once at the end, however many entries it refused.
 void TPrefixPanel::bbAddPreffsClick() {
+    const forms::TRefusalTally tally;
     const QString typedText = FHost->TypedName();
     if (typedText.isEmpty()) {
         SetAllMarks(Qt::Unchecked);
@@ -368,14 +383,82 @@ void TPrefixPanel::bbAllPrefClick() {
     bbAddPreffsClick();
 }
 
-// One whole pass per entry, each right after that entry's mark is taken off.
-void TPrefixPanel::sbDelAllClick() {
-    for (int i = 0; i < ui->clbPref->count(); ++i) {
-        {
-            const QSignalBlocker programChange(ui->clbPref);
-            ui->clbPref->item(i)->setCheckState(Qt::Unchecked);
+bool TPrefixPanel::MarksShowListedNames(int from, const QString& typedText) const {
+    for (int i = from; i < ui->clbPref->count(); ++i) {
+        const QListWidgetItem* item = ui->clbPref->item(i);
+        if ((item->checkState() == Qt::Checked) != (FHost->FindListedName(item->text() + typedText) >= 0)) {
+            return false;
         }
-        bbAddPreffsClick();
+    }
+    return true;
+}
+
+// While every mark shows whether its name is listed, a pass after one entry is unticked can only take away
+// that entry's name: the first listed name equal to it with letter case ignored, when that one is the same
+// byte for byte. This does so for each entry from `from` on, as those passes one after another would, in one
+// sweep over the names.
+void TPrefixPanel::RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText) {
+    auto& sinonims = FHost->Sprav().CurrentFile->Sinonims;
+    // For each name as the lookup folds it, the positions of the names still listed, first one first.
+    QHash<QString, std::deque<std::size_t>> listed;
+    listed.reserve(static_cast<qsizetype>(sinonims.size()));
+    for (std::size_t i = 0; i < sinonims.size(); ++i) {
+        listed[platform::FromCp1251(sinonims[i]->Name).toCaseFolded()].push_back(i);
+    }
+    std::vector<bool> removed(sinonims.size(), false);
+    bool anyRemoved = false;
+    for (int i = from; i < ui->clbPref->count(); ++i) {
+        const QListWidgetItem* item = ui->clbPref->item(i);
+        const auto found = listed.find((item->text() + typedText).toCaseFolded());
+        if (found == listed.end() || found->empty()) {
+            continue;
+        }
+        const std::size_t first = found->front();
+        const std::string generated = prefix_names::GeneratedName(EntryBytes(item), typed);
+        if (prefix_names::PassStep(false, generated, static_cast<int>(first), sinonims[first]->Name) ==
+            prefix_names::Step::Remove) {
+            removed[first] = true;
+            found->pop_front();
+            anyRemoved = true;
+        }
+    }
+    if (anyRemoved) {
+        FHost->SetModified();
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < sinonims.size(); ++i) {
+            if (!removed[i]) {
+                sinonims[kept++] = std::move(sinonims[i]);
+            }
+        }
+        sinonims.resize(kept);
+    }
+    FHost->RefreshNames(false);
+}
+
+// Each entry's mark taken off in list order, with the pass run after each, as the user would untick them one
+// by one; but in time in proportion to the names and entries rather than to their product.
+void TPrefixPanel::sbDelAllClick() {
+    const forms::TRefusalTally tally;
+    if (ui->clbPref->count() == 0) {
+        return;
+    }
+    {
+        const QSignalBlocker programChange(ui->clbPref);
+        ui->clbPref->item(0)->setCheckState(Qt::Unchecked);
+    }
+    const QString typedText = FHost->TypedName();
+    const std::optional<std::string> typed = platform::ToCp1251(typedText);
+    const bool namesCanGo = !typedText.isEmpty() && typed && FHost->Sprav().CurrentFile != nullptr;
+    if (namesCanGo && MarksShowListedNames(1, typedText)) {
+        RemoveGeneratedNames(0, *typed, typedText);
+        return;
+    }
+    // Marks not yet recomputed (after a load, say) may add or take away names of other entries: the first
+    // pass runs in full, and leaves every mark showing whether its name is listed. With no name typed, one
+    // the book cannot hold, or no test file current, the later passes change nothing.
+    bbAddPreffsClick();
+    if (namesCanGo) {
+        RemoveGeneratedNames(1, *typed, typedText);
     }
 }
 

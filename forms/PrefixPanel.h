@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "PrefixFile.h"
+
 class QListWidgetItem;
 class QMenu;
 class TPanelHost;
@@ -31,9 +33,9 @@ public:
     void UpdatePrefChecks();
     // The list takes marks only while the typed name may be added.
     void SetListEnabled(bool enabled);
-    // Replaces the list by the lines of a prefix file; used at start-up. A file that cannot be a prefix
-    // list (not a regular file, too large) is skipped silently, as a missing one is; one that cannot be
-    // read is reported.
+    // Replaces the list by the lines of a prefix file; used at start-up. A file that is no prefix list (not
+    // a regular file, too large, binary data, too many or too long lines) is skipped silently, as a missing
+    // one is; one that cannot be read is reported.
     void LoadPrefixFile(const std::string& path);
 
     // The list's commands.
@@ -62,10 +64,15 @@ private:
     void PopupFromKeyboard();
     void AppendEntry(const std::string& bytes);
     void ShowEntries(const std::vector<std::string>& entries);
-    // Reads a prefix file; nullopt when it cannot be read, after a box that says why.
-    std::optional<std::vector<std::string>> ReadEntries(const std::string& path, bool atStartUp) const;
+    // Reads a prefix file into `entries`; when it cannot, a box says why (at start-up only for a file that
+    // is there and cannot be read).
+    prefix_file::ReadResult ReadEntries(const std::string& path, bool atStartUp,
+                                        std::vector<std::string>& entries) const;
     void SetAllMarks(Qt::CheckState state);
     bool AnyMarked() const;
+    // True when each mark from entry `from` on shows whether its generated name is listed.
+    bool MarksShowListedNames(int from, const QString& typedText) const;
+    void RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText);
 
     std::unique_ptr<Ui::TPrefixPanel> ui;
     TPanelHost* FHost = nullptr;

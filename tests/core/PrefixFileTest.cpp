@@ -40,18 +40,63 @@ TEST(PrefixFile, EachEntryIsFollowedByCrLf) {
 }
 
 // Folders, pipes, missing files and the texts shown for them are covered through the window's load command.
-TEST(PrefixFile, SixteenMegabytesStillLoadAndOneByteMoreIsRefusedUnread) {
+TEST(PrefixFile, SixteenMegabytesAreStillReadAndOneByteMoreIsRefusedUnread) {
     TempFolder folder;
     WriteBytes(folder / "limit.prf", "KR\r\n");
     std::filesystem::resize_file(folder / "limit.prf", prefix_file::kMaxFileBytes);
-    Entries entries;
-    EXPECT_TRUE(prefix_file::Read(folder / "limit.prf", entries).Ok());
-    EXPECT_EQ(entries.size(), 2u);  // "KR" and the rest of the file, zero bytes without a line end
-    EXPECT_EQ(entries.front(), "KR");
+    Entries entries{"old"};
+    // Read, and then found to hold zero bytes, which no prefix list has.
+    EXPECT_EQ(prefix_file::Read(folder / "limit.prf", entries).Failure, prefix_file::ReadFailure::ControlByte);
 
     std::filesystem::resize_file(folder / "limit.prf", prefix_file::kMaxFileBytes + 1);
     EXPECT_EQ(prefix_file::Read(folder / "limit.prf", entries).Failure, prefix_file::ReadFailure::TooLarge);
-    EXPECT_EQ(entries.size(), 2u);  // left as it was
+    EXPECT_EQ(entries, Entries{"old"});  // left as it was
+}
+
+// Binary data, a text of long lines and a file of many lines are no prefix lists: nothing of them is taken.
+// Up to each limit a list still loads whole.
+TEST(PrefixFile, OnlyWhatAPersonKeepsAsAListIsTaken) {
+    using prefix_file::ReadFailure;
+    const std::string longest(prefix_file::kMaxEntryLength, 'K');
+    std::string manyLines;
+    for (std::size_t i = 0; i < prefix_file::kMaxEntries; ++i) {
+        manyLines += "KR\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string content;
+        ReadFailure failure;
+        std::size_t entries;
+    } cases[] = {
+        {"tab", "KR\r\nK\tR\r\n", ReadFailure::ControlByte, 0},
+        {"nul", std::string("KR\0", 3), ReadFailure::ControlByte, 0},
+        {"escape last", "KR\r\nSN\x1B", ReadFailure::ControlByte, 0},
+        {"unit separator", "\x1F\n", ReadFailure::ControlByte, 0},
+        {"high bytes and DEL", "\x7F\x98\xFF\r\n", ReadFailure::None, 1},
+        {"longest line", "KR\r\n" + longest + "\r\n", ReadFailure::None, 2},
+        {"longest last line", longest, ReadFailure::None, 1},
+        {"line too long", "KR\r\n" + longest + "K\r\n", ReadFailure::LineTooLong, 0},
+        {"last line too long", longest + "K", ReadFailure::LineTooLong, 0},
+        {"most lines", manyLines, ReadFailure::None, prefix_file::kMaxEntries},
+        {"one line more", manyLines + "SN", ReadFailure::TooManyEntries, 0},
+        {"one line end more", manyLines + "\r", ReadFailure::TooManyEntries, 0},
+        {"line feeds", std::string(prefix_file::kMaxEntries + 1, '\n'), ReadFailure::TooManyEntries, 0},
+        {"CR LF counts once", manyLines.substr(2), ReadFailure::None, prefix_file::kMaxEntries},
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        WriteBytes(folder / "list.prf", c.content);
+        Entries entries{"old"};
+        const prefix_file::ReadResult result = prefix_file::Read(folder / "list.prf", entries);
+        EXPECT_EQ(result.Failure, c.failure) << c.name;
+        EXPECT_EQ(prefix_file::IsNotAPrefixList(result.Failure), c.failure != ReadFailure::None) << c.name;
+        if (c.failure == ReadFailure::None) {
+            EXPECT_EQ(entries, prefix_file::SplitEntries(c.content)) << c.name;
+            EXPECT_EQ(entries.size(), c.entries) << c.name;
+        } else {
+            EXPECT_EQ(entries, Entries{"old"}) << c.name;
+        }
+    }
 }
 
 TEST(PrefixFile, AFailedWriteLeavesTheOldFile) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
@@ -11,6 +12,7 @@
 #include <QToolButton>
 
 #include <filesystem>
+#include <random>
 
 #include "MainWindowFixture.h"
 #include "Paths.h"
@@ -156,39 +158,113 @@ TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155", "KR155", "KR155", "SN155"}));
 }
 
-TEST_F(PrefixPanelTest, RefusedNamesAreShownOncePerEntryAndThePassGoesOn) {
-    LoadPrefixes("KR\r\n \r\nA|\r\nSN\r\n");
+// Deselect-all ends as unticking every entry in turn would: marks left off by a load (no recomputation yet)
+// still take names away, one exact first match per entry, and a name first listed in another case stays.
+TEST_F(PrefixPanelTest, DeselectAllTakesAwayWhatUntickingEachEntryInTurnWould) {
+    BookWithNames({QStringLiteral("155"), QStringLiteral("hd155"), QStringLiteral("KR155"),
+                   QStringLiteral("SN155"), QStringLiteral("SN155"), QStringLiteral("kr155"),
+                   QStringLiteral("X")});
+    Type(QStringLiteral("155"));
+    LoadPrefixes("HD\r\nSN\r\nSN\r\nKR\r\nkr\r\nZZ\r\n");
+    EXPECT_EQ(Marks(), "000000");
+    Tool("sbDelAll")->click();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "hd155", "X"}));
+    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 3u);
+    EXPECT_EQ(Marks(), "100000");
+    EXPECT_TRUE(Probe().Modified());
+    EXPECT_EQ(SelectedRow(lbNames()), -1);
+    // Again, with every mark showing its name: "hd155" is no exact match of "HD155" and stays.
+    Probe().Modified() = false;
+    Tool("sbDelAll")->click();
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "hd155", "X"}));
+    EXPECT_EQ(Marks(), "100000");
+    EXPECT_FALSE(Probe().Modified());
+    // The lookup of the names that are left is right.
+    Type(QStringLiteral("Hd155"));
+    EXPECT_FALSE(Button("bbAddSinonim")->isEnabled());
+    Type(QStringLiteral("kr155"));
+    EXPECT_TRUE(Button("bbAddSinonim")->isEnabled());
+
+    // On a large list the command takes time in proportion to the names, not to their square: 2 000
+    // prefixes with their names take well under a second (one pass per prefix took seconds).
+    std::string many;
+    for (int i = 0; i < 2000; ++i) {
+        many += "P" + std::to_string(1000 + i) + "\r\n";
+    }
+    LoadPrefixes(many);
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();
+    ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2003u);
+    QElapsedTimer timer;
+    timer.start();
+    Tool("sbDelAll")->click();
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "hd155", "X"}));
+    EXPECT_EQ(Marks(), std::string(2000, '0'));
+}
+
+// However many names a pass refuses, each kind of refusal is one box, with the number of names it refused.
+TEST_F(PrefixPanelTest, EachKindOfRefusalIsShownOnceWithTheNamesItRefused) {
+    const auto refused = [](const QString& text, int names) {
+        return text + QStringLiteral("\n\nНе добавлено названий: %1.").arg(names);
+    };
+    std::string many;
+    for (int i = 0; i < 500; ++i) {
+        many += "P" + std::to_string(i) + "\r\n";
+    }
+    LoadPrefixes(many);
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();  // no test file in the book
-    for (int i = 0; i < 4; ++i) {
-        desktop->TakeInformation(kEmptyBook);
-    }
+    desktop->TakeInformation(refused(kEmptyBook, 500));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
     EXPECT_TRUE(Probe().Modified());
-    EXPECT_EQ(Marks(), "0000");
+    EXPECT_EQ(Marks(), std::string(500, '0'));
 
+    LoadPrefixes("KR\r\n \r\nA|\r\nSN\r\n");
     AddFiles({MakeFile(QStringLiteral("t1.qor"))});
     lbFiles()->clearSelection();  // no test file current
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();
-    for (int i = 0; i < 4; ++i) {
-        desktop->TakeInformation(kNoCurrentFile);
-    }
+    desktop->TakeInformation(refused(kNoCurrentFile, 4));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
 
     lbFiles()->setCurrentRow(0);
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();  // " 155" and "A|155" cannot stand in the book file
-    desktop->TakeInformation(kUnstorableName);
-    desktop->TakeInformation(kUnstorableName);
+    desktop->TakeInformation(refused(kUnstorableName, 2));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
     EXPECT_EQ(Marks(), "1001");
     ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2u);
+
+    // Two kinds in one pass: a box each, in the order first met; a kind met once reads as it always does.
+    LoadPrefixes(" \r\n" + std::string(3, 'K') + "\r\nA|\r\nK\r\n" + std::string(3, 'K') + "\r\n");
+    eName()->setText(QString(996, QLatin1Char('N')));  // "K" and 996 fit a line of the book, "KKK" do not
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(refused(kUnstorableName, 2));
+    desktop->TakeInformation(refused(
+        QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее 999 символов: такую "
+                       "строку справочник не сохранит."),
+        2));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
+    EXPECT_EQ(Marks(), "00010");
+    Tool("sbDelAll")->click();
+    Type(QStringLiteral("155"));
+    EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
+
+    // One kind met once is the box as it always was.
+    LoadPrefixes("KR\r\n \r\nSN\r\n");
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(kUnstorableName);
+    EXPECT_EQ(desktop->UntakenCount(), 0);
 
     // A typed name Windows-1251 cannot hold generates nothing and says so once.
     Type(QStringLiteral("155✓"));
     Tool("sbAddAll")->click();
     desktop->TakeInformation(
         QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
-    EXPECT_EQ(Marks(), "0000");
+    EXPECT_EQ(Marks(), "000");
     EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
 }
 
@@ -286,7 +362,16 @@ TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
         desktop->TakeErrorReport(QStringLiteral("Невозможно открыть файл ") + path + QLatin1Char('\n') +
                                  c.reason);
         EXPECT_EQ(Rows(clbPref()), QStringList{"KR"}) << c.name;
-        EXPECT_EQ(Probe().PrefFileName(), Stored(QLatin1String(c.name)));  // the dialog was confirmed
+    }
+    // The dialog was confirmed: a missing file still becomes the list in use, what is no list never does.
+    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("gone.prf")));
+    LoadPrefixes("KR\r\n", QStringLiteral("kr.prf"));
+    for (const char* name : {"dir.prf", "pipe.prf", "big.prf"}) {
+        desktop->QueueOpenFile(PathOf(QLatin1String(name)));
+        Tool("bbLoadPreff")->click();
+        desktop->Take();
+        desktop->Take();
+        EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf"))) << name;
     }
 
     // Saving over a folder or into a missing one: the reason is named, nothing is written.
@@ -312,6 +397,57 @@ TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
         window.reset();
         Start();
         EXPECT_EQ(clbPref()->count(), 0) << name;
+    }
+}
+
+// Random bytes, a text of long lines, a file of many lines: one box that says why, the list as it was, and
+// the list in use still the last real one, so that the next start loads that.
+TEST_F(PrefixPanelTest, FilesThatAreNoPrefixListsAreRefusedWholeAndNotRemembered) {
+    std::mt19937 random(7);
+    std::string noise(3 * 1024, '\0');
+    for (char& byte : noise) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    std::string manyLines;
+    for (int i = 0; i < 5001; ++i) {
+        manyLines += "KR\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string content;
+        QString reason;
+    } cases[] = {
+        {"noise.prf", noise, QStringLiteral("В файле есть управляющие символы: это не список префиксов.")},
+        {"tab.prf", "KR\r\nK\tR\r\n",
+         QStringLiteral("В файле есть управляющие символы: это не список префиксов.")},
+        {"long.prf", "KR\r\n" + std::string(1000, 'K'),
+         QStringLiteral("В файле есть строка длиннее 999 символов: это не список префиксов.")},
+        {"many.prf", manyLines, QStringLiteral("В файле больше 5000 строк: это не список префиксов.")},
+        {"feeds.prf", std::string(5001, '\n'),
+         QStringLiteral("В файле больше 5000 строк: это не список префиксов.")},
+    };
+    LoadPrefixes("KR\r\nSN\r\n", QStringLiteral("kr.prf"));
+    for (const auto& c : cases) {
+        const QString path = MakeFile(QLatin1String(c.name), c.content);
+        desktop->QueueOpenFile(path);
+        Tool("bbLoadPreff")->click();
+        desktop->Take();
+        desktop->TakeErrorReport(QStringLiteral("Невозможно открыть файл ") + path + QLatin1Char('\n') +
+                                 c.reason);
+        EXPECT_EQ(desktop->UntakenCount(), 0) << c.name;
+        EXPECT_EQ(Rows(clbPref()), (QStringList{"KR", "SN"})) << c.name;
+        EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf"))) << c.name;
+    }
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FilePreff"), Stored(QStringLiteral("kr.prf")));
+
+    // Remembered from before: skipped silently at start-up, as a missing file is.
+    for (const char* name : {"noise.prf", "long.prf", "feeds.prf"}) {
+        SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QLatin1String(name)));
+        window.reset();
+        Start();
+        EXPECT_EQ(clbPref()->count(), 0) << name;
+        EXPECT_EQ(Probe().PrefFileName(), Stored(QLatin1String(name)));
     }
 }
 
