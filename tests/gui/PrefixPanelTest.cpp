@@ -186,7 +186,8 @@ TEST_F(PrefixPanelTest, DeselectAllTakesAwayWhatUntickingEachEntryInTurnWould) {
     EXPECT_TRUE(Button("bbAddSinonim")->isEnabled());
 
     // On a large list the command takes time in proportion to the names, not to their square: 2 000
-    // prefixes with their names take well under a second (one pass per prefix took seconds).
+    // prefixes with their names take a fraction of a second (one pass per prefix took 17 s); the bound
+    // leaves room for sanitizer builds and Wine.
     std::string many;
     for (int i = 0; i < 2000; ++i) {
         many += "P" + std::to_string(1000 + i) + "\r\n";
@@ -198,7 +199,7 @@ TEST_F(PrefixPanelTest, DeselectAllTakesAwayWhatUntickingEachEntryInTurnWould) {
     QElapsedTimer timer;
     timer.start();
     Tool("sbDelAll")->click();
-    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_LT(timer.elapsed(), 5000);
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "hd155", "X"}));
     EXPECT_EQ(Marks(), std::string(2000, '0'));
 }
