@@ -58,7 +58,8 @@ private:
 };
 
 // True when the book file can hold the name and give it back unchanged: it must not begin with a space
-// (that marks a test-file line), nor hold "|" (the name/description separator) or a line break.
+// (that marks a test-file line), nor hold "|" (the name/description separator), a line break or any other
+// byte below 0x20.
 bool IsStorableSinonimName(std::string_view name);
 
 namespace sprav_messages {

@@ -37,6 +37,11 @@ QString SystemErrorText(const std::error_code& error) {
     if (error == std::errc::file_too_large) {
         return QStringLiteral("Файл слишком велик.");
     }
+    // What the file functions answer for a path with a control byte, and some file systems for bytes
+    // their names cannot hold.
+    if (error == std::errc::illegal_byte_sequence) {
+        return QStringLiteral("Путь содержит символы, недопустимые в имени файла.");
+    }
     return QString::fromLocal8Bit(error.message());
 }
 

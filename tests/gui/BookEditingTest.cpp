@@ -564,5 +564,23 @@ TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
     EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
 }
 
+// A test-file path with a NUL would have its comment file cut short at the NUL, down to the book itself:
+// such a book is refused whole, as a book with an overlong line is, and stays as it was.
+TEST_F(BookEditingTest, BookWithAControlByteInAPathIsNotOpened) {
+    const std::string bytes =
+        " 0 " + Stored(QStringLiteral("book.spr")) + std::string("\0.qor\r\nK155LA3|\r\n", 17);
+    const QString book = MakeFile(QStringLiteral("book.spr"), bytes);
+    desktop->QueueOpenFile(book);
+    window->FileOpen1Execute();
+    desktop->Take();
+    desktop->TakeInformation(QStringLiteral("Невозможно открыть файл.\n") + book +
+                             QStringLiteral(" не справочник: строка 1 содержит управляющие символы (нулевой "
+                                            "байт, табуляцию и т. п.), которых в путях и названиях быть не "
+                                            "может."));
+    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(ReadBytes(book), bytes);
+}
+
 }  // namespace
 }  // namespace gui_test
