@@ -1,5 +1,5 @@
-// The length of the line the book file gives an entry, so that an entry the reader could not take back is
-// refused when it is typed rather than when the book is saved.
+// The length of the line the book file gives an entry, and the number of lines it takes, so that an entry
+// the reader could not take back is refused when it is added rather than when the book is saved.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +9,8 @@ namespace book_lines {
 
 // A line holds at most this many characters, its line break not counted.
 inline constexpr std::size_t kMaxLineLength = 999;
+// A book holds at most this many lines: the reader's line reads, less the one that meets the end of the file.
+inline constexpr std::size_t kMaxLines = 99'998;
 
 inline std::size_t DecimalDigits(std::size_t value) {
     std::size_t digits = 1;

@@ -22,6 +22,14 @@ void TSprav::ShowMessage(const char* utf8Text) const {
     }
 }
 
+std::size_t TSprav::LineCount() const {
+    std::size_t lines = Files.size();
+    for (const auto& file : Files) {
+        lines += file->Sinonims.size();
+    }
+    return lines;
+}
+
 void TSprav::SetCurrentFile(int position) {
     if (position < 0) {
         CurrentFile = nullptr;

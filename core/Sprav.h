@@ -37,6 +37,8 @@ public:
     std::function<void(const std::string&)> OnMessage;
 
     int CurrentFileIndex() const { return FCurrentFileIndex; }
+    // The lines the book file gives the book: one per test file and one per analog.
+    std::size_t LineCount() const;
 
     void SetCurrentFile(int position);
     void AddTestFile(std::string path);

@@ -364,14 +364,6 @@ bool HoldsOnlyItsOwnLineBreaks(std::string_view text, std::size_t lineCount) {
     return crs == lineCount && lfs == lineCount && controls == 2 * lineCount;
 }
 
-std::size_t CountLines(const TSprav& sprav) {
-    std::size_t lineCount = sprav.Files.size();
-    for (const auto& file : sprav.Files) {
-        lineCount += file->Sinonims.size();
-    }
-    return lineCount;
-}
-
 // The test-file path or chip name written on the 1-based line `number` of the formatted book.
 std::string EntryOfLine(const TSprav& sprav, std::size_t number) {
     std::size_t line = 0;
@@ -394,7 +386,7 @@ std::size_t LengthInTokenForm(std::string_view path, std::string_view dir, std::
 }  // namespace
 
 WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
-    if (CountLines(sprav) > kMaxLines) {
+    if (sprav.LineCount() > kMaxLines) {
         return {WriteFailure::TooManyLines, EntryOfLine(sprav, kMaxLines + 1), {}};
     }
     // The same checks in the same order as AppendLines<true>, on lengths instead of text.
@@ -424,7 +416,7 @@ WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
 
 WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out) {
     out.clear();
-    const std::size_t lineCount = CountLines(sprav);
+    const std::size_t lineCount = sprav.LineCount();
     if (lineCount > kMaxLines) {
         return {WriteFailure::TooManyLines, EntryOfLine(sprav, kMaxLines + 1), {}};
     }

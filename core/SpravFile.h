@@ -21,8 +21,8 @@ namespace sprav_file {
 inline constexpr std::size_t kMaxLineLength = book_lines::kMaxLineLength;
 // A file is read with at most this many line reads; the read that meets the end of the file counts too,
 // so a file whose last line ends with CR LF holds at most kMaxLineReads - 1 lines.
-inline constexpr std::size_t kMaxLineReads = 99'999;
-inline constexpr std::size_t kMaxLines = kMaxLineReads - 1;
+inline constexpr std::size_t kMaxLines = book_lines::kMaxLines;
+inline constexpr std::size_t kMaxLineReads = kMaxLines + 1;
 // No file the reader takes is larger: every read a longest line and a CR LF.
 inline constexpr std::size_t kMaxBookBytes = kMaxLineReads * (kMaxLineLength + 2);
 

@@ -91,4 +91,14 @@ bool FitsSinonimLine(const std::string& name, const std::string& descToken) {
     return false;
 }
 
+bool FitsLineCount(std::size_t lines, const std::string& entry) {
+    if (lines < book_lines::kMaxLines) {
+        return true;
+    }
+    Inform(QStringLiteral("В справочнике уже %1 строк, больше он не сможет сохранить. Не добавлено: ")
+               .arg(book_lines::kMaxLines) +
+           platform::ToDisplayPath(entry));
+    return false;
+}
+
 }  // namespace forms

@@ -582,5 +582,48 @@ TEST_F(BookEditingTest, BookWithAControlByteInAPathIsNotOpened) {
     EXPECT_EQ(ReadBytes(book), bytes);
 }
 
+// The book file holds at most 99 998 lines: the line that would pass the limit is refused when it is
+// added, once for a whole selection of test files, and a line freed makes room again.
+TEST_F(BookEditingTest, LinesPastTheBookLimitAreRefusedWhenAdded) {
+    auto refusal = [](const QString& entry) {
+        return QStringLiteral(
+                   "В справочнике уже 99998 строк, больше он не сможет сохранить. Не добавлено: ") +
+               entry;
+    };
+    std::string bytes = " 0 " + Stored(QStringLiteral("t.qor")) + "\r\n";
+    for (int i = 1; i < 99'997; ++i) {
+        bytes += "N" + std::to_string(i) + "|\r\n";
+    }
+    desktop->QueueOpenFile(MakeFile(QStringLiteral("full.spr"), bytes));
+    window->FileOpen1Execute();
+    desktop->Take();
+    ASSERT_EQ(lbNames()->count(), 99'996);
+
+    AddName(QStringLiteral("LAST"));  // line 99 998
+    EXPECT_EQ(lbNames()->count(), 99'997);
+    AddName(QStringLiteral("MORE"));
+    desktop->TakeInformation(refusal(QStringLiteral("MORE")));
+    EXPECT_EQ(lbNames()->count(), 99'997);
+
+    const QString a = MakeFile(QStringLiteral("a.qor"));
+    const QString b = MakeFile(QStringLiteral("b.qor"));
+    AddFiles({a, b});
+    desktop->TakeInformation(refusal(a));
+    EXPECT_EQ(Rows(lbFiles()), QStringList{PathOf(QStringLiteral("t.qor"))});
+
+    lbNames()->setCurrentRow(0);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteName")->trigger();
+    desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    AddFiles({a, b});
+    desktop->TakeInformation(refusal(b));
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{PathOf(QStringLiteral("t.qor")), a}));
+
+    // What was added is what the book file takes.
+    desktop->QueueSaveFile(PathOf(QStringLiteral("saved.spr")));
+    EXPECT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+}
+
 }  // namespace
 }  // namespace gui_test
