@@ -320,7 +320,7 @@ TEST(SpravFileLoad, PathWithAControlByteIsNeverCutShort) {
     TempFolder folder;
     const auto book = folder / "book.spr";
     WriteBytes(book, " 0 T\r\n");
-    for (const std::string tail : {std::string(1, '\0'), std::string("\t")}) {
+    for (const std::string& tail : {std::string(1, '\0'), std::string("\t")}) {
         const std::filesystem::path cut = book.string() + tail + ".txt";
         std::string content = "stale";
         EXPECT_EQ(sprav_file::ReadWholeFile(cut, content), std::errc::illegal_byte_sequence);

@@ -88,7 +88,7 @@ TEST(Paths, PathWithAControlByteIsNeverCutShort) {
     file.close();
     const std::string book = *platform::ToCp1251(file.fileName());
     ASSERT_TRUE(platform::FileExists(book));
-    for (const std::string tail : {std::string(1, '\0'), std::string(1, '\0') + ".txt", std::string("\n")}) {
+    for (const std::string& tail : {std::string(1, '\0'), std::string(1, '\0') + ".txt", std::string("\n")}) {
         const std::string stored = book + tail;
         const auto whole = static_cast<std::size_t>(QFile::encodeName(file.fileName()).size()) + tail.size();
         EXPECT_EQ(platform::ToOsPath(stored).native().size(), whole);
