@@ -101,19 +101,31 @@ ReadResult CheckFirstLine(const std::vector<std::string_view>& lines) {
     return {};
 }
 
-ReadResult CheckControlBytes(std::string_view content, const std::vector<std::string_view>& lines) {
-    // Counted without an early exit, so that the loop becomes vector code; the line breaks are the only
-    // bytes below 0x20 a book holds.
-    std::uint32_t controls = 0;
-    for (const char ch : content) {
-        const auto byte = static_cast<unsigned char>(ch);
-        controls += (byte < 0x20) & (byte != '\r') & (byte != '\n');
+namespace {
+
+// True when a byte of the text is below 0x20, eight bytes at a time, so that a large book costs a fraction
+// of its split also where the compiler makes no vector code of a plain loop. A word holds such a byte
+// exactly when (word - 0x2020...20) & ~word & 0x8080...80 is not zero.
+bool HoldsControlByte(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    std::uint64_t found = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        found |= (word - kOnes * 0x20) & ~word & (kOnes * 0x80);
     }
-    if (controls == 0) {
-        return {};
+    for (; i < text.size(); ++i) {
+        found |= static_cast<unsigned char>(text[i]) < 0x20;
     }
+    return found != 0;
+}
+
+}  // namespace
+
+ReadResult CheckControlBytes(const std::vector<std::string_view>& lines) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (book_lines::HasControlByte(lines[i])) {
+        if (HoldsControlByte(lines[i])) {
             return {ReadFailure::ControlByte, i + 1, {}, std::string(lines[i])};
         }
     }
@@ -269,7 +281,7 @@ ReadResult LoadFromBytes(std::string_view content, TSprav& sprav, std::string_vi
     }
     // A NUL in a path would cut it short where the file system meets it: the comment file of
     // "book.spr<NUL>.qor" would be book.spr itself. Such a file is no book; nothing of it is taken.
-    if (ReadResult controls = CheckControlBytes(content, lines); !controls.Ok()) {
+    if (ReadResult controls = CheckControlBytes(lines); !controls.Ok()) {
         return controls;
     }
     if (ReadResult first = CheckFirstLine(lines); !first.Ok()) {

@@ -63,9 +63,8 @@ ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& l
 // Fails with NotABook when a line other than an empty one comes before the first test-file line.
 ReadResult CheckFirstLine(const std::vector<std::string_view>& lines);
 
-// Fails with ControlByte, naming the first such line, when a line holds a byte below 0x20. The lines are
-// views into `content`, which is searched as a whole first: a sound book costs one quick pass.
-ReadResult CheckControlBytes(std::string_view content, const std::vector<std::string_view>& lines);
+// Fails with ControlByte, naming the first such line, when a line holds a byte below 0x20.
+ReadResult CheckControlBytes(const std::vector<std::string_view>& lines);
 
 // Adds the lines to the model in order: test-file lines with <Tests>: expanded, analog lines as they
 // stand. Empty lines are skipped; analog lines before the first test-file line (CheckFirstLine refuses

@@ -315,6 +315,23 @@ TEST(SpravFileLoad, ControlByteInAnyLineRefusesTheWholeBook) {
     }
 }
 
+// The check reads several bytes at a time: a control byte is found wherever it stands in a line, and no
+// other byte, high bytes of Cyrillic text included, is taken for one.
+TEST(SpravFileLoad, ControlByteIsFoundAnywhereInALine) {
+    for (std::size_t length = 1; length <= 17; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const int byte : {0x00, 0x09, 0x1F, 0x20, 0x7F, 0x80, 0xA0, 0xFF}) {
+                std::string line(length, '\xE0');
+                line[at] = static_cast<char>(byte);
+                const std::vector<std::string_view> lines{"A|", line};
+                const sprav_file::ReadResult result = sprav_file::CheckControlBytes(lines);
+                EXPECT_EQ(result.Ok(), byte >= 0x20) << length << " " << at << " " << byte;
+                EXPECT_EQ(result.LineNumber, byte >= 0x20 ? 0u : 2u);
+            }
+        }
+    }
+}
+
 // The file functions take a path whole or not at all: the part before a NUL names another file.
 TEST(SpravFileLoad, PathWithAControlByteIsNeverCutShort) {
     TempFolder folder;
