@@ -5,6 +5,8 @@
 #include <string>
 #include <type_traits>
 
+#include "WholePath.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -276,6 +278,9 @@ std::filesystem::path FollowLinks(const std::filesystem::path& given) {
 }  // namespace
 
 std::error_code WriteFileAtomically(const std::filesystem::path& given, std::string_view data) {
+    if (!whole_path::PassesWhole(given)) {
+        return whole_path::ControlCharacterError();
+    }
     const std::filesystem::path target = FollowLinks(given);
     const std::filesystem::path temporary = atomic_file::TemporaryNameFor(target);
 #ifdef _WIN32

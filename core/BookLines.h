@@ -1,8 +1,7 @@
-// The length of the line the book file gives an entry, so that an entry the reader could not take back is
-// refused when it is typed rather than when the book is saved.
+// The length of the line the book file gives an entry, and the number of lines it takes, so that an entry
+// the reader could not take back is refused when it is added rather than when the book is saved.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -10,6 +9,8 @@ namespace book_lines {
 
 // A line holds at most this many characters, its line break not counted.
 inline constexpr std::size_t kMaxLineLength = 999;
+// A book holds at most this many lines: the reader's line reads, less the one that meets the end of the file.
+inline constexpr std::size_t kMaxLines = 99'998;
 
 inline std::size_t DecimalDigits(std::size_t value) {
     std::size_t digits = 1;
@@ -31,8 +32,14 @@ inline std::size_t SinonimLineLength(std::size_t nameLength, std::size_t descTok
 
 // True when the text holds a byte below 0x20 (NUL, a line break, any other control byte). No Windows path
 // and no chip name holds one; in a path it would cut the file name short, in the book it would break a line.
+// A loop without an early exit: the compiler makes vector code of it, and the save and the load check every
+// entry of a large book with it.
 inline bool HasControlByte(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    bool found = false;
+    for (const char c : text) {
+        found |= static_cast<unsigned char>(c) < 0x20;
+    }
+    return found;
 }
 
 }  // namespace book_lines

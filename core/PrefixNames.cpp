@@ -1,5 +1,7 @@
 #include "PrefixNames.h"
 
+#include "BookLines.h"
+
 namespace prefix_names {
 
 std::string GeneratedName(std::string_view prefix, std::string_view typed) {
@@ -12,7 +14,10 @@ std::string GeneratedName(std::string_view prefix, std::string_view typed) {
 Step PassStep(bool marked, std::string_view generated, int listedPosition, std::string_view listedName) {
     const bool present = listedPosition >= 0;
     if (marked) {
-        return present ? Step::Keep : Step::Add;
+        if (present) {
+            return Step::Keep;
+        }
+        return book_lines::HasControlByte(generated) ? Step::Refuse : Step::Add;
     }
     return present && listedName == generated ? Step::Remove : Step::Keep;
 }

@@ -8,9 +8,10 @@ bool IsStorableSinonimName(std::string_view name) {
     }
     // A loop without an early exit rather than find_first_of with a set, which calls memchr once per
     // character of the name and made loading and saving a large book several times slower.
+    // Any byte below 0x20, not only a line break: the reader refuses a book that holds one.
     bool found = false;
     for (const char ch : name) {
-        found |= (ch == '|') | (ch == '\r') | (ch == '\n');
+        found |= (ch == '|') | (static_cast<unsigned char>(ch) < 0x20);
     }
     return !found;
 }
@@ -19,6 +20,14 @@ void TSprav::ShowMessage(const char* utf8Text) const {
     if (OnMessage) {
         OnMessage(utf8Text);
     }
+}
+
+std::size_t TSprav::LineCount() const {
+    std::size_t lines = Files.size();
+    for (const auto& file : Files) {
+        lines += file->Sinonims.size();
+    }
+    return lines;
 }
 
 void TSprav::SetCurrentFile(int position) {

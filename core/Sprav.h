@@ -37,6 +37,8 @@ public:
     std::function<void(const std::string&)> OnMessage;
 
     int CurrentFileIndex() const { return FCurrentFileIndex; }
+    // The lines the book file gives the book: one per test file and one per analog.
+    std::size_t LineCount() const;
 
     void SetCurrentFile(int position);
     void AddTestFile(std::string path);
@@ -58,7 +60,8 @@ private:
 };
 
 // True when the book file can hold the name and give it back unchanged: it must not begin with a space
-// (that marks a test-file line), nor hold "|" (the name/description separator) or a line break.
+// (that marks a test-file line), nor hold "|" (the name/description separator), a line break or any other
+// byte below 0x20.
 bool IsStorableSinonimName(std::string_view name);
 
 namespace sprav_messages {

@@ -17,6 +17,7 @@
 #include "AtomicFile.h"
 #include "PathTokens.h"
 #include "Sprav.h"
+#include "WholePath.h"
 
 namespace sprav_file {
 
@@ -24,14 +25,10 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-// A loop without an early exit rather than find_first_of, which calls memchr once per character of the
-// text: the compiler turns it into a few vector instructions for the short texts of a book.
-bool HasLineBreak(std::string_view text) {
-    bool found = false;
-    for (const char ch : text) {
-        found |= (ch == '\r') | (ch == '\n');
-    }
-    return found;
+// A path in the form the book file holds it, for the checks of what the save writes: a directory that
+// the token replaces is not written, whatever it holds.
+std::string_view WrittenPart(std::string_view path, std::string_view dir) {
+    return !dir.empty() && path.starts_with(dir) ? path.substr(dir.size()) : path;
 }
 
 // Appends `path` in token form without building a temporary string.
@@ -104,6 +101,37 @@ ReadResult CheckFirstLine(const std::vector<std::string_view>& lines) {
     return {};
 }
 
+namespace {
+
+// True when a byte of the text is below 0x20, eight bytes at a time, so that a large book costs a fraction
+// of its split also where the compiler makes no vector code of a plain loop. A word holds such a byte
+// exactly when (word - 0x2020...20) & ~word & 0x8080...80 is not zero.
+bool HoldsControlByte(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    std::uint64_t found = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        found |= (word - kOnes * 0x20) & ~word & (kOnes * 0x80);
+    }
+    for (; i < text.size(); ++i) {
+        found |= static_cast<unsigned char>(text[i]) < 0x20;
+    }
+    return found != 0;
+}
+
+}  // namespace
+
+ReadResult CheckControlBytes(const std::vector<std::string_view>& lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (HoldsControlByte(lines[i])) {
+            return {ReadFailure::ControlByte, i + 1, {}, std::string(lines[i])};
+        }
+    }
+    return {};
+}
+
 void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::string_view dirTests) {
     for (std::string_view line : lines) {
         if (line.empty()) {
@@ -131,6 +159,9 @@ void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::
 
 std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content, std::size_t maxBytes) {
     content.clear();
+    if (!whole_path::PassesWhole(path)) {
+        return whole_path::ControlCharacterError();
+    }
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (status.type() == std::filesystem::file_type::directory) {
@@ -184,6 +215,9 @@ std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& co
 
 std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content, std::size_t maxBytes) {
     content.clear();
+    if (!whole_path::PassesWhole(path)) {
+        return whole_path::ControlCharacterError();
+    }
     // The kind of file is checked before it is opened, and again on what was opened: a named pipe
     // without a writer would block the open, a device such as /dev/zero never ends. O_NONBLOCK keeps the
     // open itself from waiting when a pipe takes the name in between.
@@ -245,6 +279,11 @@ ReadResult LoadFromBytes(std::string_view content, TSprav& sprav, std::string_vi
     if (ReadResult split = SplitLines(content, lines); !split.Ok()) {
         return split;
     }
+    // A NUL in a path would cut it short where the file system meets it: the comment file of
+    // "book.spr<NUL>.qor" would be book.spr itself. Such a file is no book; nothing of it is taken.
+    if (ReadResult controls = CheckControlBytes(lines); !controls.Ok()) {
+        return controls;
+    }
     if (ReadResult first = CheckFirstLine(lines); !first.Ok()) {
         return first;
     }
@@ -289,7 +328,7 @@ WriteResult AppendLines(const TSprav& sprav, const Directories& dirs, std::strin
     char number[16];
     for (std::size_t i = 0; i < sprav.Files.size(); ++i) {
         const TSpravFile& file = *sprav.Files[i];
-        if (kCheckEachEntry && HasLineBreak(file.Path)) {
+        if (kCheckEachEntry && book_lines::HasControlByte(WrittenPart(file.Path, dirs.Tests))) {
             return {WriteFailure::UnstorableText, file.Path, {}};
         }
         const std::size_t lineStart = out.size();
@@ -305,7 +344,8 @@ WriteResult AppendLines(const TSprav& sprav, const Directories& dirs, std::strin
             const std::string& name = sinonim->Name;
             const bool storable =
                 kCheckEachEntry
-                    ? IsStorableSinonimName(name) && !HasLineBreak(sinonim->DescPath)
+                    ? IsStorableSinonimName(name) &&
+                          !book_lines::HasControlByte(WrittenPart(sinonim->DescPath, dirs.Desc))
                     : (name.empty() || name.front() != ' ') && name.find('|') == std::string::npos;
             if (!storable) {
                 return {WriteFailure::UnstorableText, name, {}};
@@ -321,25 +361,19 @@ WriteResult AppendLines(const TSprav& sprav, const Directories& dirs, std::strin
     return {};
 }
 
-// True when the only CR and LF bytes of the text are the line ends written after each of its lines.
+// True when the only bytes below 0x20 of the text are the CR LF written after each of its lines.
 bool HoldsOnlyItsOwnLineBreaks(std::string_view text, std::size_t lineCount) {
     // 32-bit counters keep the loop's vector code narrow; every line has passed the length check by now,
     // so the text is at most about 100 MB.
     std::uint32_t crs = 0;
     std::uint32_t lfs = 0;
+    std::uint32_t controls = 0;
     for (const char ch : text) {
         crs += ch == '\r';
         lfs += ch == '\n';
+        controls += static_cast<unsigned char>(ch) < 0x20;
     }
-    return crs == lineCount && lfs == lineCount;
-}
-
-std::size_t CountLines(const TSprav& sprav) {
-    std::size_t lineCount = sprav.Files.size();
-    for (const auto& file : sprav.Files) {
-        lineCount += file->Sinonims.size();
-    }
-    return lineCount;
+    return crs == lineCount && lfs == lineCount && controls == 2 * lineCount;
 }
 
 // The test-file path or chip name written on the 1-based line `number` of the formatted book.
@@ -364,13 +398,13 @@ std::size_t LengthInTokenForm(std::string_view path, std::string_view dir, std::
 }  // namespace
 
 WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
-    if (CountLines(sprav) > kMaxLines) {
+    if (sprav.LineCount() > kMaxLines) {
         return {WriteFailure::TooManyLines, EntryOfLine(sprav, kMaxLines + 1), {}};
     }
     // The same checks in the same order as AppendLines<true>, on lengths instead of text.
     for (std::size_t i = 0; i < sprav.Files.size(); ++i) {
         const TSpravFile& file = *sprav.Files[i];
-        if (HasLineBreak(file.Path)) {
+        if (book_lines::HasControlByte(WrittenPart(file.Path, dirs.Tests))) {
             return {WriteFailure::UnstorableText, file.Path, {}};
         }
         if (book_lines::TestFileLineLength(i, LengthInTokenForm(file.Path, dirs.Tests, kTestsToken)) >
@@ -378,7 +412,8 @@ WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
             return {WriteFailure::LineTooLong, file.Path, {}};
         }
         for (const auto& sinonim : file.Sinonims) {
-            if (!IsStorableSinonimName(sinonim->Name) || HasLineBreak(sinonim->DescPath)) {
+            if (!IsStorableSinonimName(sinonim->Name) ||
+                book_lines::HasControlByte(WrittenPart(sinonim->DescPath, dirs.Desc))) {
                 return {WriteFailure::UnstorableText, sinonim->Name, {}};
             }
             if (book_lines::SinonimLineLength(sinonim->Name.size(),
@@ -393,7 +428,7 @@ WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
 
 WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out) {
     out.clear();
-    const std::size_t lineCount = CountLines(sprav);
+    const std::size_t lineCount = sprav.LineCount();
     if (lineCount > kMaxLines) {
         return {WriteFailure::TooManyLines, EntryOfLine(sprav, kMaxLines + 1), {}};
     }

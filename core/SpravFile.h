@@ -21,8 +21,8 @@ namespace sprav_file {
 inline constexpr std::size_t kMaxLineLength = book_lines::kMaxLineLength;
 // A file is read with at most this many line reads; the read that meets the end of the file counts too,
 // so a file whose last line ends with CR LF holds at most kMaxLineReads - 1 lines.
-inline constexpr std::size_t kMaxLineReads = 99'999;
-inline constexpr std::size_t kMaxLines = kMaxLineReads - 1;
+inline constexpr std::size_t kMaxLines = book_lines::kMaxLines;
+inline constexpr std::size_t kMaxLineReads = kMaxLines + 1;
 // No file the reader takes is larger: every read a longest line and a CR LF.
 inline constexpr std::size_t kMaxBookBytes = kMaxLineReads * (kMaxLineLength + 2);
 
@@ -38,11 +38,12 @@ enum class ReadFailure {
     LineTooLong,   // a line over kMaxLineLength characters
     TooManyLines,  // more than kMaxLineReads line reads, or more bytes than kMaxBookBytes
     NotABook,      // an analog line before the first test-file line: no book ever starts so
+    ControlByte,   // a line holds a byte below 0x20 (a NUL, a tab...): no path and no name holds one
 };
 
 struct ReadResult {
     ReadFailure Failure = ReadFailure::None;
-    std::size_t LineNumber = 0;  // 1-based, for LineTooLong and NotABook
+    std::size_t LineNumber = 0;  // 1-based, for LineTooLong, NotABook and ControlByte
     std::error_code Error;       // for CannotRead
     std::string Line;            // for NotABook: the line's text, as stored
     bool Ok() const { return Failure == ReadFailure::None; }
@@ -62,13 +63,17 @@ ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& l
 // Fails with NotABook when a line other than an empty one comes before the first test-file line.
 ReadResult CheckFirstLine(const std::vector<std::string_view>& lines);
 
+// Fails with ControlByte, naming the first such line, when a line holds a byte below 0x20.
+ReadResult CheckControlBytes(const std::vector<std::string_view>& lines);
+
 // Adds the lines to the model in order: test-file lines with <Tests>: expanded, analog lines as they
 // stand. Empty lines are skipped; analog lines before the first test-file line (CheckFirstLine refuses
 // them first) are refused by the model.
 void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::string_view dirTests);
 
-// Reads the whole file into `content`. Only a regular file is opened (NotARegularFileError otherwise),
-// and never more than `maxBytes` are read, whatever size the file claims (file_too_large beyond).
+// Reads the whole file into `content`. Only a regular file is opened (NotARegularFileError otherwise), a
+// path with a control byte not at all (whole_path::ControlCharacterError), and never more than `maxBytes`
+// are read, whatever size the file claims (file_too_large beyond).
 std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content,
                               std::size_t maxBytes = kMaxBookBytes);
 
@@ -85,7 +90,7 @@ enum class WriteFailure {
     None,
     LineTooLong,     // the entry named in Entry would give a line the reader refuses
     TooManyLines,    // the book has more lines than the reader takes
-    UnstorableText,  // the entry named in Entry holds a line break, or a name the format would change
+    UnstorableText,  // the entry named in Entry holds a control byte, or a name the format would change
     CannotWrite,     // the file system refused; see Error
 };
 

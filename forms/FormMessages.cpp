@@ -77,6 +77,11 @@ QString SystemErrorText(const std::error_code& error) {
     if (error == std::errc::file_too_large) {
         return QStringLiteral("Файл слишком велик.");
     }
+    // What the file functions answer for a path with a control byte, and some file systems for bytes
+    // their names cannot hold.
+    if (error == std::errc::illegal_byte_sequence) {
+        return QStringLiteral("Путь содержит символы, недопустимые в имени файла.");
+    }
     return QString::fromLocal8Bit(error.message());
 }
 
@@ -123,6 +128,16 @@ bool FitsSinonimLine(const std::string& name, const std::string& descToken) {
     Inform(QStringLiteral("Название микросхемы вместе с путём к файлу описания длиннее %1 символов: "
                           "такую строку справочник не сохранит.")
                .arg(book_lines::kMaxLineLength));
+    return false;
+}
+
+bool FitsLineCount(std::size_t lines, const std::string& entry) {
+    if (lines < book_lines::kMaxLines) {
+        return true;
+    }
+    Inform(QStringLiteral("В справочнике уже %1 строк, больше он не сможет сохранить. Не добавлено: ")
+               .arg(book_lines::kMaxLines) +
+           platform::ToDisplayPath(entry));
     return false;
 }
 

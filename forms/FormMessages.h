@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -62,5 +63,9 @@ std::optional<std::string> TakeTypedName(const QString& typed);
 // True when the book file can hold a chip name with its description path (in token form) on one line;
 // otherwise says so.
 bool FitsSinonimLine(const std::string& name, const std::string& descToken);
+
+// True when the book file can take one more line beside the `lines` the book gives already; otherwise says
+// so, naming the test-file path or chip name that would not fit.
+bool FitsLineCount(std::size_t lines, const std::string& entry);
 
 }  // namespace forms

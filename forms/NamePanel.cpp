@@ -201,7 +201,7 @@ void TNamePanel::bbAddSinonimClick() {
     const std::optional<std::string> name = forms::TakeTypedName(typed);
     // The description edit only ever shows text that came from the book or from a checked dialog.
     const std::string descPath = platform::ToCp1251(FHost->DescriptionText()).value_or(std::string());
-    if (!name || !FitsBookLine(*name, descPath)) {
+    if (!name || !FitsBookLine(*name, descPath) || !forms::FitsLineCount(FHost->Sprav().LineCount(), *name)) {
         ui->eName->setFocus();
         return;
     }

@@ -350,6 +350,9 @@ void TPrefixPanel::bbAddPreffsClick() {
         return;
     }
     TSprav& sprav = FHost->Sprav();
+    // Each refusal of the whole pass is said once, not once per prefix.
+    bool bookFull = false;
+    bool refused = false;
     // The count and the entries are read afresh at every step: a removal refreshes the marks.
     for (int i = 0; i < ui->clbPref->count(); ++i) {
         const QListWidgetItem* item = ui->clbPref->item(i);
@@ -361,9 +364,16 @@ void TPrefixPanel::bbAddPreffsClick() {
             case prefix_names::Step::Add:
                 // A name the book file cannot hold is refused as a typed one is: the model says so for its
                 // characters, the line check for its length (a generated name has no description path).
-                if (forms::FitsSinonimLine(generated, std::string())) {
-                    sprav.AddSinonim(generated);
+                if (!bookFull && forms::FitsSinonimLine(generated, std::string())) {
+                    bookFull = !forms::FitsLineCount(sprav.LineCount(), generated);
+                    if (!bookFull) {
+                        sprav.AddSinonim(generated);
+                    }
                 }
+                FHost->SetModified();
+                break;
+            case prefix_names::Step::Refuse:
+                refused = true;
                 FHost->SetModified();
                 break;
             case prefix_names::Step::Remove:
@@ -374,6 +384,9 @@ void TPrefixPanel::bbAddPreffsClick() {
             case prefix_names::Step::Keep:
                 break;
         }
+    }
+    if (refused) {
+        forms::Inform(forms::ControlCharacterRefusal());
     }
     FHost->RefreshNames(false);
 }

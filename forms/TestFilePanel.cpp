@@ -111,10 +111,14 @@ void TTestFilePanel::acAddFileExecute() {
 void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
     TSprav& sprav = FHost->Sprav();
     const std::size_t countBefore = sprav.Files.size();
+    std::size_t lines = sprav.LineCount();
     for (const QString& chosen : chosenPaths) {
         const std::optional<std::string> path = forms::TakeChosenPath(chosen);
         if (!path || !FitsBookLine(sprav.Files.size(), *path)) {
             continue;
+        }
+        if (!forms::FitsLineCount(lines, *path)) {
+            break;  // said once: no later file fits either
         }
         const bool listed = std::any_of(sprav.Files.begin(), sprav.Files.end(),
                                         [&](const auto& file) { return file->Path == *path; });
@@ -125,6 +129,7 @@ void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
             continue;
         }
         sprav.AddTestFile(*path);
+        ++lines;
     }
     // Files added while no book is shown start one: the user must see what will be saved.
     if (sprav.Files.size() > countBefore) {

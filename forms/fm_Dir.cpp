@@ -95,10 +95,26 @@ void TfmDir::showEvent(QShowEvent* event) {
     }
 }
 
+// A directory the book could not stand behind is refused here, with the field in focus to be corrected:
+// text Windows-1251 cannot hold, control characters, and a text that begins with "<". The tokens begin so,
+// and such a directory would take part of a token for itself: with "<De" every save would turn the
+// "<Desc>:" of a path into "<Desc>:sc>:", then "sc>:sc>:".
 void TfmDir::accept() {
-    if (forms::CheckStorablePath(edTestDir->text()) && forms::CheckStorablePath(edPDFDir->text())) {
-        QDialog::accept();
+    for (DirectoryEdit* edit : {edTestDir, edPDFDir}) {
+        const QString text = edit->text();
+        bool storable = forms::CheckStorablePath(text);
+        if (storable && text.startsWith(QLatin1Char('<'))) {
+            forms::Inform(
+                QStringLiteral("Путь к директории не может начинаться с символа «<»: с него в "
+                               "справочнике начинаются метки <Tests>: и <Desc>:."));
+            storable = false;
+        }
+        if (!storable) {
+            edit->setFocus();
+            return;
+        }
     }
+    QDialog::accept();
 }
 
 bool RunDirDialog(QWidget* parent, std::string& dirTests, std::string& dirPDF) {

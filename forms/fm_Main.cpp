@@ -73,6 +73,15 @@ QString SaveFailureReason(const sprav_file::WriteResult& result) {
 // "Невозможно открыть файл." and, for a file that is not a book at all, where it shows.
 QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& result) {
     const QString cannotOpen = QStringLiteral("Невозможно открыть файл.");
+    if (result.Failure == sprav_file::ReadFailure::ControlByte) {
+        // The line itself is not shown: its control bytes would garble the box.
+        return cannotOpen + QLatin1Char('\n') +
+               QStringLiteral(
+                   "%1 не справочник: строка %2 содержит управляющие символы (нулевой байт, "
+                   "табуляцию и т. п.), которых в путях и названиях быть не может.")
+                   .arg(platform::ToDisplayPath(path))
+                   .arg(result.LineNumber);
+    }
     if (result.Failure != sprav_file::ReadFailure::NotABook) {
         return cannotOpen;
     }

@@ -2,6 +2,7 @@
 #include "Paths.h"
 
 #include "Text.h"
+#include "WholePath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,8 +46,13 @@ bool FileExists(std::string_view stored) {
     if (stored.empty()) {
         return false;
     }
+    // The system's test would stop at a NUL and answer for the file the first part names.
+    const std::filesystem::path path = ToOsPath(stored);
+    if (!whole_path::PassesWhole(path)) {
+        return false;
+    }
     std::error_code error;
-    return std::filesystem::is_regular_file(ToOsPath(stored), error);
+    return std::filesystem::is_regular_file(path, error);
 }
 
 std::string ExePath() {

@@ -12,6 +12,8 @@
 namespace platform {
 
 // A stored path as the OS wants it. POSIX: the text in the file system's encoding, "\" turned into "/".
+// Every character is kept, a NUL too: the file functions refuse such a path whole (core's WholePath.h)
+// rather than act on the file its part before the NUL names.
 std::filesystem::path ToOsPath(std::string_view stored);
 
 // The same OS path as text, for Qt (a dialog's initial folder, a file to open through the desktop).
@@ -23,7 +25,7 @@ std::optional<std::string> ToStoredPath(const QString& chosen);
 // A stored path as text for messages, exactly as stored.
 QString ToDisplayPath(std::string_view stored);
 
-// True when a regular file exists at the stored path.
+// True when a regular file exists at the stored path; false for a path with a control byte.
 bool FileExists(std::string_view stored);
 
 // The running executable's full path, as stored text.

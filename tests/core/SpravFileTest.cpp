@@ -8,9 +8,11 @@
 
 #include <csignal>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "Sprav.h"
 #include "SpravFile.h"
 #include "TempFolder.h"
@@ -164,8 +166,8 @@ TEST(SpravFileLoad, ParsesTestFilesAndAnalogs) {
         "|\r\n"                             // empty name, empty description
         "\r\n"                              // empty lines are skipped
         " 7 <Tests>:\\dig\\a b  c.qor\r\n"  // only the first space after the number separates
-        "\tX |\r\n"
-        " 3\r\n"  // no second space: must not fail
+        "\xA0X |\r\n"                       // a non-breaking space does not mark a test-file line
+        " 3\r\n"                            // no second space: must not fail
         " 4 \r\n"
         " \r\n"
         " 5 <tests>:\\a.qor\r\n";
@@ -177,7 +179,7 @@ TEST(SpravFileLoad, ParsesTestFilesAndAnalogs) {
                                "A A|B|C",
                                "A |",
                                "F C:\\Tests\\dig\\a b  c.qor",
-                               "A \tX |",
+                               "A \xA0X |",
                                "F 3",
                                "F ",
                                "F ",
@@ -217,7 +219,7 @@ TEST(SpravFileLoad, AnalogLineBeforeTheFirstTestFileIsNotABook) {
         {"first line", "a|\r\nb|x\r\n 0 T\r\nd|\r\n", 1, "a|"},
         {"after empty lines", "\r\n\n\rSN7400\r\n 0 T\r\n", 4, "SN7400"},
         {"no test-file line at all", "\xCA\x31\x35\x35|<Desc>:\\a.pdf", 1, "\xCA\x31\x35\x35|<Desc>:\\a.pdf"},
-        {"a tab is no space", "\t0 T\r\n", 1, "\t0 T"},
+        {"a non-breaking space is no space", "\xA0\x30 T\r\n", 1, "\xA0\x30 T"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -283,6 +285,71 @@ TEST(SpravFileLoad, FailureLeavesTheModelAsItWas) {
         EXPECT_EQ(Dump(filled), std::vector<std::string>{"F keep"});
         EXPECT_TRUE(empty.Messages.empty());
     }
+}
+
+// No path and no chip name holds a byte below 0x20: a file with one anywhere is refused as a whole,
+// naming the line, as a file with an overlong line is. A NUL in a test-file path would otherwise cut the
+// path of its comment file short, down to the book itself.
+TEST(SpravFileLoad, ControlByteInAnyLineRefusesTheWholeBook) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::size_t line;
+    };
+    const Case cases[] = {
+        {"NUL in a test-file path", std::string(" 0 /b/book.spr\0.qor\r\nK155LA3|\r\n", 31), 1},
+        {"tab in a name", " 0 T\r\nK155\tLA3|\r\n", 2},
+        {"escape in a description path", " 0 T\r\nA|\r\n\r\nB|<Desc>:\\\x1b.pdf", 4},
+        {"before the first test-file line", "\x01\r\n 0 T\r\n", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        RecordingSprav sprav;
+        sprav.AddTestFile("keep");
+        const sprav_file::ReadResult result = LoadBytes(folder, c.bytes, sprav);
+        EXPECT_EQ(result.Failure, sprav_file::ReadFailure::ControlByte);
+        EXPECT_EQ(result.LineNumber, c.line);
+        EXPECT_EQ(Dump(sprav), std::vector<std::string>{"F keep"});
+        EXPECT_TRUE(sprav.Messages.empty());
+    }
+}
+
+// The check reads several bytes at a time: a control byte is found wherever it stands in a line, and no
+// other byte, high bytes of Cyrillic text included, is taken for one.
+TEST(SpravFileLoad, ControlByteIsFoundAnywhereInALine) {
+    for (std::size_t length = 1; length <= 17; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const int byte : {0x00, 0x09, 0x1F, 0x20, 0x7F, 0x80, 0xA0, 0xFF}) {
+                std::string line(length, '\xE0');
+                line[at] = static_cast<char>(byte);
+                const std::vector<std::string_view> lines{"A|", line};
+                const sprav_file::ReadResult result = sprav_file::CheckControlBytes(lines);
+                EXPECT_EQ(result.Ok(), byte >= 0x20) << length << " " << at << " " << byte;
+                EXPECT_EQ(result.LineNumber, byte >= 0x20 ? 0u : 2u);
+            }
+        }
+    }
+}
+
+// The file functions take a path whole or not at all: the part before a NUL names another file.
+TEST(SpravFileLoad, PathWithAControlByteIsNeverCutShort) {
+    TempFolder folder;
+    const auto book = folder / "book.spr";
+    WriteBytes(book, " 0 T\r\n");
+    for (const std::string& tail : {std::string(1, '\0'), std::string("\t")}) {
+        const std::filesystem::path cut = book.string() + tail + ".txt";
+        std::string content = "stale";
+        EXPECT_EQ(sprav_file::ReadWholeFile(cut, content), std::errc::illegal_byte_sequence);
+        EXPECT_TRUE(content.empty());
+
+        const sprav_file::WriteResult saved = sprav_file::Save(cut, TSprav(), kDirs);
+        EXPECT_EQ(saved.Failure, sprav_file::WriteFailure::CannotWrite);
+        EXPECT_EQ(saved.Error, std::errc::illegal_byte_sequence);
+        EXPECT_EQ(WriteFileAtomically(cut, "comment"), std::errc::illegal_byte_sequence);
+    }
+    EXPECT_EQ(ReadBytes(book), " 0 T\r\n");
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"book.spr"});
 }
 
 TEST(SpravFileLoad, LimitsThatStillLoad) {
@@ -699,6 +766,48 @@ TEST(SpravFileSave, BooksThatLoadButCannotBeSavedAreFoundAtLoad) {
         EXPECT_EQ(formatted.Failure, found.Failure);
         EXPECT_EQ(formatted.Entry, found.Entry);
     }
+}
+
+// The save never writes a book its reader refuses: a control byte in what a line would hold is refused by
+// name, and one in a directory that the token stands for is not written, so it refuses nothing.
+TEST(SpravFileSave, ControlBytesInWhatIsWrittenAreRefused) {
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string name;
+        std::string desc;
+        std::string entry;
+    };
+    const Case cases[] = {
+        {"tab in a test-file path", "C:\\a\tb.qor", "", "", "C:\\a\tb.qor"},
+        {"NUL in a test-file path", std::string("a\0.qor", 6), "", "", std::string("a\0.qor", 6)},
+        {"tab in a name", "T", "N\tM", "", "N\tM"},
+        {"escape in a description path", "T", "N", "C:\\\x1b.pdf", "N"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TSprav sprav;
+        sprav.AddTestFile(c.path);
+        if (!c.name.empty()) {
+            TSpravSinonim* s = sprav.AddSinonim("placeholder");  // set directly: the model refuses them
+            s->Name = c.name;
+            s->DescPath = c.desc;
+        }
+        std::string out;
+        const sprav_file::WriteResult formatted = sprav_file::Format(sprav, kDirs, out);
+        EXPECT_EQ(formatted.Failure, sprav_file::WriteFailure::UnstorableText);
+        EXPECT_EQ(formatted.Entry, c.entry);
+        const sprav_file::WriteResult checked = sprav_file::CheckSavable(sprav, kDirs);
+        EXPECT_EQ(checked.Failure, formatted.Failure);
+        EXPECT_EQ(checked.Entry, formatted.Entry);
+    }
+
+    const sprav_file::Directories broken{"C:\\T\r\n", "D:\\\t"};
+    TSprav sprav;
+    sprav.AddTestFile(broken.Tests + "\\a.qor");
+    sprav.AddSinonimWithDesc("N", broken.Desc + "a.pdf");
+    EXPECT_TRUE(sprav_file::CheckSavable(sprav, broken).Ok());
+    EXPECT_EQ(Formatted(sprav, broken), " 0 <Tests>:\\a.qor\r\nN|<Desc>:a.pdf\r\n");
 }
 
 // CheckSavable agrees with Format on books Format takes and on every kind of refusal.

@@ -252,11 +252,15 @@ TEST(SpravAddSinonim, NameRuleIsAppliedByEveryAddOperation) {
         bool storable;
     };
     const Case cases[] = {
-        {"", true},           {"K155 LA3", true},   {"K155LA3 ", true},
-        {"K155LA3\t", true},  {"\tK155LA3", true},  {"\xCA\xD0\x31\x35\x33\x33\xCB\xC0\x33", true},
-        {" K155LA3", false},  {" ", false},         {"K155|LA3", false},
-        {"|", false},         {"K155LA3|", false},  {"K155\r\nLA3", false},
-        {"K155\nLA3", false}, {"K155\rLA3", false}, {"K155LA3\n", false},
+        {"", true},           {"K155 LA3", true},
+        {"K155LA3 ", true},   {"K155LA3\t", false},
+        {"\tK155LA3", false}, {"\xCA\xD0\x31\x35\x33\x33\xCB\xC0\x33", true},
+        {" K155LA3", false},  {" ", false},
+        {"K155|LA3", false},  {"|", false},
+        {"K155LA3|", false},  {"K155\r\nLA3", false},
+        {"K155\nLA3", false}, {"K155\rLA3", false},
+        {"K155LA3\n", false}, {"K155\x1bLA3", false},
+        {"K155\x01", false},  {std::string(1, '\0'), false},
     };
     const std::string refusal =
         "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.";

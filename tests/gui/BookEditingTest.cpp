@@ -612,5 +612,66 @@ TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
     EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
 }
 
+// A test-file path with a NUL would have its comment file cut short at the NUL, down to the book itself:
+// such a book is refused whole, as a book with an overlong line is, and stays as it was.
+TEST_F(BookEditingTest, BookWithAControlByteInAPathIsNotOpened) {
+    const std::string bytes =
+        " 0 " + Stored(QStringLiteral("book.spr")) + std::string("\0.qor\r\nK155LA3|\r\n", 17);
+    const QString book = MakeFile(QStringLiteral("book.spr"), bytes);
+    desktop->QueueOpenFile(book);
+    window->FileOpen1Execute();
+    desktop->Take();
+    desktop->TakeInformation(QStringLiteral("Невозможно открыть файл.\n") + book +
+                             QStringLiteral(" не справочник: строка 1 содержит управляющие символы (нулевой "
+                                            "байт, табуляцию и т. п.), которых в путях и названиях быть не "
+                                            "может."));
+    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(ReadBytes(book), bytes);
+}
+
+// The book file holds at most 99 998 lines: the line that would pass the limit is refused when it is
+// added, once for a whole selection of test files, and a line freed makes room again.
+TEST_F(BookEditingTest, LinesPastTheBookLimitAreRefusedWhenAdded) {
+    auto refusal = [](const QString& entry) {
+        return QStringLiteral(
+                   "В справочнике уже 99998 строк, больше он не сможет сохранить. Не добавлено: ") +
+               entry;
+    };
+    std::string bytes = " 0 " + Stored(QStringLiteral("t.qor")) + "\r\n";
+    for (int i = 1; i < 99'997; ++i) {
+        bytes += "N" + std::to_string(i) + "|\r\n";
+    }
+    desktop->QueueOpenFile(MakeFile(QStringLiteral("full.spr"), bytes));
+    window->FileOpen1Execute();
+    desktop->Take();
+    ASSERT_EQ(lbNames()->count(), 99'996);
+
+    AddName(QStringLiteral("LAST"));  // line 99 998
+    EXPECT_EQ(lbNames()->count(), 99'997);
+    AddName(QStringLiteral("MORE"));
+    desktop->TakeInformation(refusal(QStringLiteral("MORE")));
+    EXPECT_EQ(lbNames()->count(), 99'997);
+
+    const QString a = MakeFile(QStringLiteral("a.qor"));
+    const QString b = MakeFile(QStringLiteral("b.qor"));
+    AddFiles({a, b});
+    desktop->TakeInformation(refusal(a));
+    EXPECT_EQ(Rows(lbFiles()), QStringList{PathOf(QStringLiteral("t.qor"))});
+
+    lbNames()->setCurrentRow(0);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteName")->trigger();
+    desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    AddFiles({a, b});
+    desktop->TakeInformation(refusal(b));
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{PathOf(QStringLiteral("t.qor")), a}));
+
+    // What was added is what the book file takes.
+    desktop->QueueSaveFile(PathOf(QStringLiteral("saved.spr")));
+    EXPECT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+}
+
 }  // namespace
 }  // namespace gui_test

@@ -165,4 +165,43 @@ TEST(DirDialog, PathWindows1251CannotHoldIsRefusedWithABox) {
     EXPECT_EQ(pdf, "/srv/pdf");
 }
 
+// Each directory is refused, with the dialog kept open, when the book could not stand behind it: a control
+// character would cut a path short or break a line of the book, and a text beginning with "<" would take
+// part of a token for itself (with "<De" every save would grow "<Desc>:" into "<Desc>:sc>:").
+TEST(DirDialog, DirectoriesTheBookCannotHoldAreRefused) {
+    const QString controls = QStringLiteral(
+        "Текст содержит управляющие символы (перевод строки, табуляцию и "
+        "т. п.): такой текст нельзя сохранить в справочнике.");
+    const QString token = QStringLiteral(
+        "Путь к директории не может начинаться с символа «<»: с него в "
+        "справочнике начинаются метки <Tests>: и <Desc>:.");
+    const std::pair<QString, QString> refused[] = {
+        {QStringLiteral("C:\\Tests\nD:\\"), controls},
+        {QStringLiteral("C:\\Tests") + QChar(0) + QStringLiteral("x"), controls},
+        {QStringLiteral("<De"), token},
+        {QStringLiteral("<Tests>:"), token},
+    };
+    for (const char* field : {"edTestDir", "edPDFDir"}) {
+        SCOPED_TRACE(field);
+        ScriptedDesktop desktop;
+        std::string tests = kTests;
+        std::string pdf = kPDF;
+        WhenModal([&](QWidget* modal) {
+            for (const auto& [text, refusal] : refused) {
+                Edit(modal, field)->setText(text);
+                QTest::mouseClick(modal->findChild<QPushButton*>("bbOk"), Qt::LeftButton);
+                desktop.TakeInformation(refusal);
+                EXPECT_EQ(QApplication::activeModalWidget(), modal);
+                EXPECT_EQ(modal->focusWidget(), Edit(modal, field));
+            }
+            Edit(modal, field)->setText(QStringLiteral("E:\\a<b"));  // "<" inside is a folder's business
+            QTest::mouseClick(modal->findChild<QPushButton*>("bbOk"), Qt::LeftButton);
+        });
+        EXPECT_TRUE(RunDirDialog(nullptr, tests, pdf));
+        EXPECT_EQ(field == std::string("edTestDir") ? tests : pdf, "E:\\a<b");
+        EXPECT_EQ(field == std::string("edTestDir") ? pdf : tests,
+                  field == std::string("edTestDir") ? kPDF : kTests);
+    }
+}
+
 }  // namespace

@@ -618,5 +618,34 @@ TEST_F(PrefixPanelTest, GeneratedNameTooLongForTheBookIsRefused) {
     EXPECT_TRUE(Probe().Modified());
 }
 
+// A generated name the book could not keep is refused, once for the whole pass rather than once per
+// prefix: one with a control character from the typed text, and one past the book's line limit.
+TEST_F(PrefixPanelTest, GeneratedNamesTheBookCannotHoldAreRefusedOncePerPass) {
+    LoadPrefixes("KR\r\nSN\r\nK\r\n");
+    BookWithNames({});
+    eName()->setText(QStringLiteral("1\t5"));
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(
+        QStringLiteral("Текст содержит управляющие символы (перевод строки, табуляцию и "
+                       "т. п.): такой текст нельзя сохранить в справочнике."));
+    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_TRUE(Probe().Modified());
+    Probe().Modified() = false;
+
+    std::string bytes = " 0 " + Stored(QStringLiteral("t.qor")) + "\r\n";
+    for (int i = 1; i < 99'997; ++i) {
+        bytes += "N" + std::to_string(i) + "|\r\n";
+    }
+    desktop->QueueOpenFile(MakeFile(QStringLiteral("full.spr"), bytes));
+    window->FileOpen1Execute();
+    desktop->Take();
+    Type(QStringLiteral("155"));
+    Tool("sbAddAll")->click();
+    desktop->TakeInformation(
+        QStringLiteral("В справочнике уже 99998 строк, больше он не сможет сохранить. Не добавлено: SN155"));
+    ASSERT_EQ(lbNames()->count(), 99'997);
+    EXPECT_EQ(lbNames()->item(99'996)->text(), QStringLiteral("KR155"));
+}
+
 }  // namespace
 }  // namespace gui_test

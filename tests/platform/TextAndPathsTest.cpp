@@ -80,6 +80,24 @@ TEST(Paths, StoredWindowsPathOpensOnPosixAndExistenceMeansARegularFile) {
     EXPECT_FALSE(platform::FileExists(""));
 }
 
+// A stored path with a control byte is passed on whole, so that it names no file, never the file its part
+// before a NUL names.
+TEST(Paths, PathWithAControlByteIsNeverCutShort) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath(QStringLiteral("book.spr")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const std::string book = *platform::ToCp1251(file.fileName());
+    ASSERT_TRUE(platform::FileExists(book));
+    for (const std::string& tail : {std::string(1, '\0'), std::string(1, '\0') + ".txt", std::string("\n")}) {
+        const std::string stored = book + tail;
+        const auto whole = static_cast<std::size_t>(QFile::encodeName(file.fileName()).size()) + tail.size();
+        EXPECT_EQ(platform::ToOsPath(stored).native().size(), whole);
+        EXPECT_FALSE(platform::FileExists(stored)) << tail.size();
+    }
+}
+
 TEST(Paths, ChosenPathIsStoredWithNativeSeparatorsOrRefused) {
     EXPECT_EQ(platform::ToStoredPath(QStringLiteral("/tmp/Папка/a.qor")),
               *platform::ToCp1251(QStringLiteral("/tmp/Папка/a.qor")));
