@@ -566,6 +566,10 @@ void TfmMain::RefreshFileList() {
         if (FSprav.CurrentFile == nullptr) {
             return;
         }
+    } else if (FSprav.CurrentFile == nullptr && !FSprav.Files.empty()) {
+        // The last row was deleted while current: the row above takes its place, so that a list with rows
+        // always has one selected and the next add goes where the user sees.
+        FSprav.SetCurrentFile(static_cast<int>(FSprav.Files.size()) - 1);
     }
     FFiles->SelectRow(FSprav.CurrentFileIndex());
     lbFilesClick();
@@ -592,6 +596,11 @@ void TfmMain::lbFilesClick() {
 void TfmMain::RefreshNames(bool reselect) {
     FNames->ShowNames(FSprav.CurrentFile);
     UpdatePrefChecks();
+    // After the last analog was deleted its position is past the end: the one above is selected instead.
+    const int count = FSprav.CurrentFile == nullptr ? 0 : static_cast<int>(FSprav.CurrentFile->Sinonims.size());
+    if (reselect && count > 0 && FSprav.CurrentSinonimIndex >= count) {
+        FSprav.CurrentSinonimIndex = count - 1;
+    }
     if (reselect && FNames->HasRow(FSprav.CurrentSinonimIndex)) {
         FNames->SelectRow(FSprav.CurrentSinonimIndex);
         lbNamesClick();

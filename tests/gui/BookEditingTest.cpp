@@ -136,15 +136,28 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     EXPECT_EQ(Probe().Sprav().CurrentFile, Probe().Sprav().Files[1].get());
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
 
-    // Deleting the last row while it is current leaves nothing selected.
+    // Deleting the last row while it is current selects the row above: a list with rows keeps one
+    // selected, and the next name goes to the test file shown.
+    lbFiles()->setCurrentRow(0);
+    AddName(QStringLiteral("K155LA3"));
+    lbFiles()->setCurrentRow(1);
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteFile")->trigger();
     desktop->Take();
     EXPECT_EQ(Rows(lbFiles()), QStringList{a});
-    EXPECT_EQ(SelectedRow(lbFiles()), -1);
+    EXPECT_EQ(SelectedRow(lbFiles()), 0);
+    EXPECT_EQ(Probe().Sprav().CurrentFile, Probe().Sprav().Files[0].get());
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K155LA3")});
+    AddName(QStringLiteral("K155LA4"));
+    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
+
+    // The only row deleted: nothing is left to select.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteFile")->trigger();
+    desktop->Take();
+    EXPECT_EQ(lbFiles()->count(), 0);
     EXPECT_EQ(Probe().Sprav().CurrentFile, nullptr);
     EXPECT_EQ(lbNames()->count(), 0);
-    EXPECT_TRUE(eName()->text().isEmpty());
 }
 
 TEST_F(BookEditingTest, DeleteKeyOnTheListsRunsTheDeleteCommands) {
@@ -467,8 +480,15 @@ TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteName")->trigger();
     desktop->Take();
+    // The last one deleted: the one above is selected and shown, so the list keeps a selected row.
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K1")});
-    EXPECT_EQ(SelectedRow(lbNames()), -1);
+    EXPECT_EQ(SelectedRow(lbNames()), 0);
+    EXPECT_EQ(eName()->text(), QStringLiteral("K1"));
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteName")->trigger();
+    desktop->Take();
+    EXPECT_EQ(lbNames()->count(), 0);
     EXPECT_TRUE(eName()->text().isEmpty());
     ExpectStates(true, false);
 
@@ -592,8 +612,8 @@ TEST_F(BookEditingTest, EnterAddsFromAnyControlButPressesAFocusedButton) {
     EXPECT_EQ(lbNames()->count(), 2);
 }
 
-// Deleting the last, current row leaves no test file current; the next refresh makes test file 0 current
-// and must show it selected with its names, or the next name would go to a test file nobody sees.
+// Deleting the last, current row makes the row above current; it and every later refresh show it selected
+// with its names, or the next name would go to a test file nobody sees.
 TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
     AddName(QStringLiteral("IN_A"));
@@ -601,7 +621,8 @@ TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteFile")->trigger();
     desktop->Take();
-    EXPECT_EQ(SelectedRow(lbFiles()), -1);
+    EXPECT_EQ(SelectedRow(lbFiles()), 0);
+    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("IN_A")});
 
     desktop->QueueOpenFiles(std::nullopt);  // a cancelled add dialog refreshes the list
     Action("acAddFile")->trigger();
