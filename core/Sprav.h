@@ -68,5 +68,6 @@ namespace sprav_messages {
 inline constexpr const char* kEmptyBook = "Список файлов пуст. Сначала необходимо добавить файл.";
 inline constexpr const char* kNoCurrentFile = "Выберите файл.";
 inline constexpr const char* kUnstorableName =
-    "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.";
+    "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы "
+    "(перевод строки, табуляцию и т. п.).";
 }  // namespace sprav_messages

@@ -82,6 +82,13 @@ QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& r
                    .arg(platform::ToDisplayPath(path))
                    .arg(result.LineNumber);
     }
+    if (result.Failure == sprav_file::ReadFailure::LineTooLong) {
+        return cannotOpen + QLatin1Char('\n') +
+               QStringLiteral("%1 не справочник: строка %2 длиннее %3 символов.")
+                   .arg(platform::ToDisplayPath(path))
+                   .arg(result.LineNumber)
+                   .arg(sprav_file::kMaxLineLength);
+    }
     if (result.Failure != sprav_file::ReadFailure::NotABook) {
         return cannotOpen;
     }

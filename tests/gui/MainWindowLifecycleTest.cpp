@@ -158,7 +158,9 @@ TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("long.spr")));
     Start();
 
-    desktop->TakeInformation(kCannotOpen);
+    // The box names the file and the line, as for any file that is no book.
+    desktop->TakeInformation(kCannotOpen + QLatin1Char('\n') + QDir::toNativeSeparators(book) +
+                             QStringLiteral(" не справочник: строка 2 длиннее 999 символов."));
     EXPECT_FALSE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(lbFiles()->count(), 0);

@@ -23,7 +23,7 @@ namespace {
 const QString kEmptyBook = QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл.");
 const QString kNoCurrentFile = QStringLiteral("Выберите файл.");
 const QString kUnstorableName = QStringLiteral(
-    "Название микросхемы не может начинаться с пробела, содержать символ «|» или перевод строки.");
+    "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы (перевод строки, табуляцию и т. п.).");
 
 class PrefixPanelTest : public MainWindowTest {
 protected:
