@@ -291,6 +291,11 @@ void TPrefixPanel::bbClearPrefClick() {
 }
 
 void TPrefixPanel::N3Click() {
+    if (static_cast<std::size_t>(ui->clbPref->count()) >= prefix_file::kMaxEntries) {
+        forms::Inform(QStringLiteral("В списке уже %1 префиксов: с ещё одним файл префиксов не загрузится.")
+                          .arg(prefix_file::kMaxEntries));
+        return;
+    }
     TfmAddPrefSuff dialog(window());
     dialog.setWindowTitle(QStringLiteral("Добавление преффикса"));
     dialog.pRusLat->hide();

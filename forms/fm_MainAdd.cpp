@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "BookLines.h"
 #include "FormFont.h"
 #include "FormMessages.h"
+#include "PrefixFile.h"
 #include "Text.h"
 #include "ui_fm_MainAdd.h"
 
@@ -89,12 +91,19 @@ bool TfmAddPrefSuff::eventFilter(QObject* watched, QEvent* event) {
 void TfmAddPrefSuff::accept() {
     // A prefix is stored as Windows-1251 bytes, one a line: a character without such a byte, or a line
     // break, would not come back from the file as it was typed.
-    const QString text = edNamePreff->text();
-    if (!platform::ToCp1251(text) || text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
+    // A control byte or an over-long line would make the saved file no prefix list for the reader.
+    const std::optional<std::string> bytes = platform::ToCp1251(edNamePreff->text());
+    if (!bytes) {
         forms::Inform(QStringLiteral(
             "Название префикса содержит символы, которые нельзя сохранить в файле префиксов."));
-        edNamePreff->setFocus();
+    } else if (book_lines::HasControlByte(*bytes)) {
+        forms::Inform(forms::ControlCharacterRefusal());
+    } else if (bytes->size() > prefix_file::kMaxEntryLength) {
+        forms::Inform(QStringLiteral("Префикс длиннее %1 символов: файл префиксов с ним не загрузится.")
+                          .arg(prefix_file::kMaxEntryLength));
+    } else {
+        QDialog::accept();
         return;
     }
-    QDialog::accept();
+    edNamePreff->setFocus();
 }

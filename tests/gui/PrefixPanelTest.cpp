@@ -14,8 +14,10 @@
 #include <filesystem>
 #include <random>
 
+#include "FormMessages.h"
 #include "MainWindowFixture.h"
 #include "Paths.h"
+#include "PrefixFile.h"
 
 namespace gui_test {
 namespace {
@@ -496,6 +498,35 @@ TEST_F(PrefixPanelTest, TheAddDialogAppendsTheTextAsTyped) {
     Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
     EXPECT_EQ(clbPref()->count(), 2);
     EXPECT_FALSE(Probe().Modified());
+
+    // What the prefix reader would refuse is refused here: a tab, a prefix over 999 characters.
+    const std::pair<QString, QString> refused[] = {
+        {QStringLiteral("K\tR"), forms::ControlCharacterRefusal()},
+        {QString(1000, QLatin1Char('K')),
+         QStringLiteral("Префикс длиннее 999 символов: файл префиксов с ним не загрузится.")},
+    };
+    for (const auto& [text, refusal] : refused) {
+        WhenModal([this, text, refusal](QWidget* modal) {
+            auto* edit = modal->findChild<QLineEdit*>("edNamePreff");
+            edit->setText(text);
+            modal->findChild<QPushButton*>("bbOk")->click();
+            desktop->TakeInformation(refusal);
+            EXPECT_TRUE(modal->isVisible());
+            QTest::keyClick(edit, Qt::Key_Escape);
+        });
+        Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
+        EXPECT_EQ(clbPref()->count(), 2);
+    }
+
+    // A full list takes no more: its file would not load again.
+    std::string full;
+    for (std::size_t i = 0; i < prefix_file::kMaxEntries; ++i) {
+        full += "P" + std::to_string(i) + "\r\n";
+    }
+    LoadPrefixes(full);
+    Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
+    desktop->TakeInformation(QStringLiteral("В списке уже 5000 префиксов: с ещё одним файл префиксов не загрузится."));
+    EXPECT_EQ(static_cast<std::size_t>(clbPref()->count()), prefix_file::kMaxEntries);
 }
 
 TEST_F(PrefixPanelTest, ThePanelOpensWithTheCurrentAnalogAndClosesToTheNamesWidth) {
