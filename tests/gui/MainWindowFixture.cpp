@@ -5,17 +5,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QStringEncoder>
 
 #include "Paths.h"
 #include "Settings.h"
+#include "Text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace gui_test {
 
 std::string Cp(const char* utf8) {
-    QStringEncoder encoder("windows-1251");
-    const QByteArray bytes = encoder(QString::fromUtf8(utf8));
-    return bytes.toStdString();
+    return platform::ToCp1251(QString::fromUtf8(utf8)).value_or(std::string());
 }
 
 std::string ReadBytes(const QString& path) {
@@ -57,6 +59,11 @@ int SelectedRow(const QListWidget* list) {
 
 void MainWindowTest::SetUp() {
     ASSERT_TRUE(folder.isValid());
+#ifdef _WIN32
+    // The store is the registry of the test prefix: each test starts with none of the system's keys.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QOR_Sprav");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QOR_Main");
+#endif
     qputenv("QOR_SPRAV_SETTINGS", QFile::encodeName(folder.filePath(QStringLiteral("settings.ini"))));
     desktop = std::make_unique<test_support::ScriptedDesktop>();
 }
