@@ -492,19 +492,14 @@ TEST_F(LifecycleTest, UnchangedBookClosesWithoutAQuestion) {
     EXPECT_EQ(desktop->UntakenCount(), 0);
 }
 
-// A handler of the test's own that throws when the mouse is pressed, as a fault in a real one would.
-class ThrowingHandler : public QObject {
-public:
-    std::function<void()> Throw;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress && Throw) {
-            Throw();
-        }
-        return false;
-    }
-};
+// A handler of the test's own that throws, as a fault in a real one would, run from the event loop as a
+// queued call. (Not from a mouse event: Qt's event delivery is built without exceptions, and a throw
+// through it skips the release of the event's copies, which the leak checker then reports.)
+template <typename Fault>
+void RunThrowingHandler(QObject* receiver, Fault fault) {
+    QMetaObject::invokeMethod(receiver, [fault] { throw fault; }, Qt::QueuedConnection);
+    QCoreApplication::sendPostedEvents(receiver, QEvent::MetaCall);
+}
 
 TEST_F(LifecycleTest, AnExceptionInAHandlerIsReportedAndTheEditorGoesOnWithItsBook) {
     MakeFile(QStringLiteral("book.spr"), SmallBook());
@@ -516,16 +511,12 @@ TEST_F(LifecycleTest, AnExceptionInAHandlerIsReportedAndTheEditorGoesOnWithItsBo
     const QStringList names = Rows(lbNames());
     ASSERT_EQ(names.size(), 3);
 
-    ThrowingHandler handler;
-    lbFiles()->viewport()->installEventFilter(&handler);
     const QPoint secondRow = lbFiles()->visualItemRect(lbFiles()->item(1)).center();
     const QString goesOn = QStringLiteral(
         "\nКоманда не выполнена. Справочник остаётся открытым, несохранённые изменения можно сохранить.");
-    handler.Throw = [] { throw std::runtime_error("Сбой обработчика"); };
-    QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::NoModifier, secondRow);
+    RunThrowingHandler(lbFiles(), std::runtime_error("Сбой обработчика"));
     desktop->TakeErrorReport(QStringLiteral("Сбой обработчика") + goesOn);
-    handler.Throw = [] { throw 42; };  // not a standard exception
-    QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::NoModifier, secondRow);
+    RunThrowingHandler(lbFiles(), 42);  // not a standard exception
     desktop->TakeErrorReport(QStringLiteral("Неизвестная ошибка.") + goesOn);
 
     // The window and the book as they were, the change still unsaved.
@@ -536,7 +527,6 @@ TEST_F(LifecycleTest, AnExceptionInAHandlerIsReportedAndTheEditorGoesOnWithItsBo
     EXPECT_TRUE(Probe().Modified());
 
     // The editor goes on: clicks work again, a dialog runs its own loop, and closing asks to save.
-    lbFiles()->viewport()->removeEventFilter(&handler);
     QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::NoModifier, secondRow);
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
     bool dialogRan = false;
