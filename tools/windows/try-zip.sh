@@ -22,6 +22,9 @@ wine() { WINEPREFIX=$prefix WINEDEBUG=-all "$QOR_WINE" "$@" < /dev/null; }
 book_path=$(wine winepath.exe -w "$work/Справочники/$(basename "$book")" 2> /dev/null | tr -d '\r')
 # The test-file folder is set, as on a tester's machine: no start-up question about it.
 wine reg add 'HKCU\Software\QOR_Main' /v Dir_Tests /t REG_SZ /d 'C:\' /f > /dev/null
+# Wine's services started so far have no display; the program's session starts its own under Xvfb.
+qor_wine_stop "$prefix"
+WINEPREFIX=$prefix "$QOR_WINESERVER" -w
 
 cat > "$work/session.sh" <<SESSION
 set -u
@@ -44,9 +47,9 @@ SESSION
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh"
 stored=$(wine reg query 'HKCU\Software\QOR_Sprav' /v FileName 2>&1 | tr -d '\r')
 qor_wine_stop "$prefix"
-if ! grep -q "$(basename "$book")" <<< "$stored"; then
+if ! grep -aq "$(basename "$book")" <<< "$stored"; then
   echo "error: no FileName of the book under HKCU\\Software\\QOR_Sprav after close:" >&2
   echo "$stored" >&2
   exit 1
 fi
-echo "QorSprav.exe showed $(basename "$book") and stored it at close: $(grep FileName <<< "$stored")"
+echo "QorSprav.exe showed $(basename "$book") and stored it at close: $(grep -a FileName <<< "$stored" | tr -s " ")"
