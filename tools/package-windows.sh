@@ -32,7 +32,7 @@ qor_windows_build() {
     -DQt6HostInfo_DIR="$host_cmake/Qt6HostInfo" -DCMAKE_EXE_LINKER_FLAGS=-static \
     -DQOR_VERSION_GENERATOR="$QOR_GENERATOR" -DQOR_BUILD_TESTS=ON -DQOR_BUILD_BENCH=OFF \
     "-DCMAKE_CROSSCOMPILING_EMULATOR=env;QOR_WINEPREFIX=$prefix;$QOR_ROOT/tests/windows/wine-run.sh" \
-    > "$build_dir.configure.log" 2>&1 || { tail -n 40 "$build_dir.configure.log"; return 1; }
+    > "$build_dir/configure.log" 2>&1 || { tail -n 40 "$build_dir/configure.log"; return 1; }
   qor_wine_prefix_end "$prefix"
   cmake --build "$build_dir" -j2
 }
