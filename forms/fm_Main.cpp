@@ -329,7 +329,7 @@ void TfmMain::ReadSettings() {
                 FStartValues[i].clear();
             }
             FSettingsUnread = true;
-            Inform(SettingsUnreadText(platform::Registry::StoreLocation(), error));
+            Inform(SettingsUnreadText(QString::fromStdString(platform::Registry::StoreLocation()), error));
             return;
         }
         if (!opened && registry.OpenKey(key, true)) {

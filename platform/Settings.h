@@ -2,8 +2,6 @@
 // INI file standing in for it, with the same key paths and value names, written atomically on close.
 #pragma once
 
-#include <QString>
-
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -41,8 +39,9 @@ public:
     // file, and a file there that is not a regular file, is larger than kMaxSettingsFileBytes or cannot be
     // read is never written over: every key then fails to open, and CloseKey writes nothing.
     std::error_code StoreError() const;
-    // Where the store is, for the user: the file on POSIX, "HKEY_CURRENT_USER" on Windows.
-    static QString StoreLocation();
+    // Where the store is, for the user, as UTF-8 text: the file on POSIX, "HKEY_CURRENT_USER" on Windows.
+    // (No Qt here: the Windows store is also built on its own, without the toolkit.)
+    static std::string StoreLocation();
 
 private:
     class Impl;

@@ -219,8 +219,8 @@ bool Registry::CloseKey() {
 std::error_code Registry::StoreError() const {
     return FImpl->StoreError();
 }
-QString Registry::StoreLocation() {
-    return QDir::toNativeSeparators(StorePath());
+std::string Registry::StoreLocation() {
+    return QDir::toNativeSeparators(StorePath()).toStdString();
 }
 
 }  // namespace platform

@@ -91,8 +91,8 @@ std::error_code Registry::StoreError() const {
     return {};  // the registry itself is always there
 }
 
-QString Registry::StoreLocation() {
-    return QStringLiteral("HKEY_CURRENT_USER");
+std::string Registry::StoreLocation() {
+    return "HKEY_CURRENT_USER";
 }
 
 }  // namespace platform
