@@ -45,6 +45,22 @@ QString BookFileRefusal(const QString& shown) {
            shown;
 }
 
+// The refusal when `same` finds the comment file to be one of the editor's other files: a test file of the
+// book, the book file or the prefix file in use; empty when it is none of them.
+template <typename Same>
+QString OtherFileRefusal(const TSprav& sprav, const std::string& book, const std::string& prefixes,
+                         const QString& shown, Same same) {
+    for (const auto& file : sprav.Files) {
+        if (same(file->Path)) {
+            return TestFileRefusal(shown);
+        }
+    }
+    if (same(book) || same(prefixes)) {
+        return BookFileRefusal(shown);
+    }
+    return {};
+}
+
 // The one line shown in place of a comment file that was not read; empty when there is a comment to show.
 QString NotReadNotice(comment_file::ReadStatus status, const QString& shown) {
     switch (status) {
@@ -149,15 +165,7 @@ QString TCommentPanel::NoCommentFileReason(const std::string& commentPath) const
     const auto same = [&commentPath](const std::string& other) {
         return other.size() == commentPath.size() && comment_file::SamePath(other, commentPath);
     };
-    for (const auto& file : FHost->Sprav().Files) {
-        if (same(file->Path)) {
-            return TestFileRefusal(shown);
-        }
-    }
-    if (same(FHost->BookFileName()) || same(FHost->PrefixFileName())) {
-        return BookFileRefusal(shown);
-    }
-    return {};
+    return OtherFileRefusal(FHost->Sprav(), FHost->BookFileName(), FHost->PrefixFileName(), shown, same);
 }
 
 // The file a save would replace, links followed, compared by identity with the book, the prefix file and
@@ -176,15 +184,7 @@ QString TCommentPanel::SameFileReason(const std::string& commentPath) const {
         return other && *other == *comment;
     };
     const QString shown = platform::ToDisplayPath(commentPath);
-    for (const auto& file : FHost->Sprav().Files) {
-        if (same(file->Path)) {
-            return TestFileRefusal(shown);
-        }
-    }
-    if (same(FHost->BookFileName()) || same(FHost->PrefixFileName())) {
-        return BookFileRefusal(shown);
-    }
-    return {};
+    return OtherFileRefusal(FHost->Sprav(), FHost->BookFileName(), FHost->PrefixFileName(), shown, same);
 }
 
 bool TCommentPanel::MayReplace(const std::string& commentPath) {
