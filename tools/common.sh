@@ -40,6 +40,14 @@ qor_build() {
   cmake --build "$dir" -j2
 }
 
+# qor_step NAME COMMAND...: runs one step and says how long it took.
+qor_step() {
+  local name=$1 start=$SECONDS
+  shift
+  "$@"
+  echo "== $name: $((SECONDS - start)) s"
+}
+
 # qor_ctest [ctest options...]: runs the tests of the current build folder, and fails, saying why, when
 # there is none to run: a folder configured with the tests switched off must not pass as green. With
 # QOR_NO_SKIPS=1 a skipped test fails the run too: on Linux every suite has what it needs.

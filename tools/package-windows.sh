@@ -11,13 +11,6 @@ build_dir=$QOR_ROOT/build-win64
 prefix="$build_dir/wineprefix"
 export QOR_WINEPREFIX=$prefix
 
-qor_step() {
-  local name=$1 start=$SECONDS
-  shift
-  "$@"
-  echo "== $name: $((SECONDS - start)) s"
-}
-
 qor_install_missing
 qor_step "Qt for Windows (built once per machine)" qor_windows_qt
 qor_version_generator "$build_dir/host"

@@ -16,14 +16,6 @@ if [ "${1:-}" = "--sanitize" ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 
-# qor_step NAME COMMAND...: runs one step and says how long it took.
-qor_step() {
-  local name=$1 start=$SECONDS
-  shift
-  "$@"
-  echo "== $name: $((SECONDS - start)) s"
-}
-
 qor_install_missing
 qor_step "build $(basename "$build_dir")" qor_build "$build_dir" "${options[@]}"
 qor_step "tests $(basename "$build_dir")" env QOR_NO_SKIPS=1 bash -c "cd '$build_dir' && source '$QOR_ROOT/tools/common.sh' && qor_ctest"
