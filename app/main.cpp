@@ -8,8 +8,8 @@
 
 #include <exception>
 
-#include "Application.h"
-#include "fm_Main.h"
+#include "forms/Application.h"
+#include "forms/fm_Main.h"
 
 int main(int argc, char* argv[]) {
     TApplication application(argc, argv);
@@ -25,7 +25,8 @@ int main(int argc, char* argv[]) {
     // The Windows zip carries them in translations/ beside the executable; an installed Qt keeps its own.
     if (qtTranslations.load(QStringLiteral("qtbase_ru"),
                             QCoreApplication::applicationDirPath() + QStringLiteral("/translations")) ||
-        qtTranslations.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        qtTranslations.load(QStringLiteral("qtbase_ru"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTranslations);
     }
 

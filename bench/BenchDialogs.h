@@ -2,7 +2,7 @@
 // waits for anyone.
 #pragma once
 
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 class BenchDialogs final : public platform::Dialogs {
 public:

@@ -14,16 +14,16 @@
 #include <fstream>
 #include <memory>
 
-#include "BookCheck.h"
-#include "BenchDialogs.h"
-#include "Dialogs.h"
-#include "MaxBook.h"
-#include "PathTokens.h"
-#include "Paths.h"
-#include "Settings.h"
-#include "Sprav.h"
-#include "SpravFile.h"
-#include "fm_Main.h"
+#include "bench/BenchDialogs.h"
+#include "core/BookCheck.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
+#include "core/SpravFile.h"
+#include "forms/fm_Main.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/Settings.h"
+#include "testkit/MaxBook.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "MaxBook.h"
-#include "Sprav.h"
-#include "SpravFile.h"
+#include "core/Sprav.h"
+#include "core/SpravFile.h"
+#include "testkit/MaxBook.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QListView>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <chrono>
@@ -31,18 +31,18 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "CommentFile.h"
+#include "core/CommentFile.h"
+#include "files/AtomicFile.h"
 
-#include "BenchDialogs.h"
-#include "Dialogs.h"
-#include "MainWindowProbe.h"
-#include "MaxBook.h"
-#include "PathTokens.h"
-#include "Paths.h"
-#include "Settings.h"
-#include "fm_VvodSinonim.h"
-#include "Text.h"
+#include "bench/BenchDialogs.h"
+#include "core/PathTokens.h"
+#include "forms/fm_VvodSinonim.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/Settings.h"
+#include "platform/Text.h"
+#include "testkit/MainWindowProbe.h"
+#include "testkit/MaxBook.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // editor by hand.
 #include <cstdio>
 
-#include "MaxBook.h"
+#include "testkit/MaxBook.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -1,12 +1,12 @@
-#include "BookCheck.h"
+#include "core/BookCheck.h"
 
 #include <algorithm>
 #include <array>
 #include <unordered_map>
 
-#include "Cp1251Case.h"
-#include "PathTokens.h"
-#include "Sprav.h"
+#include "core/Cp1251Case.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
 
 namespace book_check {
 

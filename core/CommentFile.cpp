@@ -1,8 +1,9 @@
-#include "CommentFile.h"
+#include "core/CommentFile.h"
 
-#include "AtomicFile.h"
-#include "Cp1251Case.h"
-#include "SpravFile.h"
+#include "core/Cp1251Case.h"
+#include "core/SpravFile.h"
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
 
 #include <algorithm>
 
@@ -68,7 +69,7 @@ ReadResult Read(const std::filesystem::path& path) {
     // The book's reader opens nothing but a regular file, without waiting on a pipe or a device, and never
     // takes more than the limit, whatever size the file claims.
     std::string bytes;
-    const std::error_code error = sprav_file::ReadWholeFile(path, bytes, kMaxSize);
+    const std::error_code error = ReadWholeFile(path, bytes, kMaxSize);
     if (!error) {
         ReadResult read{ReadStatus::Ok, Parse(bytes), WrittenStamp(path, bytes)};
         // The stamp stands for the bytes read, whatever the clock says.
@@ -81,7 +82,7 @@ ReadResult Read(const std::filesystem::path& path) {
     if (error == std::errc::is_a_directory) {
         return {ReadStatus::Folder, {}, {}};
     }
-    if (error == sprav_file::NotARegularFileError()) {
+    if (error == NotARegularFileError()) {
         return {ReadStatus::NotRegular, {}, {}};
     }
     if (error == std::errc::file_too_large) {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "FileStamp.h"
+#include "core/FileStamp.h"
 
 namespace comment_file {
 

@@ -1,4 +1,4 @@
-#include "FileIdentity.h"
+#include "core/FileIdentity.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,9 +1,10 @@
-#include "FileStamp.h"
+#include "core/FileStamp.h"
 
 #include <cstring>
 #include <system_error>
 
-#include "SpravFile.h"
+#include "core/SpravFile.h"
+#include "files/WholeFile.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ FileStamp ReadStamp(const std::filesystem::path& path) {
         return {};
     }
     std::string content;
-    if (sprav_file::ReadWholeFile(path, content)) {
+    if (ReadWholeFile(path, content, sprav_file::kMaxBookBytes)) {
         return {};
     }
     stamp.Known = true;

@@ -1,4 +1,4 @@
-#include "PathTokens.h"
+#include "core/PathTokens.h"
 
 std::string ToToken(std::string_view path, std::string_view dir, std::string_view token) {
     if (dir.empty() || !path.starts_with(dir)) {

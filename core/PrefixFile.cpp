@@ -1,7 +1,8 @@
-#include "PrefixFile.h"
+#include "core/PrefixFile.h"
 
-#include "AtomicFile.h"
-#include "SpravFile.h"
+#include "core/SpravFile.h"
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
 
 namespace prefix_file {
 
@@ -66,8 +67,8 @@ ReadResult Read(const std::filesystem::path& path, std::vector<std::string>& ent
     // The book's reader opens nothing but a regular file, without blocking on a pipe, and never takes more
     // than the limit, whatever size the file claims.
     std::string content;
-    const std::error_code error = sprav_file::ReadWholeFile(path, content, kMaxFileBytes);
-    if (error == std::errc::is_a_directory || error == sprav_file::NotARegularFileError()) {
+    const std::error_code error = ReadWholeFile(path, content, kMaxFileBytes);
+    if (error == std::errc::is_a_directory || error == NotARegularFileError()) {
         return {ReadFailure::NotRegularFile, {}};
     }
     if (error == std::errc::file_too_large) {

@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "BookLines.h"
+#include "core/BookLines.h"
 
 namespace prefix_file {
 
@@ -59,7 +59,8 @@ struct ReadResult {
 ReadFailure Parse(std::string_view content, std::vector<std::string>& entries);
 
 // Reads the entries of the file at `path` into `entries`. The kind and size of the file are checked before
-// it is opened, so a named pipe never blocks the caller; then its content must be a prefix list. On failure `entries` is left as it was.
+// it is opened, so a named pipe never blocks the caller; then its content must be a prefix list. On failure
+// `entries` is left as it was.
 ReadResult Read(const std::filesystem::path& path, std::vector<std::string>& entries);
 
 // Writes the entries so that the file holds either its old content or the whole new list, never a part.

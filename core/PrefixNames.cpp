@@ -1,6 +1,6 @@
-#include "PrefixNames.h"
+#include "core/PrefixNames.h"
 
-#include "BookLines.h"
+#include "core/BookLines.h"
 
 namespace prefix_names {
 

@@ -1,4 +1,4 @@
-#include "Sprav.h"
+#include "core/Sprav.h"
 
 #include <utility>
 

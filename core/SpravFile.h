@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "BookLines.h"
+#include "core/BookLines.h"
 
 class TSprav;
 
@@ -49,12 +49,6 @@ struct ReadResult {
     bool Ok() const { return Failure == ReadFailure::None; }
 };
 
-// The error of ReadWholeFile for a path that names no regular file: a named pipe, a device, a socket.
-// Such a file is never opened: a pipe without a writer would block, a device may never end.
-inline std::error_code NotARegularFileError() {
-    return std::make_error_code(std::errc::invalid_argument);
-}
-
 // Splits the text into the lines the reader sees: a line ends at CR LF, at LF or at a lone CR, and the
 // text after the last line break is one more (possibly empty) line. Fails, leaving `lines` unspecified,
 // when a line is too long or the reads run out. The views point into `content`.
@@ -70,12 +64,6 @@ ReadResult CheckControlBytes(const std::vector<std::string_view>& lines);
 // stand. Empty lines are skipped; analog lines before the first test-file line (CheckFirstLine refuses
 // them first) are refused by the model.
 void ParseLines(const std::vector<std::string_view>& lines, TSprav& sprav, std::string_view dirTests);
-
-// Reads the whole file into `content`. Only a regular file is opened (NotARegularFileError otherwise), a
-// path with a control byte not at all (whole_path::ControlCharacterError), and never more than `maxBytes`
-// are read, whatever size the file claims (file_too_large beyond).
-std::error_code ReadWholeFile(const std::filesystem::path& path, std::string& content,
-                              std::size_t maxBytes = kMaxBookBytes);
 
 // Reads a book from its bytes into an empty model. On failure no line is parsed and the model is left as
 // it was.

@@ -1,6 +1,6 @@
-#include "Application.h"
+#include "forms/Application.h"
 
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 // The event that failed is dropped; the window and the book stay as the handler left them. Ending the
 // program here would lose every unsaved change for the sake of one command.

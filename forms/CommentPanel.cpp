@@ -1,18 +1,18 @@
-#include "CommentPanel.h"
+#include "forms/CommentPanel.h"
 
 #include <QFont>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QTextDocument>
 
-#include "CommentFile.h"
-#include "FileIdentity.h"
-#include "FormMessages.h"
-#include "PanelHost.h"
-#include "PathTokens.h"
-#include "Paths.h"
-#include "Sprav.h"
-#include "Text.h"
+#include "core/CommentFile.h"
+#include "core/FileIdentity.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
+#include "forms/FormMessages.h"
+#include "forms/PanelHost.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "ui_CommentPanel.h"
 
 using platform::FromCp1251;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "CommentFile.h"
+#include "core/CommentFile.h"
 
 class TPanelHost;
 

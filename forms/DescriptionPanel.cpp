@@ -1,4 +1,4 @@
-#include "DescriptionPanel.h"
+#include "forms/DescriptionPanel.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,13 +6,13 @@
 #include <QMouseEvent>
 #include <QStyle>
 
-#include "FormMessages.h"
-#include "PanelHost.h"
-#include "PathTokens.h"
-#include "Paths.h"
-#include "Shell.h"
-#include "Sprav.h"
-#include "Text.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
+#include "forms/FormMessages.h"
+#include "forms/PanelHost.h"
+#include "platform/Paths.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
 #include "ui_DescriptionPanel.h"
 
 using platform::FromCp1251;

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 class TPanelHost;
 

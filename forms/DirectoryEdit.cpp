@@ -1,8 +1,8 @@
-#include "DirectoryEdit.h"
+#include "forms/DirectoryEdit.h"
 
-#include "Dialogs.h"
-#include "Paths.h"
-#include "Text.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <QKeyEvent>
 #include <QStyle>

@@ -1,10 +1,10 @@
-#include "FormMessages.h"
+#include "forms/FormMessages.h"
 
 #include <algorithm>
 
-#include "BookLines.h"
-#include "Paths.h"
-#include "Text.h"
+#include "core/BookLines.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 namespace forms {
 
@@ -35,7 +35,8 @@ bool TRefusalTally::Take(const QString& text) {
         return false;
     }
     auto& texts = gTally->FTexts;
-    const auto seen = std::find_if(texts.begin(), texts.end(), [&](const auto& t) { return t.first == text; });
+    const auto seen =
+        std::find_if(texts.begin(), texts.end(), [&](const auto& t) { return t.first == text; });
     if (seen != texts.end()) {
         ++seen->second;
     } else {
@@ -99,8 +100,9 @@ bool CheckStorablePath(const QString& path) {
 }
 
 QString ControlCharacterRefusal() {
-    return QStringLiteral("Текст содержит управляющие символы (перевод строки, табуляцию и т. п.): "
-                          "такой текст нельзя сохранить в справочнике.");
+    return QStringLiteral(
+        "Текст содержит управляющие символы (перевод строки, табуляцию и т. п.): "
+        "такой текст нельзя сохранить в справочнике.");
 }
 
 std::optional<std::string> TakeChosenPath(const QString& chosen) {

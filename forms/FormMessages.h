@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 namespace forms {
 

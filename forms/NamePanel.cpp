@@ -1,16 +1,16 @@
-#include "NamePanel.h"
+#include "forms/NamePanel.h"
 
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include "FormMessages.h"
-#include "ListRows.h"
-#include "PanelHost.h"
-#include "PathTokens.h"
-#include "Sprav.h"
-#include "Text.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
+#include "forms/FormMessages.h"
+#include "forms/ListRows.h"
+#include "forms/PanelHost.h"
+#include "platform/Text.h"
 #include "ui_NamePanel.h"
 
 using forms::Inform;

@@ -1,4 +1,4 @@
-#include "PrefixPanel.h"
+#include "forms/PrefixPanel.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -10,14 +10,14 @@
 #include <QStatusTipEvent>
 #include <QStyle>
 
-#include "FormMessages.h"
-#include "PanelHost.h"
-#include "Paths.h"
-#include "PrefixFile.h"
-#include "PrefixNames.h"
-#include "Sprav.h"
-#include "Text.h"
-#include "fm_MainAdd.h"
+#include "core/PrefixFile.h"
+#include "core/PrefixNames.h"
+#include "core/Sprav.h"
+#include "forms/FormMessages.h"
+#include "forms/PanelHost.h"
+#include "forms/fm_MainAdd.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "ui_PrefixPanel.h"
 
 #include <deque>

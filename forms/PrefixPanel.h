@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "PrefixFile.h"
+#include "core/PrefixFile.h"
 
 class QListWidgetItem;
 class QMenu;

@@ -1,12 +1,12 @@
-#include "SharedBook.h"
+#include "forms/SharedBook.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 
 #include <system_error>
 
-#include "FormMessages.h"
-#include "Paths.h"
+#include "forms/FormMessages.h"
+#include "platform/Paths.h"
 
 void TSharedBook::Remember(const std::string& path, std::string_view bytes) {
     FPath = path;

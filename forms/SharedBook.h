@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "FileStamp.h"
+#include "core/FileStamp.h"
 
 class TSharedBook {
 public:

@@ -1,4 +1,4 @@
-#include "TestFilePanel.h"
+#include "forms/TestFilePanel.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -13,13 +13,13 @@
 
 #include <algorithm>
 
-#include "BookLines.h"
-#include "FormMessages.h"
-#include "ListRows.h"
-#include "PanelHost.h"
-#include "PathTokens.h"
-#include "Paths.h"
-#include "Sprav.h"
+#include "core/BookLines.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
+#include "forms/FormMessages.h"
+#include "forms/ListRows.h"
+#include "forms/PanelHost.h"
+#include "platform/Paths.h"
 #include "ui_TestFilePanel.h"
 
 using forms::Ask;

@@ -1,4 +1,4 @@
-#include "fm_BookCheck.h"
+#include "forms/fm_BookCheck.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,12 +9,12 @@
 #include <algorithm>
 #include <tuple>
 
-#include "FormMessages.h"
-#include "PanelHost.h"
-#include "PathTokens.h"
-#include "Paths.h"
-#include "Sprav.h"
-#include "Text.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
+#include "forms/FormMessages.h"
+#include "forms/PanelHost.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 #include "ui_fm_BookCheck.h"
 
 using book_check::FindingKind;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "BookCheck.h"
+#include "core/BookCheck.h"
 
 #include <QList>
 #include <QPoint>

@@ -1,13 +1,13 @@
-#include "fm_Dir.h"
+#include "forms/fm_Dir.h"
 
-#include "FormMessages.h"
+#include "forms/FormMessages.h"
 
 #include "ui_fm_Dir.h"
 
-#include "Dialogs.h"
-#include "DirectoryEdit.h"
-#include "FormFont.h"
-#include "Text.h"
+#include "forms/DirectoryEdit.h"
+#include "forms/FormFont.h"
+#include "platform/Dialogs.h"
+#include "platform/Text.h"
 
 #include <QGuiApplication>
 #include <QLabel>

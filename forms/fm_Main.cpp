@@ -1,4 +1,4 @@
-#include "fm_Main.h"
+#include "forms/fm_Main.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -15,22 +15,25 @@
 #include <algorithm>
 #include <utility>
 
-#include "CommentPanel.h"
-#include "DescriptionPanel.h"
-#include "FormMessages.h"
-#include "NamePanel.h"
-#include "PathTokens.h"
-#include "Paths.h"
-#include "PrefixPanel.h"
-#include "Settings.h"
-#include "Shell.h"
-#include "SpravFile.h"
-#include "TestFilePanel.h"
-#include "Text.h"
-#include "fm_BookCheck.h"
-#include "fm_Dir.h"
-#include "fm_VvodSinonim.h"
-#include "fm_about.h"
+#include "core/PathTokens.h"
+#include "core/SpravFile.h"
+#include "files/WholeFile.h"
+#include "forms/CommentPanel.h"
+#include "forms/DescriptionPanel.h"
+#include "forms/FormMessages.h"
+#include "forms/NamePanel.h"
+#include "forms/PrefixPanel.h"
+#include "forms/TestFilePanel.h"
+#include "forms/fm_BookCheck.h"
+#include "forms/fm_Dir.h"
+#include "forms/fm_VvodSinonim.h"
+#include "forms/fm_about.h"
+#include "platform/HelpFile.h"
+#include "platform/Paths.h"
+#include "platform/Settings.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "platform/VersionReader.h"
 #include "ui_fm_Main.h"
 
 using forms::Ask;
@@ -292,7 +295,7 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
             // A folder, a pipe or a device exists but is no book; only what is not there is "not found".
             Inform(QFileInfo::exists(absolute)
                        ? QStringLiteral("Невозможно открыть файл.\n%1: %2")
-                             .arg(absolute, forms::SystemErrorText(sprav_file::NotARegularFileError()))
+                             .arg(absolute, forms::SystemErrorText(NotARegularFileError()))
                        : QStringLiteral("Файл не найден: ") + absolute);
             return;
         }
@@ -604,7 +607,8 @@ void TfmMain::RefreshNames(bool reselect) {
     FNames->ShowNames(FSprav.CurrentFile);
     UpdatePrefChecks();
     // After the last analog was deleted its position is past the end: the one above is selected instead.
-    const int count = FSprav.CurrentFile == nullptr ? 0 : static_cast<int>(FSprav.CurrentFile->Sinonims.size());
+    const int count =
+        FSprav.CurrentFile == nullptr ? 0 : static_cast<int>(FSprav.CurrentFile->Sinonims.size());
     if (reselect && count > 0 && FSprav.CurrentSinonimIndex >= count) {
         FSprav.CurrentSinonimIndex = count - 1;
     }
@@ -753,8 +757,8 @@ void TfmMain::HelpAbout1Execute() {
 // is told where they were looked for rather than left with nothing.
 void TfmMain::acHelpExecute() {
     const std::string exe = platform::ExePath();
-    const std::vector<std::string> candidates = HelpCandidates(exe);
-    const std::string found = FindHelpFile(candidates);
+    const std::vector<std::string> candidates = platform::HelpCandidates(exe);
+    const std::string found = platform::FindHelpFile(candidates);
     if (found.empty()) {
         QStringList places;
         for (const std::string& candidate : candidates) {

@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "PanelHost.h"
-#include "SharedBook.h"
-#include "Sprav.h"
+#include "core/Sprav.h"
+#include "forms/PanelHost.h"
+#include "forms/SharedBook.h"
 
 class TCommentPanel;
 class TDescriptionPanel;

@@ -1,4 +1,4 @@
-#include "fm_MainAdd.h"
+#include "forms/fm_MainAdd.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "BookLines.h"
-#include "FormFont.h"
-#include "FormMessages.h"
-#include "PrefixFile.h"
-#include "Text.h"
+#include "core/BookLines.h"
+#include "core/PrefixFile.h"
+#include "forms/FormFont.h"
+#include "forms/FormMessages.h"
+#include "platform/Text.h"
 #include "ui_fm_MainAdd.h"
 
 TfmAddPrefSuff::TfmAddPrefSuff(QWidget* parent)

@@ -1,4 +1,4 @@
-#include "fm_VvodSinonim.h"
+#include "forms/fm_VvodSinonim.h"
 
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -14,9 +14,9 @@
 #include <algorithm>
 #include <tuple>
 
-#include "FormFont.h"
-#include "Sprav.h"
-#include "Text.h"
+#include "core/Sprav.h"
+#include "forms/FormFont.h"
+#include "platform/Text.h"
 #include "ui_fm_VvodSinonim.h"
 
 using platform::FromCp1251;

@@ -1,124 +1,18 @@
-#include "fm_about.h"
+#include "forms/fm_about.h"
 
 #include "ui_fm_about.h"
 
-#include "FormFont.h"
-#include "Paths.h"
-#include "Shell.h"
-#include "Text.h"
+#include "forms/FormFont.h"
+#include "platform/Paths.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "platform/VersionReader.h"
 
 #include <QEvent>
 #include <QMouseEvent>
 #include <QScreen>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <cstring>
-#include <new>
-
-// ---- TVersionInfo ----
-
-TVersionInfo::TVersionInfo(std::string_view path) : SourcePath(path) {
-    LoadRecord();
-}
-
-void TVersionInfo::LoadRecord() {
-    HasRecord = false;
-    RecordData.reset();
-    RecordSize = platform::GetFileVersionInfoSize(SourcePath.c_str(), &InfoHandle);
-    if (RecordSize == 0) {
-        return;
-    }
-    RecordData.reset(new std::uint8_t[RecordSize]);
-    HasRecord = platform::GetFileVersionInfo(SourcePath.c_str(), InfoHandle, RecordSize, RecordData.get());
-}
-
-std::optional<std::uint32_t> TVersionInfo::FirstTranslation() const {
-    if (!HasRecord) {
-        return std::nullopt;
-    }
-    void* value = nullptr;
-    unsigned length = 0;
-    if (!platform::VerQueryValue(RecordData.get(), "\\VarFileInfo\\Translation", &value, &length) ||
-        value == nullptr || length < 4) {
-        return std::nullopt;
-    }
-    std::array<std::uint8_t, 4> bytes{};
-    std::memcpy(bytes.data(), value, bytes.size());
-    return std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) | (std::uint32_t{bytes[2]} << 16) |
-           (std::uint32_t{bytes[3]} << 24);
-}
-
-std::string TVersionInfo::LanguageKey() const {
-    const auto translation = FirstTranslation();
-    if (!translation) {
-        return {};
-    }
-    // The language (low half of the entry) comes first in the key, then the code page.
-    const std::uint32_t key = (*translation << 16) | (*translation >> 16);
-    char text[9] = {};
-    std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(key));
-    return text;
-}
-
-std::string TVersionInfo::StringValue(std::string_view name) const {
-    if (!HasRecord) {
-        return {};
-    }
-    const std::string query = "\\StringFileInfo\\" + LanguageKey() + "\\" + std::string(name);
-    // The system builds this path in a buffer of 256 characters; a longer one cannot name a value.
-    if (query.size() > 255) {
-        return {};
-    }
-    void* value = nullptr;
-    unsigned length = 0;
-    if (!platform::VerQueryValue(RecordData.get(), query.c_str(), &value, &length) || value == nullptr) {
-        return {};
-    }
-    const char* text = static_cast<const char*>(value);
-    return std::string(text, strnlen(text, length));
-}
-
-std::string VersionString(std::string_view name) {
-    try {
-        const TVersionInfo info(platform::ExePath());
-        return info.HasRecord ? info.StringValue(name) : std::string();
-    } catch (...) {
-        return {};  // the identity is a courtesy: a failure to read it leaves the text empty, silently
-    }
-}
-
-std::string VersionDescription() {
-    return VersionString("FileDescription");
-}
-
-std::string HelpFilePath() {
-    return platform::ChangeFileExt(platform::ExePath(), ".chm");
-}
-
-std::vector<std::string> HelpCandidates(const std::string& exePath) {
-    std::vector<std::string> candidates{platform::ChangeFileExt(exePath, ".chm"),
-                                        platform::ChangeFileExt(exePath, ".html")};
-#ifndef _WIN32
-    // An installed program lies in <prefix>/bin and its guide in <prefix>/share/qor-sprav.
-    const std::string prefix = platform::ExtractFileDir(platform::ExtractFileDir(exePath));
-    const std::string name = exePath.substr(platform::ExtractFilePath(exePath).size());
-    candidates.push_back(prefix + "/share/qor-sprav/" + platform::ChangeFileExt(name, ".html"));
-#endif
-    return candidates;
-}
-
-std::string FindHelpFile(const std::vector<std::string>& candidates) {
-    for (const std::string& candidate : candidates) {
-        if (platform::FileExists(candidate)) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
-// ---- TfmAboutBox ----
 
 namespace {
 

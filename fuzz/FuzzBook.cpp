@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "BookLines.h"
-#include "PathTokens.h"
-#include "Sprav.h"
-#include "SpravFile.h"
+#include "core/BookLines.h"
+#include "core/PathTokens.h"
+#include "core/Sprav.h"
+#include "core/SpravFile.h"
 
 namespace {
 

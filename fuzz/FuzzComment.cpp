@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "BookLines.h"
-#include "CommentFile.h"
+#include "core/BookLines.h"
+#include "core/CommentFile.h"
 
 namespace {
 
@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::string text = comment_file::Parse(bytes);
     const std::string written = comment_file::Format(text);
-    Require(comment_file::Parse(written) == text && comment_file::Format(comment_file::Parse(written)) == written);
+    Require(comment_file::Parse(written) == text &&
+            comment_file::Format(comment_file::Parse(written)) == written);
 
     // A short name of the input's bytes, with "/" kept out so that it stays in the folder.
     std::string name(bytes.substr(0, 40));
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto cut = std::find_if(name.begin(), name.end(),
                                       [](char c) { return static_cast<unsigned char>(c) < 0x20; });
         const std::string head(name.begin(), cut);
-        const std::filesystem::path target = Folder() / (head.empty() || head == "." || head == ".." ? "t" : head);
+        const std::filesystem::path target =
+            Folder() / (head.empty() || head == "." || head == ".." ? "t" : head);
         std::filesystem::remove_all(Folder());
         std::filesystem::create_directories(Folder());
         Require(!comment_file::Write(target, "kept"));

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "BookLines.h"
-#include "PrefixFile.h"
+#include "core/BookLines.h"
+#include "core/PrefixFile.h"
 
 namespace {
 

@@ -23,9 +23,9 @@
 
 #include <unistd.h>
 
-#include "Settings.h"
-#include "SettingsIni.h"
-#include "Text.h"
+#include "platform/Settings.h"
+#include "platform/SettingsIni.h"
+#include "platform/Text.h"
 
 namespace ini = platform::settings_ini;
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "VersionInfo.h"
+#include "platform/VersionInfo.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 // The Qt implementation of the boxes and file dialogs.
-#include "Dialogs.h"
+#include "platform/Dialogs.h"
 
-#include "Paths.h"
+#include "platform/Paths.h"
 
 #include <QAbstractButton>
 #include <QApplication>

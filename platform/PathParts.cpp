@@ -1,6 +1,6 @@
 // The pure path-part helpers. Stored paths come from Windows users and from Linux alike, so "\", "/" and the
 // drive colon all delimit on every platform.
-#include "Paths.h"
+#include "platform/Paths.h"
 
 namespace platform {
 namespace {

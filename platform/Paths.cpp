@@ -1,8 +1,8 @@
 // Turning stored paths into OS paths and back.
-#include "Paths.h"
+#include "platform/Paths.h"
 
-#include "Text.h"
-#include "WholePath.h"
+#include "files/WholePath.h"
+#include "platform/Text.h"
 
 #include <QCoreApplication>
 #include <QDir>

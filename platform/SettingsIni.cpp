@@ -1,4 +1,4 @@
-#include "SettingsIni.h"
+#include "platform/SettingsIni.h"
 
 #include <QByteArrayView>
 

@@ -23,12 +23,12 @@
 // which could block or never end), and not over kMaxSettingsFileBytes; a file that cannot be read so is
 // never written over. Every write is checked: on a full disk or any other failure the old file stays as
 // it was and CloseKey reports the loss.
-#include "Settings.h"
+#include "platform/Settings.h"
 
-#include "AtomicFile.h"
-#include "SettingsIni.h"
-#include "SpravFile.h"
-#include "Text.h"
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
+#include "platform/SettingsIni.h"
+#include "platform/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,7 +105,7 @@ private:
 
 std::optional<StoreFile> Registry::Impl::Load(const QString& path, std::error_code& error) {
     std::string content;
-    error = sprav_file::ReadWholeFile(QFile::encodeName(path).toStdString(), content, kMaxSettingsFileBytes);
+    error = ReadWholeFile(QFile::encodeName(path).toStdString(), content, kMaxSettingsFileBytes);
     if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
         error.clear();
         return settings_ini::Parse(QByteArray());

@@ -1,6 +1,6 @@
 // The settings store on Windows: the registry of the current user, through the ANSI functions so that
 // values cross as Windows-1251 bytes on a Russian system.
-#include "Settings.h"
+#include "platform/Settings.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
 // Opening documents, folders and links through the desktop.
-#include "Shell.h"
+#include "platform/Shell.h"
 
-#include "Paths.h"
-#include "Text.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -9,10 +9,10 @@
 //
 // Every read is checked against the block's own length and the lengths of its parts: a truncated or corrupt
 // record gives "not found", never a read past the buffer.
-#include "VersionInfo.h"
+#include "platform/VersionInfo.h"
 
-#include "Paths.h"
-#include "Text.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <array>

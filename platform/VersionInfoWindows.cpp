@@ -1,6 +1,6 @@
 // The version information API of Windows, through its ANSI functions: string values come back as
 // Windows-1251 bytes on a Russian system.
-#include "VersionInfo.h"
+#include "platform/VersionInfo.h"
 
 #include <windows.h>
 

@@ -32,12 +32,13 @@ qor_install_missing() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# qor_build BUILD_DIR [cmake options...]
+# qor_build PRESET [cmake options...]: configures the build of a preset of CMakePresets.json (its folder is
+# build-<preset>/, build/ for "run") and builds it.
 qor_build() {
-  local dir=$1
+  local preset=$1
   shift
-  cmake -S "$QOR_ROOT" -B "$dir" -G Ninja "${QOR_LAUNCHER[@]}" "$@"
-  cmake --build "$dir" -j2
+  (cd "$QOR_ROOT" && cmake --preset "$preset" "${QOR_LAUNCHER[@]}" "$@" > /dev/null &&
+   cmake --build --preset "$preset")
 }
 
 # qor_step NAME COMMAND...: runs one step and says how long it took.
@@ -48,20 +49,23 @@ qor_step() {
   echo "== $name: $((SECONDS - start)) s"
 }
 
-# qor_ctest [ctest options...]: runs the tests of the current build folder, and fails, saying why, when
-# there is none to run: a folder configured with the tests switched off must not pass as green. With
+# qor_ctest PRESET [ctest options...]: runs the tests of a preset's build, and fails, saying why, when there
+# is none to run: a folder configured with the tests switched off must not pass as green. With
 # QOR_NO_SKIPS=1 a skipped test fails the run too: on Linux every suite has what it needs.
 qor_ctest() {
-  local count status=0
-  count=$(ctest -N "$@" | sed -n 's/^Total Tests: //p')
+  local preset=$1 count status=0 output
+  shift
+  count=$(cd "$QOR_ROOT" && ctest --preset "$preset" -N "$@" | sed -n 's/^Total Tests: //p')
   if [ "${count:-0}" -eq 0 ]; then
-    echo "error: no test to run in $(pwd) (configured with QOR_BUILD_TESTS=OFF, or nothing built?)" >&2
+    echo "error: no test to run in the build of preset $preset (configured with QOR_BUILD_TESTS=OFF?)" >&2
     return 1
   fi
-  ctest --output-on-failure -j2 --timeout 300 --no-tests=error "$@" | tee ctest-output.txt || status=$?
-  if [ $status -eq 0 ] && [ "${QOR_NO_SKIPS:-0}" = 1 ] && grep -q "(Skipped)" ctest-output.txt; then
-    echo "error: tests were skipped in $(pwd); each says why above" >&2
+  output=$(mktemp)
+  (cd "$QOR_ROOT" && ctest --preset "$preset" "$@") | tee "$output" || status=$?
+  if [ $status -eq 0 ] && [ "${QOR_NO_SKIPS:-0}" = 1 ] && grep -q "(Skipped)" "$output"; then
+    echo "error: tests were skipped in the build of preset $preset; each says why above" >&2
     status=1
   fi
+  rm -f "$output"
   return $status
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harnesses (clang, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each over
-# its seed corpus, then on new inputs for SECONDS each (30 by default; the test command uses that).
+# Builds the libFuzzer harnesses (preset "fuzz": clang, AddressSanitizer, UndefinedBehaviorSanitizer) and
+# runs each over its seed corpus, then on new inputs for SECONDS each (30 by default; the test command uses
+# that).
 # Usage: tools/fuzz.sh [SECONDS] [HARNESS...]      e.g. tools/fuzz.sh 3600 book settings
 # Findings are written to build-fuzz/fuzz/findings/; new inputs collect in build-fuzz/fuzz/corpus/.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -10,18 +11,15 @@ shift || true
 build_dir="$QOR_ROOT/build-fuzz"
 
 qor_install_missing
-cmake -S "$QOR_ROOT" -B "$build_dir" -G Ninja "${QOR_LAUNCHER[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQOR_FUZZ=ON -DQOR_FUZZ_SECONDS="$seconds"
-cmake --build "$build_dir" -j2 --target fuzzers
-cd "$build_dir"
+qor_build fuzz -DQOR_FUZZ_SECONDS="$seconds"
 filter=()
 if [ $# -gt 0 ]; then
   filter=(-R "^fuzz_($(IFS='|'; echo "$*"))\$")
 fi
 status=0
-qor_ctest -L fuzz "${filter[@]}" --timeout $((seconds + 300)) || status=$?
+qor_ctest fuzz "${filter[@]}" --timeout $((seconds + 300)) || status=$?
 # Executions per harness, from libFuzzer's final statistics.
-for log in Testing/Temporary/LastTest.log; do
+for log in "$build_dir/Testing/Temporary/LastTest.log"; do
   awk '/^[0-9]+\/[0-9]+ Testing: fuzz_/ { name = $3 } /stat::number_of_executed_units/ { print name ": " $2 " executions" }' "$log"
 done
 exit $status

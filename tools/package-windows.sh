@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The editor for Windows, where its users are: Qt cross-built once into a machine cache (tools/windows/qt.sh),
-# QorSprav.exe and every suite cross-built against it in build-win64/, the suites run under Wine with a
-# Russian locale (ANSI code page Windows-1251), the real program started once under Wine and Xvfb with the
-# sample book, and the zip users unpack. The last line printed is the zip's path.
+# QorSprav.exe and every suite cross-built against it in build-win64/ (preset "win64"), the suites run under
+# Wine with a Russian locale (ANSI code page Windows-1251), the real program started once under Wine and
+# Xvfb with the sample book, and the zip users unpack. The last line printed is the zip's path.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$QOR_ROOT/tools/windows/qt.sh"
 source "$QOR_ROOT/tools/windows/wine.sh"
@@ -17,21 +17,16 @@ qor_version_generator "$build_dir/host"
 qor_russian_locale "$build_dir/locale"
 qor_wine_prefix_begin "$prefix"
 
-host_cmake=$(dirname "$(dirname "$(find /usr/lib -path '*/cmake/Qt6HostInfo/Qt6HostInfoConfig.cmake' | head -n 1)")")
+export QOR_WINDOWS_QT QOR_GENERATOR
 qor_windows_build() {
-  cmake -S "$QOR_ROOT" -B "$build_dir" -G Ninja "${QOR_LAUNCHER[@]}" \
-    -DCMAKE_TOOLCHAIN_FILE="$QOR_ROOT/tests/windows/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_PREFIX_PATH="$QOR_WINDOWS_QT" -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
-    -DQt6HostInfo_DIR="$host_cmake/Qt6HostInfo" -DCMAKE_EXE_LINKER_FLAGS=-static \
-    -DQOR_VERSION_GENERATOR="$QOR_GENERATOR" -DQOR_BUILD_TESTS=ON -DQOR_BUILD_BENCH=OFF \
-    "-DCMAKE_CROSSCOMPILING_EMULATOR=env;QOR_WINEPREFIX=$prefix;$QOR_ROOT/tests/windows/wine-run.sh" \
-    > "$build_dir/configure.log" 2>&1 || { tail -n 40 "$build_dir/configure.log"; return 1; }
+  (cd "$QOR_ROOT" && cmake --preset win64 "${QOR_LAUNCHER[@]}") > "$build_dir/configure.log" 2>&1 ||
+    { tail -n 40 "$build_dir/configure.log"; return 1; }
   qor_wine_prefix_end "$prefix"
-  cmake --build "$build_dir" -j2
+  (cd "$QOR_ROOT" && cmake --build --preset win64)
 }
 mkdir -p "$build_dir"
 qor_step "build QorSprav.exe and the suites" qor_windows_build
-qor_step "suites under Wine" bash -c "cd '$build_dir' && source '$QOR_ROOT/tools/common.sh' && qor_ctest -L windows"
+qor_step "suites under Wine" qor_ctest win64
 
 # The zip: the program, its guide under the name the help command looks for, Qt's Russian texts where the
 # program looks for them, and the licence texts.

@@ -1,25 +1,20 @@
 #!/usr/bin/env bash
-# Builds the editor and runs every test suite in build-tests/ (build/ belongs to run.sh), then the Windows
-# suites under Wine (tools/test-windows.sh, build-windows/) and 30 seconds of fuzzing per harness
-# (tools/fuzz.sh, build-fuzz/). With --sanitize: only the native suites, in a separate build with
-# AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/).
+# Builds the editor and runs every test suite in build-tests/ (build/ belongs to run.sh), then the quick
+# Windows step (tools/test-windows.sh: what needs no Qt, under Wine, in build-windows/) and 30 seconds of
+# fuzzing per harness (tools/fuzz.sh, build-fuzz/). With --sanitize: only the native suites, in a separate
+# build with AddressSanitizer and UndefinedBehaviorSanitizer (build-sanitize/). Each build is a preset of
+# CMakePresets.json.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-build_dir="$QOR_ROOT/build-tests"
-options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQOR_BUILD_TESTS=ON)
-sanitize=0
+preset=tests
 if [ "${1:-}" = "--sanitize" ]; then
-  sanitize=1
-  build_dir="$QOR_ROOT/build-sanitize"
-  options=(-DCMAKE_BUILD_TYPE=Debug -DQOR_BUILD_TESTS=ON -DQOR_SANITIZE=ON -DQOR_BUILD_BENCH=OFF)
-  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
-  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  preset=sanitize
 fi
 
 qor_install_missing
-qor_step "build $(basename "$build_dir")" qor_build "$build_dir" "${options[@]}"
-qor_step "tests $(basename "$build_dir")" env QOR_NO_SKIPS=1 bash -c "cd '$build_dir' && source '$QOR_ROOT/tools/common.sh' && qor_ctest"
-if [ $sanitize -eq 0 ]; then
+qor_step "build $preset" qor_build $preset
+QOR_NO_SKIPS=1 qor_step "tests $preset" qor_ctest $preset
+if [ $preset = tests ]; then
   qor_step "Windows step (build and tests under Wine)" bash "$QOR_ROOT/tools/test-windows.sh"
   qor_step "fuzzing (build and 30 s per harness)" bash "$QOR_ROOT/tools/fuzz.sh" 30
 fi

@@ -2,7 +2,7 @@
 //   - a C++ source holding the VS_VERSIONINFO block as bytes the linker keeps in the executable, and
 //   - a Windows resource script with the same values, for the resource compiler.
 // Usage: GenerateVersionRecord <description.txt> <record.cpp> <record.rc>
-#include "VersionRecordBuilder.h"
+#include "app/version/VersionRecordBuilder.h"
 
 #include <fstream>
 #include <iostream>

@@ -14,7 +14,7 @@ add_library(qor_version_builder STATIC
   ${QOR_VERSION_RECORD_DIR}/VersionRecordBuilder.h
   ${QOR_VERSION_RECORD_DIR}/VersionRecordBuilder.cpp
 )
-target_include_directories(qor_version_builder PUBLIC ${QOR_VERSION_RECORD_DIR})
+target_include_directories(qor_version_builder PUBLIC ${QOR_SOURCE_ROOT})
 
 # A cross build cannot run what it builds: it names a generator built for the build machine instead.
 set(QOR_VERSION_GENERATOR "" CACHE FILEPATH "qor_generate_version_record built for the build machine")

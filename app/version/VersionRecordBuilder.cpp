@@ -1,4 +1,4 @@
-#include "VersionRecordBuilder.h"
+#include "app/version/VersionRecordBuilder.h"
 
 #include <charconv>
 

@@ -5,8 +5,8 @@
 #include <tuple>
 #include <vector>
 
-#include "BookCheck.h"
-#include "Sprav.h"
+#include "core/BookCheck.h"
+#include "core/Sprav.h"
 
 namespace {
 

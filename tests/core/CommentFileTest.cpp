@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "CommentFile.h"
-#include "PathTokens.h"
-#include "TempFolder.h"
+#include "core/CommentFile.h"
+#include "core/PathTokens.h"
+#include "tests/core/TempFolder.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "FileIdentity.h"
-#include "FileStamp.h"
-#include "TempFolder.h"
+#include "core/FileIdentity.h"
+#include "core/FileStamp.h"
+#include "tests/core/TempFolder.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "PathTokens.h"
+#include "core/PathTokens.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <set>
 #include <system_error>
 
-#include "AtomicFile.h"
-#include "PrefixFile.h"
-#include "PrefixNames.h"
-#include "TempFolder.h"
+#include "core/PrefixFile.h"
+#include "core/PrefixNames.h"
+#include "files/AtomicFile.h"
+#include "tests/core/TempFolder.h"
 
 namespace {
 
@@ -46,7 +46,8 @@ TEST(PrefixFile, SixteenMegabytesAreStillReadAndOneByteMoreIsRefusedUnread) {
     std::filesystem::resize_file(folder / "limit.prf", prefix_file::kMaxFileBytes);
     Entries entries{"old"};
     // Read, and then found to hold zero bytes, which no prefix list has.
-    EXPECT_EQ(prefix_file::Read(folder / "limit.prf", entries).Failure, prefix_file::ReadFailure::ControlByte);
+    EXPECT_EQ(prefix_file::Read(folder / "limit.prf", entries).Failure,
+              prefix_file::ReadFailure::ControlByte);
 
     std::filesystem::resize_file(folder / "limit.prf", prefix_file::kMaxFileBytes + 1);
     EXPECT_EQ(prefix_file::Read(folder / "limit.prf", entries).Failure, prefix_file::ReadFailure::TooLarge);
@@ -102,9 +103,10 @@ TEST(PrefixFile, OnlyWhatAPersonKeepsAsAListIsTaken) {
 TEST(PrefixFile, AFailedWriteLeavesTheOldFile) {
     TempFolder folder;
     WriteBytes(folder / "list.prf", "KR\r\n");
-    for (const auto step : {atomic_file::FaultStep::Create, atomic_file::FaultStep::Write,
-                            atomic_file::FaultStep::Rename}) {
-        atomic_file::ArmFault(atomic_file::Fault{step, std::make_error_code(std::errc::no_space_on_device), 1});
+    for (const auto step :
+         {atomic_file::FaultStep::Create, atomic_file::FaultStep::Write, atomic_file::FaultStep::Rename}) {
+        atomic_file::ArmFault(
+            atomic_file::Fault{step, std::make_error_code(std::errc::no_space_on_device), 1});
         const std::error_code error = prefix_file::Write(folder / "list.prf", {"SN"});
         EXPECT_EQ(error, std::make_error_code(std::errc::no_space_on_device)) << static_cast<int>(step);
         EXPECT_EQ(ReadBytes(folder / "list.prf"), "KR\r\n");

@@ -19,12 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "MaxBook.h"
-#include "PrefixFile.h"
-#include "Sprav.h"
-#include "SpravFile.h"
-#include "TempFolder.h"
+#include "core/PrefixFile.h"
+#include "core/Sprav.h"
+#include "core/SpravFile.h"
+#include "files/AtomicFile.h"
+#include "testkit/MaxBook.h"
+#include "tests/core/TempFolder.h"
 
 namespace {
 

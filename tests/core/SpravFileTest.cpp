@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
-#include "Sprav.h"
-#include "SpravFile.h"
-#include "TempFolder.h"
+#include "core/Sprav.h"
+#include "core/SpravFile.h"
+#include "files/AtomicFile.h"
+#include "files/WholeFile.h"
+#include "tests/core/TempFolder.h"
 
 namespace {
 
@@ -340,7 +341,7 @@ TEST(SpravFileLoad, PathWithAControlByteIsNeverCutShort) {
     for (const std::string& tail : {std::string(1, '\0'), std::string("\t")}) {
         const std::filesystem::path cut = book.string() + tail + ".txt";
         std::string content = "stale";
-        EXPECT_EQ(sprav_file::ReadWholeFile(cut, content), std::errc::illegal_byte_sequence);
+        EXPECT_EQ(ReadWholeFile(cut, content, sprav_file::kMaxBookBytes), std::errc::illegal_byte_sequence);
         EXPECT_TRUE(content.empty());
 
         const sprav_file::WriteResult saved = sprav_file::Save(cut, TSprav(), kDirs);
@@ -414,13 +415,13 @@ TEST(SpravFileLoad, DevicesAndPipesAreRefusedWithoutReading) {
                 std::error_code error;
                 if (asPrefixFile) {
                     std::string content;
-                    error = sprav_file::ReadWholeFile(path, content);
+                    error = ReadWholeFile(path, content, sprav_file::kMaxBookBytes);
                 } else {
                     TSprav sprav;
                     const sprav_file::ReadResult result = sprav_file::Load(path, sprav, kDirs.Tests);
                     error = result.Failure == sprav_file::ReadFailure::CannotRead ? result.Error : error;
                 }
-                ::_exit(error == sprav_file::NotARegularFileError() ? 0 : 1);
+                ::_exit(error == NotARegularFileError() ? 0 : 1);
             }
             int status = 0;
             ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -434,7 +435,7 @@ TEST(SpravFileLoad, DevicesAndPipesAreRefusedWithoutReading) {
 #ifdef _WIN32
 TEST(SpravFileLoad, DeviceNameIsRefused) {
     std::string content;
-    EXPECT_TRUE(sprav_file::ReadWholeFile("NUL", content)) << "NUL read as an empty file";
+    EXPECT_TRUE(ReadWholeFile("NUL", content, sprav_file::kMaxBookBytes)) << "NUL read as an empty file";
 }
 #endif
 
@@ -445,9 +446,9 @@ TEST(SpravFileLoad, ReadingStopsAtTheLimitWhateverTheSizeClaims) {
     const auto path = folder / "prefixes.prf";
     WriteBytes(path, std::string(70'000, 'x'));
     std::string content;
-    EXPECT_EQ(sprav_file::ReadWholeFile(path, content, 69'999), std::errc::file_too_large);
+    EXPECT_EQ(ReadWholeFile(path, content, 69'999), std::errc::file_too_large);
     EXPECT_TRUE(content.empty());
-    EXPECT_FALSE(sprav_file::ReadWholeFile(path, content, 70'000));
+    EXPECT_FALSE(ReadWholeFile(path, content, 70'000));
     EXPECT_EQ(content.size(), 70'000u);
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Sprav.h"
+#include "core/Sprav.h"
 
 namespace {
 
@@ -263,7 +263,8 @@ TEST(SpravAddSinonim, NameRuleIsAppliedByEveryAddOperation) {
         {"K155\x01", false},  {std::string(1, '\0'), false},
     };
     const std::string refusal =
-        "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы (перевод строки, табуляцию и т. п.).";
+        "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы "
+        "(перевод строки, табуляцию и т. п.).";
     for (const Case& c : cases) {
         SCOPED_TRACE("name \"" + c.name + "\"");
         EXPECT_EQ(IsStorableSinonimName(c.name), c.storable);
@@ -337,8 +338,9 @@ TEST(SpravChangeSinonim, UnstorableNameIsRefusedAndChangesNothing) {
         EXPECT_EQ(sprav.Files[0]->Sinonims[1]->Name, "T0.1");
         EXPECT_EQ(sprav.Files[0]->Sinonims[1]->DescPath, "d1");
         EXPECT_EQ(sprav.Messages,
-                  std::vector<std::string>{"Название микросхемы не может начинаться с пробела, содержать "
-                                           "символ «|» или управляющие символы (перевод строки, табуляцию и т. п.)."});
+                  std::vector<std::string>{
+                      "Название микросхемы не может начинаться с пробела, содержать "
+                      "символ «|» или управляющие символы (перевод строки, табуляцию и т. п.)."});
     }
 }
 

@@ -11,10 +11,10 @@
 #include <QThread>
 #include <QTreeWidget>
 
-#include "MainWindowFixture.h"
-#include "Paths.h"
-#include "fm_BookCheck.h"
-#include "fm_about.h"
+#include "forms/fm_BookCheck.h"
+#include "platform/HelpFile.h"
+#include "platform/Paths.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
 namespace {
@@ -240,18 +240,18 @@ TEST(HelpLookup, TheHelpFileComesFirstThenTheGuideBesideTheProgramThenTheInstall
     QTemporaryDir folder;
     const std::string root = platform::ToStoredPath(QDir::toNativeSeparators(folder.path())).value();
     const std::string exe = root + "/bin/Prog";
-    const std::vector<std::string> candidates = HelpCandidates(exe);
+    const std::vector<std::string> candidates = platform::HelpCandidates(exe);
     ASSERT_EQ(candidates.size(), 3u);
     EXPECT_EQ(candidates[0], root + "/bin/Prog.chm");
     EXPECT_EQ(candidates[1], root + "/bin/Prog.html");
     EXPECT_EQ(candidates[2], root + "/share/qor-sprav/Prog.html");
 
-    EXPECT_EQ(FindHelpFile(candidates), "");
+    EXPECT_EQ(platform::FindHelpFile(candidates), "");
     QDir(folder.path()).mkpath(QStringLiteral("bin"));
     QDir(folder.path()).mkpath(QStringLiteral("share/qor-sprav"));
     for (int i = 2; i >= 0; --i) {
         WriteBytes(QString::fromStdString(candidates[static_cast<std::size_t>(i)]), "x");
-        EXPECT_EQ(FindHelpFile(candidates), candidates[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(platform::FindHelpFile(candidates), candidates[static_cast<std::size_t>(i)]);
     }
 }
 

@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QUrl>
 
-#include "MainWindowFixture.h"
-#include "FormMessages.h"
+#include "forms/FormMessages.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
 namespace {
@@ -334,7 +334,8 @@ TEST_F(BookEditingTest, EmptyNameIsRefusedButMarksTheBook) {
 TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
     BookWithNames({});
     const QString unstorable = QStringLiteral(
-        "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы (перевод строки, табуляцию и т. п.).");
+        "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы "
+        "(перевод строки, табуляцию и т. п.).");
     for (const QString& name : {QStringLiteral(" K155"), QStringLiteral("A|B")}) {
         Probe().Modified() = false;
         eName()->setText(name);
@@ -371,7 +372,8 @@ TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
     BookWithNames({QStringLiteral("K1")});
     ASSERT_EQ(SelectedRow(lbNames()), 0);
     const QString unstorable = QStringLiteral(
-        "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы (перевод строки, табуляцию и т. п.).");
+        "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы "
+        "(перевод строки, табуляцию и т. п.).");
     eName()->setText(QStringLiteral(" K2"));
     Button("bbAddSinonim")->click();
     desktop->TakeInformation(unstorable);

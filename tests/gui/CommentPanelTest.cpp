@@ -18,8 +18,8 @@
 #include <functional>
 #include <vector>
 
-#include "CommentFile.h"
-#include "MainWindowFixture.h"
+#include "core/CommentFile.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
 namespace {

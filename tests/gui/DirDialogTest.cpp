@@ -1,10 +1,10 @@
 // The directories dialog, driven while modal as a user would drive it.
-#include "fm_Dir.h"
+#include "forms/fm_Dir.h"
 
-#include "DirectoryEdit.h"
-#include "GuiTestSupport.h"
-#include "ScriptedDesktop.h"
-#include "Text.h"
+#include "forms/DirectoryEdit.h"
+#include "platform/Text.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/ScriptedDesktop.h"
 
 #include <QApplication>
 #include <QGroupBox>

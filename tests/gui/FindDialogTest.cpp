@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "MainWindowFixture.h"
-#include "fm_VvodSinonim.h"
+#include "forms/fm_VvodSinonim.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
 namespace {

@@ -1,10 +1,10 @@
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QTimer>
 
-#include "Application.h"
-#include "Dialogs.h"
+#include "forms/Application.h"
+#include "platform/Dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "MainWindowFixture.h"
+#include "tests/gui/MainWindowFixture.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -6,9 +6,9 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 
-#include "Paths.h"
-#include "Settings.h"
-#include "Text.h"
+#include "platform/Paths.h"
+#include "platform/Settings.h"
+#include "platform/Text.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -18,10 +18,10 @@
 #include <memory>
 #include <string>
 
-#include "GuiTestSupport.h"
-#include "ScriptedDesktop.h"
-#include "MainWindowProbe.h"
-#include "fm_Main.h"
+#include "forms/fm_Main.h"
+#include "testkit/MainWindowProbe.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/ScriptedDesktop.h"
 
 // Readable QString values in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {

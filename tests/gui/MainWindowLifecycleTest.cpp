@@ -13,9 +13,9 @@
 #include <functional>
 #include <stdexcept>
 
-#include "MainWindowFixture.h"
-#include "Paths.h"
-#include "Settings.h"
+#include "platform/Paths.h"
+#include "platform/Settings.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
 namespace {
@@ -497,7 +497,8 @@ TEST_F(LifecycleTest, UnchangedBookClosesWithoutAQuestion) {
 // through it skips the release of the event's copies, which the leak checker then reports.)
 template <typename Fault>
 void RunThrowingHandler(QObject* receiver, Fault fault) {
-    QMetaObject::invokeMethod(receiver, [fault] { throw fault; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        receiver, [fault] { throw fault; }, Qt::QueuedConnection);
     QCoreApplication::sendPostedEvents(receiver, QEvent::MetaCall);
 }
 

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "Dialogs.h"
-#include "GuiTestSupport.h"
+#include "platform/Dialogs.h"
+#include "tests/gui/GuiTestSupport.h"
 
 namespace gui_test {
 namespace {

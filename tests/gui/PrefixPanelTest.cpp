@@ -16,10 +16,10 @@
 #include <filesystem>
 #include <random>
 
-#include "FormMessages.h"
-#include "MainWindowFixture.h"
-#include "Paths.h"
-#include "PrefixFile.h"
+#include "core/PrefixFile.h"
+#include "forms/FormMessages.h"
+#include "platform/Paths.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
 namespace {
@@ -27,7 +27,8 @@ namespace {
 const QString kEmptyBook = QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл.");
 const QString kNoCurrentFile = QStringLiteral("Выберите файл.");
 const QString kUnstorableName = QStringLiteral(
-    "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы (перевод строки, табуляцию и т. п.).");
+    "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы "
+    "(перевод строки, табуляцию и т. п.).");
 
 class PrefixPanelTest : public MainWindowTest {
 protected:
@@ -531,7 +532,8 @@ TEST_F(PrefixPanelTest, TheAddDialogAppendsTheTextAsTyped) {
     }
     LoadPrefixes(full);
     Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
-    desktop->TakeInformation(QStringLiteral("В списке уже 5000 префиксов: с ещё одним файл префиксов не загрузится."));
+    desktop->TakeInformation(
+        QStringLiteral("В списке уже 5000 префиксов: с ещё одним файл префиксов не загрузится."));
     EXPECT_EQ(static_cast<std::size_t>(clbPref()->count()), prefix_file::kMaxEntries);
 }
 

@@ -2,7 +2,7 @@
 // saved work replaced without a question.
 #include <QTest>
 
-#include "MainWindowFixture.h"
+#include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
 namespace {

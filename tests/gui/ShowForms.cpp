@@ -1,10 +1,10 @@
 // Shows the directories dialog and the about box side by side, for looking at them on a real display
 // (for instance under Xvfb, then taking a screenshot). Not a test: it runs until closed, or for the number
 // of milliseconds given as its argument.
-#include "fm_Dir.h"
-#include "fm_about.h"
+#include "forms/fm_Dir.h"
+#include "forms/fm_about.h"
 
-#include "DirectoryEdit.h"
+#include "forms/DirectoryEdit.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // The filter conversion and default extension of the file dialogs, and the scripted twin the GUI tests use.
-#include "Dialogs.h"
-#include "ScriptedDesktop.h"
-#include "Shell.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "tests/support/ScriptedDesktop.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

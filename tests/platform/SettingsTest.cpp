@@ -1,8 +1,8 @@
 // The INI store standing in for the registry: a real file in a temporary folder, as the program uses it.
-#include "Settings.h"
+#include "platform/Settings.h"
 
-#include "AtomicFile.h"
-#include "Text.h"
+#include "files/AtomicFile.h"
+#include "platform/Text.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "Paths.h"
-#include "Text.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
 
 #include <QDir>
 #include <QFile>

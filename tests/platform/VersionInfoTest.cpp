@@ -1,10 +1,10 @@
 // The version record: records built here, carried inside files with other bytes around them, found and
 // walked by the platform's stand-ins and read by TVersionInfo.
-#include "VersionInfo.h"
-#include "VersionRecordBuilder.h"
-#include "fm_about.h"
+#include "app/version/VersionRecordBuilder.h"
+#include "platform/VersionInfo.h"
+#include "platform/VersionReader.h"
 
-#include "Text.h"
+#include "platform/Text.h"
 
 #include <QFile>
 #include <QTemporaryDir>

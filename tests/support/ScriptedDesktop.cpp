@@ -1,4 +1,4 @@
-#include "ScriptedDesktop.h"
+#include "tests/support/ScriptedDesktop.h"
 
 #include <QGuiApplication>
 

@@ -2,8 +2,8 @@
 // exact texts and returns the answers queued by the test, and fails the test on a call nobody expected.
 #pragma once
 
-#include "Dialogs.h"
-#include "Shell.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
 
 #include <QString>
 #include <QStringList>

@@ -11,13 +11,13 @@ QOR_WINDOWS_QT_OPTIONS=(
   -nomake examples -nomake tests
   -no-opengl -no-dbus -no-icu
   -no-feature-sql -no-feature-network -no-feature-concurrent -no-feature-xml -no-feature-printsupport
-  -no-feature-vulkan -no-feature-tabletevent
+  -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d
   -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-freetype -qt-harfbuzz
 )
 
 qor_windows_qt() {
   local cache_root=${QOR_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/qor-sprav}
-  local toolchain="$QOR_ROOT/tests/windows/mingw-w64.cmake"
+  local toolchain="$QOR_ROOT/cmake/mingw-w64.cmake"
   local digest
   digest=$(printf '%s\n' "${QOR_WINDOWS_QT_OPTIONS[@]}" | cat - "$toolchain" | sha256sum | cut -c1-12)
   local home="$cache_root/qt-$QOR_WINDOWS_QT_VERSION-mingw-$digest"

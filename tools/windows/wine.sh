@@ -18,7 +18,7 @@ qor_version_generator() {
   QOR_GENERATOR="$dir/qor_generate_version_record"
   if [ ! -x "$QOR_GENERATOR" ] || [ "$QOR_ROOT/app/version/GenerateVersionRecord.cpp" -nt "$QOR_GENERATOR" ] ||
      [ "$QOR_ROOT/app/version/VersionRecordBuilder.cpp" -nt "$QOR_GENERATOR" ]; then
-    g++ -std=c++20 -O1 -o "$QOR_GENERATOR" -I"$QOR_ROOT/app/version" \
+    g++ -std=c++20 -O1 -o "$QOR_GENERATOR" -I"$QOR_ROOT" \
       "$QOR_ROOT/app/version/GenerateVersionRecord.cpp" "$QOR_ROOT/app/version/VersionRecordBuilder.cpp"
   fi
 }

@@ -1,11 +1,11 @@
-#include "AtomicFile.h"
+#include "files/AtomicFile.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <type_traits>
 
-#include "WholePath.h"
+#include "files/WholePath.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "Settings.h"
+#include "platform/Settings.h"
 
 namespace {
 

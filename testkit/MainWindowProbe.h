@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "CommentPanel.h"
-#include "DescriptionPanel.h"
-#include "NamePanel.h"
-#include "PrefixPanel.h"
-#include "TestFilePanel.h"
-#include "fm_Main.h"
+#include "forms/CommentPanel.h"
+#include "forms/DescriptionPanel.h"
+#include "forms/NamePanel.h"
+#include "forms/PrefixPanel.h"
+#include "forms/TestFilePanel.h"
+#include "forms/fm_Main.h"
 
 class TfmMainProbe {
 public:

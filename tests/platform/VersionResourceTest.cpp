@@ -1,6 +1,6 @@
 // The version record as the Windows API sees it: this test program carries the build's record as its
 // version resource, and GetFileVersionInfo/VerQueryValue (through platform/VersionInfo) find and read it.
-#include "VersionInfo.h"
+#include "platform/VersionInfo.h"
 
 #include <windows.h>
 

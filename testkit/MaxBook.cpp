@@ -1,11 +1,11 @@
-#include "MaxBook.h"
+#include "testkit/MaxBook.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
 
-#include "AtomicFile.h"
+#include "files/AtomicFile.h"
 
 namespace max_book {
 
