@@ -38,7 +38,7 @@ struct Session {
     QTemporaryDir folder;
     BenchDialogs dialogs;
     TSprav sprav;
-    book_check::Directories dirs;
+    ServiceDirectories dirs;
     std::size_t files = 0;
 
     Session() {

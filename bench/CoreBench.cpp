@@ -28,7 +28,7 @@
 
 namespace {
 
-const sprav_file::Directories kDirs{"C:\\Tests", "C:\\Desc"};
+const ServiceDirectories kDirs{"C:\\Tests", "C:\\Desc"};
 
 // One folder with the generated book for the whole run.
 struct Fixture {

@@ -58,7 +58,7 @@ std::string FoldCase(const std::string& name) {
     return folded;
 }
 
-Result Check(const TSprav& sprav, const Directories& dirs, const FileExistsFunction& exists,
+Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExistsFunction& exists,
              const ProgressFunction& progress) {
     Result result;
     ExistenceCache existing(exists);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/PathTokens.h"
+
 class TSprav;
 
 namespace book_check {
@@ -38,11 +40,6 @@ struct Finding {
     std::string LookedFor;
 };
 
-struct Directories {
-    std::string Tests;
-    std::string Desc;
-};
-
 // True when a regular file exists at the stored (Windows-1251) path.
 using FileExistsFunction = std::function<bool(const std::string& storedPath)>;
 // Told the work done and the work there is; false stops the check.
@@ -57,7 +54,7 @@ struct Result {
 
 // Checks the whole book. Each distinct path is asked about once. `progress`, when given, is called now and
 // then (and always at the end) with the number of test files done.
-Result Check(const TSprav& sprav, const Directories& dirs, const FileExistsFunction& exists,
+Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExistsFunction& exists,
              const ProgressFunction& progress = {});
 
 // A chip name with its letters in one case, Cyrillic included (Windows-1251 bytes), for comparisons that

@@ -6,6 +6,12 @@
 #include <string>
 #include <string_view>
 
+// The two service directories behind the tokens, exactly as stored.
+struct ServiceDirectories {
+    std::string Tests;
+    std::string Desc;
+};
+
 inline constexpr std::string_view kTestsToken = "<Tests>:";
 inline constexpr std::string_view kDescToken = "<Desc>:";
 

@@ -1,5 +1,6 @@
 #include "core/Sprav.h"
 
+#include <algorithm>
 #include <utility>
 
 bool IsStorableSinonimName(std::string_view name) {
@@ -16,6 +17,24 @@ bool IsStorableSinonimName(std::string_view name) {
     return !found;
 }
 
+template <class Call>
+void TSprav::Tell(Call call) const {
+    if (FResetting) {
+        return;
+    }
+    for (TSpravListener* listener : FListeners) {
+        call(*listener);
+    }
+}
+
+void TSprav::AddListener(TSpravListener* listener) {
+    FListeners.push_back(listener);
+}
+
+void TSprav::RemoveListener(TSpravListener* listener) {
+    std::erase(FListeners, listener);
+}
+
 void TSprav::ShowMessage(const char* utf8Text) const {
     if (OnMessage) {
         OnMessage(utf8Text);
@@ -30,19 +49,26 @@ std::size_t TSprav::LineCount() const {
     return lines;
 }
 
+void TSprav::SetCurrent(TSpravFile* file, int position) {
+    const bool changed = file != CurrentFile;
+    CurrentFile = file;
+    FCurrentFileIndex = position;
+    if (changed) {
+        Tell([](TSpravListener& listener) { listener.CurrentFileChanged(); });
+    }
+}
+
 void TSprav::SetCurrentFile(int position) {
     if (position < 0) {
-        CurrentFile = nullptr;
-        FCurrentFileIndex = -1;
+        SetCurrent(nullptr, -1);
         CurrentSinonimIndex = -1;
         return;
     }
     if (static_cast<size_t>(position) >= Files.size()) {
         return;
     }
-    CurrentFile = Files[position].get();
     const int oldIndex = FCurrentFileIndex;
-    FCurrentFileIndex = position;
+    SetCurrent(Files[position].get(), position);
     // Selecting the same test file again keeps its current analog; a different one starts at its first.
     if (position != oldIndex && !CurrentFile->Sinonims.empty()) {
         CurrentSinonimIndex = 0;
@@ -52,19 +78,24 @@ void TSprav::SetCurrentFile(int position) {
 void TSprav::AddTestFile(std::string path) {
     auto entry = std::make_unique<TSpravFile>();
     entry->Path = std::move(path);
+    const int position = static_cast<int>(Files.size());
+    Tell([position](TSpravListener& listener) { listener.FilesAboutToBeInserted(position, position); });
     Files.push_back(std::move(entry));
-    SetCurrentFile(static_cast<int>(Files.size()) - 1);
+    Tell([](TSpravListener& listener) { listener.FilesInserted(); });
+    SetCurrentFile(position);
 }
 
 void TSprav::DeleteTestFile(int position) {
     if (position < 0 || static_cast<size_t>(position) >= Files.size()) {
         return;
     }
-    if (Files[position].get() == CurrentFile) {
-        CurrentFile = nullptr;
-    }
+    Tell([position](TSpravListener& listener) { listener.FilesAboutToBeRemoved(position, position); });
     // The indexes stay as they are: the caller rebuilds the list, which selects whatever now stands there.
+    if (Files[position].get() == CurrentFile) {
+        SetCurrent(nullptr, FCurrentFileIndex);
+    }
     Files.erase(Files.begin() + position);
+    Tell([](TSpravListener& listener) { listener.FilesRemoved(); });
 }
 
 TSpravSinonim* TSprav::GetSinonim(const TSpravFile* file, int position) const {
@@ -75,6 +106,10 @@ TSpravSinonim* TSprav::GetSinonim(const TSpravFile* file, int position) const {
 }
 
 TSpravSinonim* TSprav::AddFileSinonim(TSpravFile* file, std::string name) {
+    return AppendSinonim(file, std::move(name), {});
+}
+
+TSpravSinonim* TSprav::AppendSinonim(TSpravFile* file, std::string name, std::string descPath) {
     if (Files.empty()) {
         ShowMessage(sprav_messages::kEmptyBook);
         return nullptr;
@@ -89,26 +124,22 @@ TSpravSinonim* TSprav::AddFileSinonim(TSpravFile* file, std::string name) {
     }
     auto entry = std::make_unique<TSpravSinonim>();
     entry->Name = std::move(name);
+    entry->DescPath = std::move(descPath);
     TSpravSinonim* added = entry.get();
+    const int position = static_cast<int>(file->Sinonims.size());
+    Tell([&](TSpravListener& listener) { listener.SinonimsAboutToBeInserted(*file, position, position); });
     file->Sinonims.push_back(std::move(entry));
-    CurrentSinonimIndex = static_cast<int>(file->Sinonims.size()) - 1;
+    Tell([&](TSpravListener& listener) { listener.SinonimsInserted(*file); });
+    CurrentSinonimIndex = position;
     return added;
 }
 
 TSpravSinonim* TSprav::AddSinonim(std::string name) {
-    TSpravSinonim* added = AddFileSinonim(CurrentFile, std::move(name));
-    if (added != nullptr) {
-        added->DescPath.clear();
-    }
-    return added;
+    return AppendSinonim(CurrentFile, std::move(name), {});
 }
 
 TSpravSinonim* TSprav::AddSinonimWithDesc(std::string name, std::string descPath) {
-    TSpravSinonim* added = AddFileSinonim(CurrentFile, std::move(name));
-    if (added != nullptr) {
-        added->DescPath = std::move(descPath);
-    }
-    return added;
+    return AppendSinonim(CurrentFile, std::move(name), std::move(descPath));
 }
 
 int TSprav::ChangeSinonim(TSpravFile* file, int position, const std::string& name,
@@ -123,6 +154,7 @@ int TSprav::ChangeSinonim(TSpravFile* file, int position, const std::string& nam
     }
     entry->Name = name;
     entry->DescPath = descPath;
+    Tell([&](TSpravListener& listener) { listener.SinonimChanged(*file, position); });
     return position;
 }
 
@@ -131,12 +163,59 @@ void TSprav::DeleteSinonim(int position) {
         static_cast<size_t>(position) >= CurrentFile->Sinonims.size()) {
         return;
     }
+    const TSpravFile& file = *CurrentFile;
+    Tell([&](TSpravListener& listener) { listener.SinonimsAboutToBeRemoved(file, position, position); });
     CurrentFile->Sinonims.erase(CurrentFile->Sinonims.begin() + position);
+    Tell([&](TSpravListener& listener) { listener.SinonimsRemoved(file); });
 }
 
 void TSprav::ClearAll() {
-    Files.clear();
-    CurrentFile = nullptr;
-    FCurrentFileIndex = -1;
-    CurrentSinonimIndex = -1;
+    Rebuild([](TSprav& sprav) {
+        sprav.Files.clear();
+        sprav.CurrentFile = nullptr;
+        sprav.FCurrentFileIndex = -1;
+        sprav.CurrentSinonimIndex = -1;
+    });
+}
+
+void TSprav::Rebuild(const std::function<void(TSprav&)>& change) {
+    if (FResetting) {
+        change(*this);
+        return;
+    }
+    Tell([](TSpravListener& listener) { listener.BookAboutToBeReset(); });
+    FResetting = true;
+    try {
+        change(*this);
+    } catch (...) {
+        FResetting = false;
+        Tell([](TSpravListener& listener) { listener.BookReset(); });
+        throw;
+    }
+    FResetting = false;
+    Tell([](TSpravListener& listener) { listener.BookReset(); });
+}
+
+std::vector<std::unique_ptr<TSpravSinonim>> TSprav::RemoveSinonims(TSpravFile& file,
+                                                                   const std::vector<int>& positions) {
+    std::vector<std::unique_ptr<TSpravSinonim>> removed(positions.size());
+    auto& sinonims = file.Sinonims;
+    // Runs of neighbouring positions go at once, the last run first, so that each run's positions still
+    // hold when it goes.
+    std::size_t end = positions.size();
+    while (end > 0) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && positions[begin - 1] + 1 == positions[begin]) {
+            --begin;
+        }
+        const int first = positions[begin];
+        const int last = positions[end - 1];
+        Tell([&](TSpravListener& listener) { listener.SinonimsAboutToBeRemoved(file, first, last); });
+        std::move(sinonims.begin() + first, sinonims.begin() + last + 1,
+                  removed.begin() + static_cast<std::ptrdiff_t>(begin));
+        sinonims.erase(sinonims.begin() + first, sinonims.begin() + last + 1);
+        Tell([&](TSpravListener& listener) { listener.SinonimsRemoved(file); });
+        end = begin;
+    }
+    return removed;
 }

@@ -20,6 +20,31 @@ struct TSpravFile {
     std::vector<std::unique_ptr<TSpravSinonim>> Sinonims;
 };
 
+// Told of every change to the book's lists as it happens, so that views of them (the window's lists) can
+// follow row by row instead of being built anew. "About to" comes before the entries change, the other
+// call after; positions are those of the list before a removal and after an insertion. The default for
+// each call is to do nothing.
+class TSpravListener {
+public:
+    virtual void FilesAboutToBeInserted(int /*first*/, int /*last*/) {}
+    virtual void FilesInserted() {}
+    virtual void FilesAboutToBeRemoved(int /*first*/, int /*last*/) {}
+    virtual void FilesRemoved() {}
+    virtual void SinonimsAboutToBeInserted(const TSpravFile& /*file*/, int /*first*/, int /*last*/) {}
+    virtual void SinonimsInserted(const TSpravFile& /*file*/) {}
+    virtual void SinonimsAboutToBeRemoved(const TSpravFile& /*file*/, int /*first*/, int /*last*/) {}
+    virtual void SinonimsRemoved(const TSpravFile& /*file*/) {}
+    virtual void SinonimChanged(const TSpravFile& /*file*/, int /*position*/) {}
+    // The whole book changes at once (emptied, or read from a file): the lists are to be taken anew.
+    virtual void BookAboutToBeReset() {}
+    virtual void BookReset() {}
+    // CurrentFile now points at another entry, or at none.
+    virtual void CurrentFileChanged() {}
+
+protected:
+    ~TSpravListener() = default;
+};
+
 class TSprav {
 public:
     TSprav() = default;
@@ -53,10 +78,31 @@ public:
 
     void ClearAll();
 
+    // Takes away the analogs of `file` at `positions` (ascending, each within the list) in one pass, in
+    // time in proportion to the analogs, and gives them back in that order. The current analog's position
+    // is left as it is.
+    std::vector<std::unique_ptr<TSpravSinonim>> RemoveSinonims(TSpravFile& file,
+                                                               const std::vector<int>& positions);
+
+    // Makes a change to the whole book (emptying it, reading a book file into it) and tells the listeners
+    // once, as a reset, rather than entry by entry.
+    void Rebuild(const std::function<void(TSprav&)>& change);
+
+    // Listeners are not owned; each stays registered until removed.
+    void AddListener(TSpravListener* listener);
+    void RemoveListener(TSpravListener* listener);
+
 private:
     void ShowMessage(const char* utf8Text) const;
+    TSpravSinonim* AppendSinonim(TSpravFile* file, std::string name, std::string descPath);
+    void SetCurrent(TSpravFile* file, int position);
+    template <class Call>
+    void Tell(Call call) const;
 
     int FCurrentFileIndex = -1;
+    std::vector<TSpravListener*> FListeners;
+    // Within Rebuild: the listeners hear of the whole change once, at its end.
+    bool FResetting = false;
 };
 
 // True when the book file can hold the name and give it back unchanged: it must not begin with a space

@@ -159,7 +159,8 @@ ReadResult LoadFromBytes(std::string_view content, TSprav& sprav, std::string_vi
     if (ReadResult first = CheckFirstLine(lines); !first.Ok()) {
         return first;
     }
-    ParseLines(lines, sprav, dirTests);
+    // The views of the book hear of a loaded book once, not line by line.
+    sprav.Rebuild([&](TSprav& book) { ParseLines(lines, book, dirTests); });
     return {};
 }
 
@@ -188,7 +189,7 @@ namespace {
 // HoldsOnlyItsOwnLineBreaks on the whole text, which is several times faster on a large book; a name's
 // leading blank and "|" and the line lengths are checked either way.
 template <bool kCheckEachEntry>
-WriteResult AppendLines(const TSprav& sprav, const Directories& dirs, std::string& out) {
+WriteResult AppendLines(const TSprav& sprav, const ServiceDirectories& dirs, std::string& out) {
     auto endLine = [&](std::size_t lineStart, const std::string& entry) -> WriteResult {
         if (out.size() - lineStart > kMaxLineLength) {
             return {WriteFailure::LineTooLong, entry, {}};
@@ -269,7 +270,7 @@ std::size_t LengthInTokenForm(std::string_view path, std::string_view dir, std::
 
 }  // namespace
 
-WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
+WriteResult CheckSavable(const TSprav& sprav, const ServiceDirectories& dirs) {
     if (sprav.LineCount() > kMaxLines) {
         return {WriteFailure::TooManyLines, EntryOfLine(sprav, kMaxLines + 1), {}};
     }
@@ -298,7 +299,7 @@ WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs) {
     return {};
 }
 
-WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out) {
+WriteResult Format(const TSprav& sprav, const ServiceDirectories& dirs, std::string& out) {
     out.clear();
     const std::size_t lineCount = sprav.LineCount();
     if (lineCount > kMaxLines) {
@@ -317,7 +318,7 @@ WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& ou
     return AppendLines<true>(sprav, dirs, out);
 }
 
-WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs,
+WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const ServiceDirectories& dirs,
                  std::string* written) {
     std::string content;
     if (WriteResult formatted = Format(sprav, dirs, content); !formatted.Ok()) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/BookLines.h"
+#include "core/PathTokens.h"
 
 class TSprav;
 
@@ -25,12 +26,6 @@ inline constexpr std::size_t kMaxLines = book_lines::kMaxLines;
 inline constexpr std::size_t kMaxLineReads = kMaxLines + 1;
 // No file the reader takes is larger: every read a longest line and a CR LF.
 inline constexpr std::size_t kMaxBookBytes = kMaxLineReads * (kMaxLineLength + 2);
-
-// The two service directories behind the <Tests>: and <Desc>: tokens, exactly as stored.
-struct Directories {
-    std::string Tests;
-    std::string Desc;
-};
 
 enum class ReadFailure {
     None,
@@ -91,16 +86,16 @@ struct WriteResult {
 
 // Formats the whole book, refusing one that the reader could not give back as it is. For TooManyLines,
 // Entry names the entry of the first line past the limit.
-WriteResult Format(const TSprav& sprav, const Directories& dirs, std::string& out);
+WriteResult Format(const TSprav& sprav, const ServiceDirectories& dirs, std::string& out);
 
 // What Format would refuse, found without building the text: a book that loads can still be one that no
 // save takes (a line that only the save's normal form makes too long, a last line without its break), and
 // the user learns so right after the load. Gives the same result as Format.
-WriteResult CheckSavable(const TSprav& sprav, const Directories& dirs);
+WriteResult CheckSavable(const TSprav& sprav, const ServiceDirectories& dirs);
 
 // Writes the book to `path`; the file is replaced only once every byte has reached the disk, and is left
 // untouched on any failure. `written`, when given, receives the bytes of a completed write.
-WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const Directories& dirs,
+WriteResult Save(const std::filesystem::path& path, const TSprav& sprav, const ServiceDirectories& dirs,
                  std::string* written = nullptr);
 
 }  // namespace sprav_file

@@ -9,8 +9,8 @@
 #include "core/FileIdentity.h"
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
+#include "forms/Book.h"
 #include "forms/FormMessages.h"
-#include "forms/PanelHost.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui_CommentPanel.h"
@@ -118,8 +118,13 @@ TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_un
 
 TCommentPanel::~TCommentPanel() = default;
 
-void TCommentPanel::Attach(TPanelHost& host) {
-    FHost = &host;
+void TCommentPanel::SetBook(TBook& book) {
+    FBook = &book;
+}
+
+void TCommentPanel::SetFilesInUse(const std::string& bookFile, const std::string& prefixFile) {
+    FBookFile = bookFile;
+    FPrefixFile = prefixFile;
 }
 
 bool TCommentPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -165,7 +170,7 @@ QString TCommentPanel::NoCommentFileReason(const std::string& commentPath) const
     const auto same = [&commentPath](const std::string& other) {
         return other.size() == commentPath.size() && comment_file::SamePath(other, commentPath);
     };
-    return OtherFileRefusal(FHost->Sprav(), FHost->BookFileName(), FHost->PrefixFileName(), shown, same);
+    return OtherFileRefusal(FBook->Sprav(), FBookFile, FPrefixFile, shown, same);
 }
 
 // The file a save would replace, links followed, compared by identity with the book, the prefix file and
@@ -184,7 +189,7 @@ QString TCommentPanel::SameFileReason(const std::string& commentPath) const {
         return other && *other == *comment;
     };
     const QString shown = platform::ToDisplayPath(commentPath);
-    return OtherFileRefusal(FHost->Sprav(), FHost->BookFileName(), FHost->PrefixFileName(), shown, same);
+    return OtherFileRefusal(FBook->Sprav(), FBookFile, FPrefixFile, shown, same);
 }
 
 bool TCommentPanel::MayReplace(const std::string& commentPath) {
@@ -219,9 +224,9 @@ void TCommentPanel::LoadTestComment() {
     // The editor is emptied and filled in one step: a long comment is laid out once per click, not twice.
     QString text;
     QString notice;
-    const TSpravFile* current = FHost->Sprav().CurrentFile;
+    const TSpravFile* current = FBook->Sprav().CurrentFile;
     if (current != nullptr) {
-        FCommentPath = CommentFileName(current->Path, FHost->DirTests());
+        FCommentPath = CommentFileName(current->Path, FBook->DirTests());
         // A test file that is its own comment file shows an empty comment, and so does a folder. A file
         // too large for a comment, a device or an unreadable file shows one line that says so, without
         // a message box: it is not read, and no save may replace it.
@@ -298,7 +303,7 @@ bool TCommentPanel::SaveComment() {
 
 void TCommentPanel::bbSavePrimClick() {
     // With no test file current the text cannot be saved; the indicator stays as it is.
-    if (FHost->Sprav().CurrentFile == nullptr) {
+    if (FBook->Sprav().CurrentFile == nullptr) {
         return;
     }
     SaveComment();

@@ -10,7 +10,7 @@
 
 #include "core/CommentFile.h"
 
-class TPanelHost;
+class TBook;
 
 namespace Ui {
 class TCommentPanel;
@@ -23,7 +23,10 @@ public:
     explicit TCommentPanel(QWidget* parent = nullptr);
     ~TCommentPanel() override;
 
-    void Attach(TPanelHost& host);
+    // The book whose current test file the comment belongs to.
+    void SetBook(TBook& book);
+    // The book file and the prefix file in use: a comment file is never one of them.
+    void SetFilesInUse(const std::string& bookFile, const std::string& prefixFile);
 
     // The comment of the (new) current test file; a step of the test-file click.
     void LoadTestComment();
@@ -60,7 +63,9 @@ private:
     void SetUnsaved(bool unsaved);
 
     std::unique_ptr<Ui::TCommentPanel> ui;
-    TPanelHost* FHost = nullptr;
+    TBook* FBook = nullptr;
+    std::string FBookFile;
+    std::string FPrefixFile;
     // The comment file of the test file the text was loaded for, fixed at loading: a later change of the
     // current test file (files added, a row clicked) can never send this text into another test's comment.
     std::optional<std::string> FCommentPath;

@@ -8,8 +8,8 @@
 
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
+#include "forms/Book.h"
 #include "forms/FormMessages.h"
-#include "forms/PanelHost.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
@@ -40,14 +40,13 @@ TDescriptionPanel::TDescriptionPanel(QWidget* parent)
     ui->pTitleInfoFile->installEventFilter(this);
     connect(ui->bbLoadFileInfo, &QPushButton::clicked, this, &TDescriptionPanel::bbLoadFileInfoClick);
     connect(ui->acSeeFileInfo, &QAction::triggered, this, &TDescriptionPanel::acSeeFileInfoExecute);
+    connect(ui->edFileInfo, &QLineEdit::textChanged, this, &TDescriptionPanel::TextChanged);
 }
 
 TDescriptionPanel::~TDescriptionPanel() = default;
 
-void TDescriptionPanel::Attach(TPanelHost& host) {
-    FHost = &host;
-    // The enabled states of the name buttons follow the description path too.
-    connect(ui->edFileInfo, &QLineEdit::textChanged, this, [this] { FHost->eNameChange(); });
+void TDescriptionPanel::SetBook(TBook& book) {
+    FBook = &book;
 }
 
 QString TDescriptionPanel::Text() const {
@@ -57,6 +56,10 @@ QString TDescriptionPanel::Text() const {
 void TDescriptionPanel::ShowPath(const QString& shown) {
     ui->edFileInfo->setText(shown);
     ui->edFileInfo->setCursorPosition(0);  // a long path shows its beginning, the token first
+}
+
+void TDescriptionPanel::ShowStoredPath(const std::string& path) {
+    ShowPath(FromCp1251(ToDescToken(path, FBook->DirPDF())));
 }
 
 void TDescriptionPanel::Clear() {
@@ -82,13 +85,13 @@ void TDescriptionPanel::pTitleInfoFileClick() {
 }
 
 void TDescriptionPanel::bbLoadFileInfoClick() {
-    FHost->SetModified();  // first, so that it holds when the dialog is cancelled
+    emit Edited();  // first, so that it holds when the dialog is cancelled
     const QString shown = ui->edFileInfo->text();
     if (!shown.isEmpty()) {
         // The edit only ever shows text that came from the book or from this dialog, so it converts.
         const std::string stored = platform::ToCp1251(shown).value_or(std::string());
         odFileInfo.InitialDir =
-            platform::ToOsPathText(platform::ExtractFileDir(FromDescToken(stored, FHost->DirPDF())));
+            platform::ToOsPathText(platform::ExtractFileDir(FromDescToken(stored, FBook->DirPDF())));
     }
     const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(window(), odFileInfo);
     if (!chosen) {
@@ -101,22 +104,7 @@ void TDescriptionPanel::bbLoadFileInfoClick() {
     if (!path || !platform::FileExists(*path)) {
         return;
     }
-    const std::string shownPath = ToDescToken(*path, FHost->DirPDF());
-
-    // The chosen file goes to the selected chip only when the typed name is that chip's name: a name typed
-    // for a new chip, or another listed name, must not give the selected chip another's datasheet or name.
-    TSprav& sprav = FHost->Sprav();
-    const int row = FHost->SelectedNameRow();
-    TSpravSinonim* selected =
-        sprav.CurrentFile != nullptr ? sprav.GetSinonim(sprav.CurrentFile, row) : nullptr;
-    if (selected != nullptr &&
-        FromCp1251(selected->Name).toCaseFolded() == FHost->TypedName().toCaseFolded()) {
-        if (!forms::FitsSinonimLine(selected->Name, shownPath)) {
-            return;
-        }
-        sprav.ChangeSinonim(sprav.CurrentFile, row, selected->Name, *path);
-    }
-    ShowPath(FromCp1251(shownPath));
+    emit FileChosen(*path);
 }
 
 void TDescriptionPanel::acSeeFileInfoExecute() {
@@ -126,6 +114,6 @@ void TDescriptionPanel::acSeeFileInfoExecute() {
     }
     const std::string stored = platform::ToCp1251(shown).value_or(std::string());
     platform::CurrentShell().Execute(window(), QStringLiteral("Open"),
-                                     FromCp1251(FromDescToken(stored, FHost->DirPDF())), QString(), QString(),
+                                     FromCp1251(FromDescToken(stored, FBook->DirPDF())), QString(), QString(),
                                      platform::ShowDefault);
 }

@@ -6,10 +6,11 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 
 #include "platform/Dialogs.h"
 
-class TPanelHost;
+class TBook;
 
 namespace Ui {
 class TDescriptionPanel;
@@ -22,11 +23,14 @@ public:
     explicit TDescriptionPanel(QWidget* parent = nullptr);
     ~TDescriptionPanel() override;
 
-    void Attach(TPanelHost& host);
+    // The book whose descriptions directory the paths are shown and chosen against.
+    void SetBook(TBook& book);
 
     // The path as shown, in <Desc>: form where it lies below the descriptions directory.
     QString Text() const;
     void ShowPath(const QString& shown);
+    // A stored path (full, or in token form), shown in <Desc>: form.
+    void ShowStoredPath(const std::string& path);
     void Clear();
 
     // Handlers.
@@ -34,12 +38,21 @@ public:
     void bbLoadFileInfoClick();
     void acSeeFileInfoExecute();
 
+signals:
+    // A command that changes the book has begun: the book counts as changed, even if it is cancelled.
+    void Edited();
+    // The path shown has changed.
+    void TextChanged(const QString& shown);
+    // The user has chosen a description file (its full path as stored). Whoever owns the names decides
+    // whether an analog takes it, and shows it with ShowStoredPath when the choice stands.
+    void FileChosen(const std::string& path);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::unique_ptr<Ui::TDescriptionPanel> ui;
-    TPanelHost* FHost = nullptr;
+    TBook* FBook = nullptr;
     // The open dialog `odFileInfo`: one for the window's life, so that it opens where the last file was
     // chosen and proposes its name.
     platform::FileDialogOptions odFileInfo;

@@ -143,4 +143,68 @@ bool FitsLineCount(std::size_t lines, const std::string& entry) {
     return false;
 }
 
+std::optional<std::string> ChoosePathToOpen(QWidget* parent, const platform::FileDialogOptions& options) {
+    const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(parent, options);
+    return chosen ? TakeChosenPath(*chosen) : std::nullopt;
+}
+
+std::optional<std::string> ChoosePathToSave(QWidget* parent, const platform::FileDialogOptions& options) {
+    const std::optional<QString> chosen = platform::CurrentDialogs().SaveFile(parent, options);
+    return chosen ? TakeChosenPath(*chosen) : std::nullopt;
+}
+
+QString SaveFailureReason(const sprav_file::WriteResult& result) {
+    using sprav_file::WriteFailure;
+    const QString entry = platform::FromCp1251(result.Entry);
+    switch (result.Failure) {
+        case WriteFailure::LineTooLong:
+            return QStringLiteral("Строка справочника для «%1» длиннее %2 символов.")
+                .arg(entry)
+                .arg(sprav_file::kMaxLineLength);
+        case WriteFailure::TooManyLines:
+            return QStringLiteral("В справочнике больше %1 строк.").arg(sprav_file::kMaxLines);
+        case WriteFailure::UnstorableText:
+            return QStringLiteral("Запись «%1» содержит символы, которые справочник не может хранить.")
+                .arg(entry);
+        case WriteFailure::CannotWrite:
+            return forms::SystemErrorText(result.Error);
+        case WriteFailure::None:
+            break;
+    }
+    return {};
+}
+
+QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& result) {
+    const QString cannotOpen = QStringLiteral("Невозможно открыть файл.");
+    if (result.Failure == sprav_file::ReadFailure::ControlByte) {
+        // The line itself is not shown: its control bytes would garble the box.
+        return cannotOpen + QLatin1Char('\n') +
+               QStringLiteral(
+                   "%1 не справочник: строка %2 содержит управляющие символы (нулевой байт, "
+                   "табуляцию и т. п.), которых в путях и названиях быть не может.")
+                   .arg(platform::ToDisplayPath(path))
+                   .arg(result.LineNumber);
+    }
+    if (result.Failure == sprav_file::ReadFailure::LineTooLong) {
+        return cannotOpen + QLatin1Char('\n') +
+               QStringLiteral("%1 не справочник: строка %2 длиннее %3 символов.")
+                   .arg(platform::ToDisplayPath(path))
+                   .arg(result.LineNumber)
+                   .arg(sprav_file::kMaxLineLength);
+    }
+    if (result.Failure != sprav_file::ReadFailure::NotABook) {
+        return cannotOpen;
+    }
+    constexpr qsizetype kShownChars = 60;
+    QString line = platform::FromCp1251(result.Line);
+    if (line.size() > kShownChars) {
+        line = line.left(kShownChars) + QStringLiteral("…");
+    }
+    return cannotOpen + QLatin1Char('\n') +
+           QStringLiteral("%1 не справочник: строка %2 «%3» стоит раньше первого тестового файла.")
+               .arg(platform::ToDisplayPath(path))
+               .arg(result.LineNumber)
+               .arg(line);
+}
+
 }  // namespace forms

@@ -10,7 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/SpravFile.h"
 #include "platform/Dialogs.h"
+
+class QWidget;
 
 namespace forms {
 
@@ -56,6 +59,11 @@ bool CheckStorablePath(const QString& path);
 // hold it, since such a path could not be written to the book or the settings.
 std::optional<std::string> TakeChosenPath(const QString& chosen);
 
+// Shows an open dialog (or a save dialog) over `parent` and takes the chosen path as the book stores it:
+// nothing when the dialog is cancelled or the path is refused (said in the box above).
+std::optional<std::string> ChoosePathToOpen(QWidget* parent, const platform::FileDialogOptions& options);
+std::optional<std::string> ChoosePathToSave(QWidget* parent, const platform::FileDialogOptions& options);
+
 // A typed chip name as the book stores it; refused with a box when Windows-1251 cannot hold it or it holds
 // a control character.
 std::optional<std::string> TakeTypedName(const QString& typed);
@@ -67,5 +75,11 @@ bool FitsSinonimLine(const std::string& name, const std::string& descToken);
 // True when the book file can take one more line beside the `lines` the book gives already; otherwise says
 // so, naming the test-file path or chip name that would not fit.
 bool FitsLineCount(std::size_t lines, const std::string& entry);
+
+// Why a book could not be saved: the entry the file could not hold, or the system's reason.
+QString SaveFailureReason(const sprav_file::WriteResult& result);
+
+// "Невозможно открыть файл." and, for a file that is not a book at all, where it shows.
+QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& result);
 
 }  // namespace forms

@@ -1,49 +1,42 @@
-// Rows of the main window's list boxes as the system sees them: one selected row or none.
+// The main window's lists of the book (`lbFiles`, `lbNames`): views over a list model, with one selected
+// row or none, as the system sees them.
 #pragma once
 
 #include <QItemSelectionModel>
-#include <QListWidget>
-#include <QSignalBlocker>
+#include <QListView>
+#include <QMetaObject>
+#include <QVector>
 
-namespace forms {
-
-inline int SelectedRow(const QListWidget* list) {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.front());
-}
-
-// Selects `row`, or nothing when it lies outside the list, as the program's own change: the list's click
-// handler does not run.
-inline void SelectRowQuietly(QListWidget* list, int row) {
-    const QSignalBlocker programChange(list);
-    if (row >= 0 && row < list->count()) {
-        list->setCurrentRow(row);
-    } else {
-        list->setCurrentRow(-1);
-        list->clearSelection();
-    }
-}
-
-}  // namespace forms
-
-// A list box whose selected row the user moves but never takes away: a click below the last row, a Ctrl+click
+// A list whose selected row the user moves but never takes away: a click below the last row, a Ctrl+click
 // or Ctrl+Space on the selected row leave it selected. Without a selected row the panes beside the list go
 // empty and the next command has nothing to work on. Only the program empties the selection.
-class TRowList : public QListWidget {
+//
+// RowSelected tells of the user's changes of the selection only: the program's own (SelectRow) and those
+// the model's changes bring about (a selected row removed, the list taken anew) are not the user's choice.
+class TRowList : public QListView {
     Q_OBJECT
 
 public:
-    using QListWidget::QListWidget;
+    explicit TRowList(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
+
+    // The selected row; -1 when none is.
+    int SelectedRow() const;
+    // Selects `row`, or nothing when it lies outside the list, as the program's own change.
+    void SelectRow(int row);
+    int RowCount() const;
+
+signals:
+    void RowSelected();
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event = nullptr) const override {
-        const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
-        const bool takesAway =
-            index.isValid() ? selectionModel()->isSelected(index) &&
-                                  (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
-                            : (command & (QItemSelectionModel::Clear | QItemSelectionModel::Deselect |
-                                          QItemSelectionModel::Toggle));
-        return takesAway ? QItemSelectionModel::SelectionFlags(QItemSelectionModel::NoUpdate) : command;
-    }
+                                                         const QEvent* event = nullptr) const override;
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+
+private:
+    // Above zero while the program or the model changes the selection.
+    int FQuiet = 0;
+    QVector<QMetaObject::Connection> FModelWatch;
 };

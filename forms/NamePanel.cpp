@@ -2,14 +2,13 @@
 
 #include <QKeyEvent>
 #include <QMenu>
-#include <QSignalBlocker>
 #include <QStyle>
 
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
+#include "forms/Book.h"
 #include "forms/FormMessages.h"
 #include "forms/ListRows.h"
-#include "forms/PanelHost.h"
 #include "platform/Text.h"
 #include "ui_NamePanel.h"
 
@@ -27,8 +26,9 @@ TNamePanel::TNamePanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
 
 TNamePanel::~TNamePanel() = default;
 
-void TNamePanel::Attach(TPanelHost& host) {
-    FHost = &host;
+void TNamePanel::SetBook(TBook& book) {
+    FBook = &book;
+    ui->lbNames->setModel(&book.NameList());
     pmName = new QMenu(this);
     pmName->setObjectName(QStringLiteral("pmName"));
     pmName->addAction(QStringLiteral("Удалить"), this, &TNamePanel::acDeleteNameExecute)
@@ -40,98 +40,25 @@ void TNamePanel::Attach(TPanelHost& host) {
     connect(ui->bbAddSinonim, &QPushButton::clicked, ui->acAddSinonim, &QAction::trigger);
     connect(ui->bbEditSinonim, &QPushButton::clicked, this, &TNamePanel::bbEditSinonimClick);
     connect(ui->bbDelSinonim, &QPushButton::clicked, this, &TNamePanel::acDeleteNameExecute);
-    connect(ui->bbRight, &QToolButton::clicked, this, [this] { FHost->ShowPrefixPanel(); });
-    connect(ui->eName, &QLineEdit::textChanged, this, [this] { FHost->eNameChange(); });
+    connect(ui->bbRight, &QToolButton::clicked, this, &TNamePanel::PrefixPanelRequested);
+    connect(ui->eName, &QLineEdit::textChanged, this, &TNamePanel::TypedNameChanged);
     // Every change of the selection the user makes, a deselected row included, runs the click handler.
-    connect(ui->lbNames, &QListWidget::itemSelectionChanged, this, [this] { FHost->lbNamesClick(); });
+    connect(ui->lbNames, &TRowList::RowSelected, this, &TNamePanel::RowClicked);
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // The list.
 
-void TNamePanel::ShowNames(const TSpravFile* file) {
-    static const std::vector<std::unique_ptr<TSpravSinonim>> kNone;
-    const auto& sinonims = file != nullptr ? file->Sinonims : kNone;
-    // The prefix pass refreshes the list after every single removal, on test files of thousands of names:
-    // an unchanged list, or one with a single row gone, keeps its other rows instead of being built anew.
-    if (KeepShownRows(sinonims)) {
-        return;
-    }
-    QStringList rows;
-    rows.reserve(static_cast<qsizetype>(sinonims.size()));
-    FShownNames.clear();
-    FShownNames.reserve(sinonims.size());
-    FListedNames.clear();
-    for (const auto& sinonim : sinonims) {
-        FShownNames.push_back(sinonim->Name);
-        rows.append(FromCp1251(sinonim->Name));
-        const QString folded = rows.back().toCaseFolded();
-        if (!FListedNames.contains(folded)) {  // equal names: the lookups want the first row
-            FListedNames.insert(folded, static_cast<int>(rows.size() - 1));
-        }
-    }
-    const QSignalBlocker programChange(ui->lbNames);
-    ui->lbNames->clear();
-    ui->lbNames->addItems(rows);
-}
-
-bool TNamePanel::KeepShownRows(const std::vector<std::unique_ptr<TSpravSinonim>>& sinonims) {
-    const std::size_t count = sinonims.size();
-    if (count != FShownNames.size() && count + 1 != FShownNames.size()) {
-        return false;
-    }
-    std::size_t removed = 0;
-    while (removed < count && sinonims[removed]->Name == FShownNames[removed]) {
-        ++removed;
-    }
-    if (count == FShownNames.size()) {
-        if (removed != count) {
-            return false;
-        }
-        SelectRow(-1);  // as a list built anew has no selected row
-        return true;
-    }
-    for (std::size_t i = removed; i < count; ++i) {
-        if (sinonims[i]->Name != FShownNames[i + 1]) {
-            return false;
-        }
-    }
-    const int gone = static_cast<int>(removed);
-    const QString folded = ui->lbNames->item(gone)->text().toCaseFolded();
-    FShownNames.erase(FShownNames.begin() + static_cast<std::ptrdiff_t>(removed));
-    {
-        const QSignalBlocker programChange(ui->lbNames);
-        delete ui->lbNames->takeItem(gone);
-    }
-    SelectRow(-1);
-    for (auto it = FListedNames.begin(); it != FListedNames.end(); ++it) {
-        if (it.value() > gone) {
-            --it.value();
-        }
-    }
-    // When the first row of a name went, a later row of the same name becomes the first.
-    if (FListedNames.value(folded, -1) == gone) {
-        FListedNames.remove(folded);
-        for (int row = gone; row < ui->lbNames->count(); ++row) {
-            if (ui->lbNames->item(row)->text().toCaseFolded() == folded) {
-                FListedNames.insert(folded, row);
-                break;
-            }
-        }
-    }
-    return true;
-}
-
 bool TNamePanel::HasRow(int row) const {
-    return row >= 0 && row < ui->lbNames->count();
+    return row >= 0 && row < ui->lbNames->RowCount();
 }
 
 void TNamePanel::SelectRow(int row) {
-    forms::SelectRowQuietly(ui->lbNames, row);
+    ui->lbNames->SelectRow(row);
 }
 
 int TNamePanel::SelectedRow() const {
-    return forms::SelectedRow(ui->lbNames);
+    return ui->lbNames->SelectedRow();
 }
 
 QString TNamePanel::TypedName() const {
@@ -142,8 +69,13 @@ void TNamePanel::ClearTypedName() {
     ui->eName->clear();
 }
 
-int TNamePanel::FindListedName(const QString& name) const {
-    return FListedNames.value(name.toCaseFolded(), -1);
+void TNamePanel::SetDescriptionText(const QString& shown) {
+    FDescriptionText = shown;
+}
+
+// The description edit only ever shows text that came from the book or from a checked dialog.
+std::string TNamePanel::DescriptionPath() const {
+    return platform::ToCp1251(FDescriptionText).value_or(std::string());
 }
 
 void TNamePanel::SetPrefixButtonVisible(bool visible) {
@@ -158,7 +90,7 @@ const TSpravSinonim* TNamePanel::lbNamesClick() {
     if (!ui->eName->text().isEmpty()) {
         ui->bbAddSinonim->setEnabled(true);
     }
-    TSprav& sprav = FHost->Sprav();
+    TSprav& sprav = FBook->Sprav();
     int row = SelectedRow();
     if (row < 0 && HasRow(sprav.CurrentSinonimIndex)) {
         SelectRow(sprav.CurrentSinonimIndex);
@@ -177,7 +109,7 @@ const TSpravSinonim* TNamePanel::lbNamesClick() {
 }
 
 bool TNamePanel::eNameChange() {
-    const bool listed = FindListedName(ui->eName->text()) >= 0;
+    const bool listed = FBook->NameList().FindName(ui->eName->text()) >= 0;
     ui->bbAddSinonim->setEnabled(!listed);
     ui->bbDelSinonim->setEnabled(listed && SelectedRow() >= 0);
     return !listed;
@@ -187,11 +119,11 @@ bool TNamePanel::eNameChange() {
 // Commands.
 
 bool TNamePanel::FitsBookLine(const std::string& name, const std::string& descPath) const {
-    return forms::FitsSinonimLine(name, ToDescToken(descPath, FHost->DirPDF()));
+    return forms::FitsSinonimLine(name, ToDescToken(descPath, FBook->DirPDF()));
 }
 
 void TNamePanel::bbAddSinonimClick() {
-    FHost->SetModified();
+    emit Edited();
     const QString typed = ui->eName->text();
     if (typed.isEmpty()) {
         Inform(QStringLiteral("Введите название микросхемы (аналога)."));
@@ -199,18 +131,17 @@ void TNamePanel::bbAddSinonimClick() {
         return;
     }
     const std::optional<std::string> name = forms::TakeTypedName(typed);
-    // The description edit only ever shows text that came from the book or from a checked dialog.
-    const std::string descPath = platform::ToCp1251(FHost->DescriptionText()).value_or(std::string());
-    if (!name || !FitsBookLine(*name, descPath) || !forms::FitsLineCount(FHost->Sprav().LineCount(), *name)) {
+    const std::string descPath = DescriptionPath();
+    if (!name || !FitsBookLine(*name, descPath) || !forms::FitsLineCount(FBook->Sprav().LineCount(), *name)) {
         ui->eName->setFocus();
         return;
     }
-    const bool added = FHost->Sprav().AddSinonimWithDesc(*name, descPath) != nullptr;
-    FHost->RefreshNames(true);
+    const bool added = FBook->Sprav().AddSinonimWithDesc(*name, descPath) != nullptr;
+    emit NamesChanged();
     if (!added) {
         ui->eName->setText(typed);  // a refused name stays in the field to be corrected
     }
-    FHost->eNameChange();
+    emit TypedNameChanged();
     ReadyForNextName();
 }
 
@@ -221,25 +152,25 @@ void TNamePanel::ReadyForNextName() {
 }
 
 void TNamePanel::bbEditSinonimClick() {
-    FHost->SetModified();
+    emit Edited();
     const QString typed = ui->eName->text();
     bool refused = false;
     const int row = SelectedRow();
     if (row >= 0) {
         const std::optional<std::string> name = forms::TakeTypedName(typed);
-        const std::string descPath = platform::ToCp1251(FHost->DescriptionText()).value_or(std::string());
+        const std::string descPath = DescriptionPath();
         if (!name || !FitsBookLine(*name, descPath)) {
             ui->eName->setFocus();
             return;
         }
-        TSprav& sprav = FHost->Sprav();
+        TSprav& sprav = FBook->Sprav();
         refused = sprav.ChangeSinonim(sprav.CurrentFile, row, *name, descPath) < 0;
     }
-    FHost->RefreshNames(true);
+    emit NamesChanged();
     if (refused) {
         ui->eName->setText(typed);  // a refused name stays in the field to be corrected
     }
-    FHost->eNameChange();
+    emit TypedNameChanged();
     ReadyForNextName();
 }
 
@@ -255,9 +186,23 @@ void TNamePanel::acDeleteNameExecute() {
     }
     ui->bbAddSinonim->setEnabled(true);
     ui->eName->clear();
-    FHost->SetModified();
-    FHost->Sprav().DeleteSinonim(row);
-    FHost->RefreshNames(true);
+    emit Edited();
+    FBook->Sprav().DeleteSinonim(row);
+    emit NamesChanged();
+}
+
+bool TNamePanel::TakeDescriptionFile(const std::string& path) {
+    TSprav& sprav = FBook->Sprav();
+    const int row = SelectedRow();
+    TSpravSinonim* selected = sprav.GetSinonim(sprav.CurrentFile, row);
+    if (selected == nullptr || forms::FoldedName(selected->Name) != TypedName().toCaseFolded()) {
+        return true;
+    }
+    if (!forms::FitsSinonimLine(selected->Name, ToDescToken(path, FBook->DirPDF()))) {
+        return false;
+    }
+    sprav.ChangeSinonim(sprav.CurrentFile, row, selected->Name, path);
+    return true;
 }
 
 void TNamePanel::PressDefaultButton() {

@@ -2,17 +2,14 @@
 // strip with `eName` and its buttons, and the commands that add, rename and delete names.
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 class QMenu;
-class TPanelHost;
-struct TSpravFile;
+class TBook;
 struct TSpravSinonim;
 
 namespace Ui {
@@ -26,32 +23,51 @@ public:
     explicit TNamePanel(QWidget* parent = nullptr);
     ~TNamePanel() override;
 
-    void Attach(TPanelHost& host);
+    // The book whose current test file's names the list shows and the commands change.
+    void SetBook(TBook& book);
 
     // Commands.
     void bbAddSinonimClick();
     void bbEditSinonimClick();
     void acDeleteNameExecute();
 
-    // The names panel's part of the selection chain. lbNamesClick gives the analog it showed, if any.
+    // The panel's part of the selection chain. lbNamesClick gives the analog it showed, if any.
     const TSpravSinonim* lbNamesClick();
     // Sets the add and delete buttons from the typed name; true when the name is not listed (it may be
     // added).
     bool eNameChange();
 
-    // The names of `file` (none: an empty list), shown without running the click handler.
-    void ShowNames(const TSpravFile* file);
     bool HasRow(int row) const;
+    // The selected row, set without telling anyone: the window's chain decides what follows.
     void SelectRow(int row);
     int SelectedRow() const;
 
     QString TypedName() const;
     void ClearTypedName();
-    int FindListedName(const QString& name) const;
+
+    // The description path shown beside the typed name (`edFileInfo`): a name added or renamed takes it.
+    void SetDescriptionText(const QString& shown);
+    // A description file was chosen. The selected analog takes it when the typed name is that analog's
+    // name: a name typed for a new chip, or another listed name, must not give the selected chip another's
+    // datasheet. False when the book file could not hold it (said in a box): the choice is dropped.
+    bool TakeDescriptionFile(const std::string& path);
 
     // Enter anywhere in the window adds the typed name while the add button is enabled.
     void PressDefaultButton();
     void SetPrefixButtonVisible(bool visible);
+
+signals:
+    // A command that changes the book has begun: the book counts as changed, even if the command then
+    // changes nothing.
+    void Edited();
+    // The user has selected another row, or none.
+    void RowClicked();
+    // The typed name has changed, or the buttons are to follow it again.
+    void TypedNameChanged();
+    // A command has added, renamed or deleted a name: the list selects the current analog again.
+    void NamesChanged();
+    // The button beside the name asks for the prefix panel.
+    void PrefixPanelRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,16 +75,11 @@ protected:
 private:
     // True when the book file can hold the typed name with the description path beside it.
     bool FitsBookLine(const std::string& name, const std::string& descPath) const;
+    std::string DescriptionPath() const;
     void ReadyForNextName();
-    // True when the names are the ones shown, or those less one: the list is then mended in place.
-    bool KeepShownRows(const std::vector<std::unique_ptr<TSpravSinonim>>& sinonims);
 
     std::unique_ptr<Ui::TNamePanel> ui;
-    TPanelHost* FHost = nullptr;
+    TBook* FBook = nullptr;
     QMenu* pmName = nullptr;
-    // The rows case-folded, each with the first row that holds it, rebuilt with the list: the typed name and
-    // every prefixed name are looked up here on each keystroke instead of walking the list each time.
-    QHash<QString, int> FListedNames;
-    // The names shown, as the book holds them, to tell what changed since the list was built.
-    std::vector<std::string> FShownNames;
+    QString FDescriptionText;
 };

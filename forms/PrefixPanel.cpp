@@ -13,8 +13,8 @@
 #include "core/PrefixFile.h"
 #include "core/PrefixNames.h"
 #include "core/Sprav.h"
+#include "forms/Book.h"
 #include "forms/FormMessages.h"
-#include "forms/PanelHost.h"
 #include "forms/fm_MainAdd.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -79,8 +79,8 @@ TPrefixPanel::TPrefixPanel(QWidget* parent) : QWidget(parent), ui(std::make_uniq
 
 TPrefixPanel::~TPrefixPanel() = default;
 
-void TPrefixPanel::Attach(TPanelHost& host) {
-    FHost = &host;
+void TPrefixPanel::SetBook(TBook& book) {
+    FBook = &book;
     pmPref = new QMenu(this);
     pmPref->setObjectName(QStringLiteral("pmPref"));
     auto addPrefItem = [this](const char* name, const QString& caption, void (TPrefixPanel::*handler)()) {
@@ -232,6 +232,24 @@ void TPrefixPanel::LoadPrefixFile(const std::string& path) {
     }
 }
 
+void TPrefixPanel::SetTypedName(const QString& typed) {
+    FTypedName = typed;
+}
+
+void TPrefixPanel::SetPrefixFileName(const std::string& path) {
+    FPrefixFileName = path;
+}
+
+void TPrefixPanel::TakePrefixFileName(const std::string& path) {
+    FPrefixFileName = path;
+    emit PrefixFileChosen(path);
+}
+
+// The first listed name equal to the entry's generated name with letter case ignored; -1 when none is.
+int TPrefixPanel::ListedRow(const QListWidgetItem* item, const QString& typedText) const {
+    return FBook->NameList().FindName(item->text() + typedText);
+}
+
 void TPrefixPanel::SetListEnabled(bool enabled) {
     ui->clbPref->setEnabled(enabled);
 }
@@ -253,7 +271,7 @@ void TPrefixPanel::bbSavePreffClick() {
     if (!path) {
         return;
     }
-    FHost->SetPrefixFileName(*path);
+    TakePrefixFileName(*path);
     if (const std::error_code error = prefix_file::Write(platform::ToOsPath(*path), Entries())) {
         platform::CurrentDialogs().ErrorReport(
             QStringLiteral("Не удалось сохранить файл %1\n%2")
@@ -265,7 +283,7 @@ void TPrefixPanel::bbLoadPreffClick() {
     platform::FileDialogOptions options;
     options.Filter = kLoadFilter;
     options.MustExist = false;
-    options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(FHost->PrefixFileName()));
+    options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(FPrefixFileName));
     const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(window(), options);
     if (!chosen) {
         return;
@@ -277,7 +295,7 @@ void TPrefixPanel::bbLoadPreffClick() {
     std::vector<std::string> entries;
     const prefix_file::ReadResult result = ReadEntries(*path, false, entries);
     if (!prefix_file::IsNotAPrefixList(result.Failure)) {
-        FHost->SetPrefixFileName(*path);
+        TakePrefixFileName(*path);
     }
     // The marks stay off until the next recomputation.
     if (result.Ok()) {
@@ -309,12 +327,11 @@ void TPrefixPanel::N3Click() {
 // Marking and generation.
 
 void TPrefixPanel::UpdatePrefChecks() {
-    const QString typed = FHost->TypedName();
     // Marks set by the program are not the user's toggles.
     const QSignalBlocker programChange(ui->clbPref);
     for (int i = 0; i < ui->clbPref->count(); ++i) {
         QListWidgetItem* item = ui->clbPref->item(i);
-        item->setCheckState(FHost->FindListedName(item->text() + typed) >= 0 ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(ListedRow(item, FTypedName) >= 0 ? Qt::Checked : Qt::Unchecked);
     }
 }
 
@@ -340,7 +357,7 @@ void TPrefixPanel::SetAllMarks(Qt::CheckState state) {
 // shown once at the end, however many entries it refused.
 void TPrefixPanel::bbAddPreffsClick() {
     const forms::TRefusalTally tally;
-    const QString typedText = FHost->TypedName();
+    const QString typedText = FTypedName;
     if (typedText.isEmpty()) {
         SetAllMarks(Qt::Unchecked);
         return;
@@ -354,15 +371,18 @@ void TPrefixPanel::bbAddPreffsClick() {
         UpdatePrefChecks();
         return;
     }
-    TSprav& sprav = FHost->Sprav();
+    TSprav& sprav = FBook->Sprav();
     // Each refusal of the whole pass is said once, not once per prefix.
     bool bookFull = false;
     bool refused = false;
+    // The names as the list showed them when the pass began or last took a name away: names the pass adds
+    // are not looked for again until then.
+    QHash<QString, int> shown = FBook->NameList().Lookup();
     // The count and the entries are read afresh at every step: a removal refreshes the marks.
     for (int i = 0; i < ui->clbPref->count(); ++i) {
         const QListWidgetItem* item = ui->clbPref->item(i);
         const std::string generated = prefix_names::GeneratedName(EntryBytes(item), *typed);
-        const int listed = FHost->FindListedName(item->text() + typedText);
+        const int listed = shown.value((item->text() + typedText).toCaseFolded(), -1);
         const TSpravSinonim* listedName = sprav.GetSinonim(sprav.CurrentFile, listed);
         switch (prefix_names::PassStep(item->checkState() == Qt::Checked, generated, listed,
                                        listedName != nullptr ? listedName->Name : std::string())) {
@@ -375,16 +395,17 @@ void TPrefixPanel::bbAddPreffsClick() {
                         sprav.AddSinonim(generated);
                     }
                 }
-                FHost->SetModified();
+                emit Edited();
                 break;
             case prefix_names::Step::Refuse:
                 refused = true;
-                FHost->SetModified();
+                emit Edited();
                 break;
             case prefix_names::Step::Remove:
-                FHost->SetModified();
+                emit Edited();
                 sprav.DeleteSinonim(listed);
-                FHost->RefreshNames(false);
+                shown = FBook->NameList().Lookup();
+                UpdatePrefChecks();
                 break;
             case prefix_names::Step::Keep:
                 break;
@@ -393,7 +414,7 @@ void TPrefixPanel::bbAddPreffsClick() {
     if (refused) {
         forms::Inform(forms::ControlCharacterRefusal());
     }
-    FHost->RefreshNames(false);
+    emit NamesGenerated();
 }
 
 void TPrefixPanel::bbAllPrefClick() {
@@ -404,7 +425,7 @@ void TPrefixPanel::bbAllPrefClick() {
 bool TPrefixPanel::MarksShowListedNames(int from, const QString& typedText) const {
     for (int i = from; i < ui->clbPref->count(); ++i) {
         const QListWidgetItem* item = ui->clbPref->item(i);
-        if ((item->checkState() == Qt::Checked) != (FHost->FindListedName(item->text() + typedText) >= 0)) {
+        if ((item->checkState() == Qt::Checked) != (ListedRow(item, typedText) >= 0)) {
             return false;
         }
     }
@@ -416,15 +437,15 @@ bool TPrefixPanel::MarksShowListedNames(int from, const QString& typedText) cons
 // byte for byte. This does so for each entry from `from` on, as those passes one after another would, in one
 // sweep over the names.
 void TPrefixPanel::RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText) {
-    auto& sinonims = FHost->Sprav().CurrentFile->Sinonims;
+    TSprav& sprav = FBook->Sprav();
+    const auto& sinonims = sprav.CurrentFile->Sinonims;
     // For each name as the lookup folds it, the positions of the names still listed, first one first.
     QHash<QString, std::deque<std::size_t>> listed;
     listed.reserve(static_cast<qsizetype>(sinonims.size()));
     for (std::size_t i = 0; i < sinonims.size(); ++i) {
-        listed[platform::FromCp1251(sinonims[i]->Name).toCaseFolded()].push_back(i);
+        listed[forms::FoldedName(sinonims[i]->Name)].push_back(i);
     }
     std::vector<bool> removed(sinonims.size(), false);
-    bool anyRemoved = false;
     for (int i = from; i < ui->clbPref->count(); ++i) {
         const QListWidgetItem* item = ui->clbPref->item(i);
         const auto found = listed.find((item->text() + typedText).toCaseFolded());
@@ -437,20 +458,19 @@ void TPrefixPanel::RemoveGeneratedNames(int from, const std::string& typed, cons
             prefix_names::Step::Remove) {
             removed[first] = true;
             found->pop_front();
-            anyRemoved = true;
         }
     }
-    if (anyRemoved) {
-        FHost->SetModified();
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < sinonims.size(); ++i) {
-            if (!removed[i]) {
-                sinonims[kept++] = std::move(sinonims[i]);
-            }
+    std::vector<int> positions;
+    for (std::size_t i = 0; i < removed.size(); ++i) {
+        if (removed[i]) {
+            positions.push_back(static_cast<int>(i));
         }
-        sinonims.resize(kept);
     }
-    FHost->RefreshNames(false);
+    if (!positions.empty()) {
+        emit Edited();
+        sprav.RemoveSinonims(*sprav.CurrentFile, positions);
+    }
+    emit NamesGenerated();
 }
 
 // Each entry's mark taken off in list order, with the pass run after each, as the user would untick them one
@@ -464,9 +484,9 @@ void TPrefixPanel::sbDelAllClick() {
         const QSignalBlocker programChange(ui->clbPref);
         ui->clbPref->item(0)->setCheckState(Qt::Unchecked);
     }
-    const QString typedText = FHost->TypedName();
+    const QString typedText = FTypedName;
     const std::optional<std::string> typed = platform::ToCp1251(typedText);
-    const bool namesCanGo = !typedText.isEmpty() && typed && FHost->Sprav().CurrentFile != nullptr;
+    const bool namesCanGo = !typedText.isEmpty() && typed && FBook->Sprav().CurrentFile != nullptr;
     if (namesCanGo && MarksShowListedNames(1, typedText)) {
         RemoveGeneratedNames(0, *typed, typedText);
         return;
@@ -482,13 +502,12 @@ void TPrefixPanel::sbDelAllClick() {
 
 void TPrefixPanel::bbRightClick() {
     show();
-    FHost->PrefixPanelShown(true);
-    FHost->RefreshNames(true);
+    emit Shown(true);
 }
 
 void TPrefixPanel::bbLeftClick() {
     hide();
-    FHost->PrefixPanelShown(false);
+    emit Shown(false);
 }
 
 // Adding a whole group of analogs by prefixes and suffixes was planned and never built.

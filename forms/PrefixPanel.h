@@ -14,7 +14,7 @@
 
 class QListWidgetItem;
 class QMenu;
-class TPanelHost;
+class TBook;
 
 namespace Ui {
 class TPrefixPanel;
@@ -27,7 +27,12 @@ public:
     explicit TPrefixPanel(QWidget* parent = nullptr);
     ~TPrefixPanel() override;
 
-    void Attach(TPanelHost& host);
+    // The book whose current test file gains and loses the generated names.
+    void SetBook(TBook& book);
+    // The typed chip name the generated names are made from (`eName`).
+    void SetTypedName(const QString& typed);
+    // The prefix file in use, where the load dialog opens.
+    void SetPrefixFileName(const std::string& path);
 
     // Marks each prefix whose prefixed form of the typed name is listed, letter case ignored.
     void UpdatePrefChecks();
@@ -55,6 +60,16 @@ public:
     // The entries as they are stored: Windows-1251 bytes in list order.
     std::vector<std::string> Entries() const;
 
+signals:
+    // A pass is about to change the book, or has tried to: the book counts as changed.
+    void Edited();
+    // A pass has ended: the names list shows the current test file without a selected row.
+    void NamesGenerated();
+    // The panel was shown or hidden.
+    void Shown(bool shown);
+    // A prefix file was chosen in a dialog and is now the one in use.
+    void PrefixFileChosen(const std::string& path);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -74,7 +89,12 @@ private:
     bool MarksShowListedNames(int from, const QString& typedText) const;
     void RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText);
 
+    int ListedRow(const QListWidgetItem* item, const QString& typedText) const;
+    void TakePrefixFileName(const std::string& path);
+
     std::unique_ptr<Ui::TPrefixPanel> ui;
-    TPanelHost* FHost = nullptr;
+    TBook* FBook = nullptr;
+    QString FTypedName;
+    std::string FPrefixFileName;
     QMenu* pmPref = nullptr;
 };

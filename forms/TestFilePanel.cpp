@@ -7,7 +7,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
 
@@ -16,9 +15,9 @@
 #include "core/BookLines.h"
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
+#include "forms/Book.h"
 #include "forms/FormMessages.h"
 #include "forms/ListRows.h"
-#include "forms/PanelHost.h"
 #include "platform/Paths.h"
 #include "ui_TestFilePanel.h"
 
@@ -65,8 +64,9 @@ TTestFilePanel::TTestFilePanel(QWidget* parent)
 
 TTestFilePanel::~TTestFilePanel() = default;
 
-void TTestFilePanel::Attach(TPanelHost& host) {
-    FHost = &host;
+void TTestFilePanel::SetBook(TBook& book) {
+    FBook = &book;
+    ui->lbFiles->setModel(&book.FileList());
     pmFile = new QMenu(this);
     pmFile->setObjectName(QStringLiteral("pmFile"));
     pmFile->addAction(QStringLiteral("Добавить"), this, &TTestFilePanel::acAddFileExecute)
@@ -76,40 +76,34 @@ void TTestFilePanel::Attach(TPanelHost& host) {
     connect(ui->lbFiles, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { pmFile->popup(ui->lbFiles->viewport()->mapToGlobal(pos)); });
     // Every change of the selection the user makes, a deselected row included, runs the click handler.
-    connect(ui->lbFiles, &QListWidget::itemSelectionChanged, this, [this] { FHost->lbFilesClick(); });
-}
-
-void TTestFilePanel::ShowRows(const QStringList& rows) {
-    const QSignalBlocker programChange(ui->lbFiles);
-    ui->lbFiles->clear();
-    ui->lbFiles->addItems(rows);
+    connect(ui->lbFiles, &TRowList::RowSelected, this, &TTestFilePanel::RowClicked);
 }
 
 void TTestFilePanel::SelectRow(int row) {
-    forms::SelectRowQuietly(ui->lbFiles, row);
+    ui->lbFiles->SelectRow(row);
 }
 
 int TTestFilePanel::SelectedRow() const {
-    return forms::SelectedRow(ui->lbFiles);
+    return ui->lbFiles->SelectedRow();
 }
 
 void TTestFilePanel::acAddFileExecute() {
-    FHost->SetModified();
+    emit Edited();
     platform::FileDialogOptions options;
     options.Filter = kTestFilter;
     options.FilterIndex = 1;
     // Test files usually live below the tests directory, so the dialog starts there.
-    options.InitialDir = platform::ToOsPathText(FHost->DirTests());
+    options.InitialDir = platform::ToOsPathText(FBook->DirTests());
     const std::optional<QStringList> chosen = platform::CurrentDialogs().OpenFiles(window(), options);
     if (chosen) {
         AddTestFiles(*chosen);
     } else {
-        FHost->RefreshFileList();
+        emit FilesChanged();
     }
 }
 
 void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
-    TSprav& sprav = FHost->Sprav();
+    TSprav& sprav = FBook->Sprav();
     const std::size_t countBefore = sprav.Files.size();
     std::size_t lines = sprav.LineCount();
     for (const QString& chosen : chosenPaths) {
@@ -133,14 +127,14 @@ void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
     }
     // Files added while no book is shown start one: the user must see what will be saved.
     if (sprav.Files.size() > countBefore) {
-        FHost->ShowBook();
+        emit FilesAdded();
     }
-    FHost->RefreshFileList();
+    emit FilesChanged();
 }
 
 // True when the book file can hold the test file at `position`; otherwise says so.
 bool TTestFilePanel::FitsBookLine(std::size_t position, const std::string& path) const {
-    const std::string tokenPath = ToTestsToken(path, FHost->DirTests());
+    const std::string tokenPath = ToTestsToken(path, FBook->DirTests());
     if (book_lines::TestFileLineLength(position, tokenPath.size()) <= book_lines::kMaxLineLength) {
         return true;
     }
@@ -152,7 +146,7 @@ bool TTestFilePanel::FitsBookLine(std::size_t position, const std::string& path)
 }
 
 void TTestFilePanel::acDeleteFileExecute() {
-    FHost->SetModified();
+    emit Edited();
     if (Ask(QStringLiteral(
                 "Вы действительно хотите далит текущий файл и все названия микросхем с ним связанные?"),
             forms::kMessageCaption, MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
@@ -160,9 +154,9 @@ void TTestFilePanel::acDeleteFileExecute() {
     }
     const int row = SelectedRow();
     if (row >= 0) {
-        FHost->Sprav().DeleteTestFile(row);
+        FBook->Sprav().DeleteTestFile(row);
     }
-    FHost->RefreshFileList();
+    emit FilesChanged();
 }
 
 bool TTestFilePanel::eventFilter(QObject* watched, QEvent* event) {
@@ -195,7 +189,7 @@ bool TTestFilePanel::eventFilter(QObject* watched, QEvent* event) {
             drop->accept();
             // The duplicate question must not run inside the file manager's drag, so add once it is over.
             QTimer::singleShot(0, this, [this, paths] {
-                FHost->SetModified();
+                emit Edited();
                 AddTestFiles(paths);
             });
             return true;

@@ -10,7 +10,7 @@
 #include <string>
 
 class QMenu;
-class TPanelHost;
+class TBook;
 
 namespace Ui {
 class TTestFilePanel;
@@ -23,7 +23,8 @@ public:
     explicit TTestFilePanel(QWidget* parent = nullptr);
     ~TTestFilePanel() override;
 
-    void Attach(TPanelHost& host);
+    // The book whose test files the list shows and the commands change.
+    void SetBook(TBook& book);
 
     // Commands.
     void acAddFileExecute();
@@ -31,10 +32,20 @@ public:
     // Adds test files as the add command does after its dialog; also the target of drops.
     void AddTestFiles(const QStringList& chosenPaths);
 
-    // The rows, shown without running the click handler; the window's chain decides what follows.
-    void ShowRows(const QStringList& rows);
+    // The selected row, set without telling anyone: the window's chain decides what follows.
     void SelectRow(int row);
     int SelectedRow() const;
+
+signals:
+    // A command that changes the book has begun: the book counts as changed, even if the command is then
+    // cancelled.
+    void Edited();
+    // The user has selected another row, or none.
+    void RowClicked();
+    // Test files were added while no book was shown: the book has started.
+    void FilesAdded();
+    // A command has added or deleted test files, or left the list as it was: the selection runs anew.
+    void FilesChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -43,6 +54,6 @@ private:
     bool FitsBookLine(std::size_t position, const std::string& path) const;
 
     std::unique_ptr<Ui::TTestFilePanel> ui;
-    TPanelHost* FHost = nullptr;
+    TBook* FBook = nullptr;
     QMenu* pmFile = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QStyle>
 #include <QTreeWidgetItem>
 
@@ -11,8 +12,8 @@
 
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
+#include "forms/Book.h"
 #include "forms/FormMessages.h"
-#include "forms/PanelHost.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui_fm_BookCheck.h"
@@ -76,10 +77,10 @@ QPoint forms::ClearPlace(QSize size, const QRect& screen, const QRect& window,
     return best;
 }
 
-TfmBookCheck::TfmBookCheck(TPanelHost& host, JumpFunction jump, QWidget* parent)
+TfmBookCheck::TfmBookCheck(TBook& book, JumpFunction jump, QWidget* parent)
     : QDialog(parent),
       FUi(std::make_unique<Ui::TfmBookCheck>()),
-      FHost(host),
+      FBook(book),
       FJump(std::move(jump)),
       FExists([](const std::string& path) { return platform::FileExists(path); }) {
     FUi->setupUi(this);
@@ -96,8 +97,25 @@ TfmBookCheck::TfmBookCheck(TPanelHost& host, JumpFunction jump, QWidget* parent)
 
 TfmBookCheck::~TfmBookCheck() = default;
 
+// Beside the window when the screen has room; on a maximized window or a small screen, over the comment or
+// description panel, or wherever it covers least.
+void TfmBookCheck::PlaceBeside(const QWidget& window) {
+    QList<QRect> keepClear;
+    for (const char* name :
+         {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
+        const QWidget* control = window.findChild<QWidget*>(QLatin1String(name));
+        if (control != nullptr && control->isVisible()) {
+            keepClear.append(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
+        }
+    }
+    // The report's frame is not known before it shows; the window's own frame stands in for it.
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    move(forms::ClearPlace(size() + frame, window.screen()->availableGeometry(), window.frameGeometry(),
+                           keepClear));
+}
+
 bool TfmBookCheck::RunCheck() {
-    const TSprav& sprav = FHost.Sprav();
+    const TSprav& sprav = FBook.Sprav();
     QProgressDialog progress(QStringLiteral("Проверка справочника..."), QStringLiteral("Отмена"), 0,
                              static_cast<int>(sprav.Files.size()), this);
     progress.setWindowTitle(windowTitle());
@@ -107,11 +125,11 @@ bool TfmBookCheck::RunCheck() {
     progress.setAutoClose(false);
     progress.setAutoReset(false);
 
-    book_check::Result result = book_check::Check(sprav, {FHost.DirTests(), FHost.DirPDF()}, FExists,
-                                                  [&progress](std::size_t done, std::size_t) {
-                                                      progress.setValue(static_cast<int>(done));
-                                                      return !progress.wasCanceled();
-                                                  });
+    book_check::Result result =
+        book_check::Check(sprav, FBook.Directories(), FExists, [&progress](std::size_t done, std::size_t) {
+            progress.setValue(static_cast<int>(done));
+            return !progress.wasCanceled();
+        });
 
     FRows.clear();
     FRows.reserve(result.Findings.size());
@@ -138,7 +156,7 @@ void TfmBookCheck::BookChanged() {
 
 QString TfmBookCheck::WhatIsWrong(const Row& row) const {
     const book_check::Finding& f = row.Finding;
-    const TSprav& sprav = FHost.Sprav();
+    const TSprav& sprav = FBook.Sprav();
     switch (f.Kind) {
         case FindingKind::MissingTestFile:
             return QStringLiteral("Тестовый файл не найден: %1").arg(platform::ToDisplayPath(f.LookedFor));
@@ -159,7 +177,7 @@ QString TfmBookCheck::WhatIsWrong(const Row& row) const {
             QStringList listed;
             for (std::size_t i = 1; i < f.Files.size() && i <= kListedFiles; ++i) {
                 const TSpravFile& other = *sprav.Files[static_cast<std::size_t>(f.Files[i])];
-                listed.append(FromCp1251(::ToTestsToken(other.Path, FHost.DirTests())));
+                listed.append(FromCp1251(::ToTestsToken(other.Path, FBook.DirTests())));
             }
             QString text = QStringLiteral("Название есть в %1 тестовых файлах; также в: %2")
                                .arg(f.Files.size())
@@ -183,7 +201,7 @@ void TfmBookCheck::ShowRows() {
     for (std::size_t i = 0; i < FRows.size(); ++i) {
         const Row& row = FRows[i];
         auto* item =
-            new QTreeWidgetItem({WhatIsWrong(row), FromCp1251(::ToTestsToken(row.FilePath, FHost.DirTests())),
+            new QTreeWidgetItem({WhatIsWrong(row), FromCp1251(::ToTestsToken(row.FilePath, FBook.DirTests())),
                                  FromCp1251(row.Name)});
         item->setIcon(0, book_check::IsFault(row.Finding.Kind) ? fault : notice);
         // A long path is cut in its middle; the whole text shows on the row's tooltip.
@@ -235,7 +253,7 @@ QString TfmBookCheck::ReportText() const {
 }
 
 bool TfmBookCheck::StillTrue(const Row& row) const {
-    const TSprav& sprav = FHost.Sprav();
+    const TSprav& sprav = FBook.Sprav();
     const int fileIndex = row.Finding.FileIndex;
     const int nameIndex = row.Finding.NameIndex;
     if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= sprav.Files.size()) {

@@ -18,7 +18,7 @@
 #include <QSize>
 
 class QTreeWidgetItem;
-class TPanelHost;
+class TBook;
 
 namespace forms {
 
@@ -40,8 +40,12 @@ public:
     // Shows a test file and one of its analogs in the main window (-1: the test file alone).
     using JumpFunction = std::function<void(int fileIndex, int nameIndex)>;
 
-    TfmBookCheck(TPanelHost& host, JumpFunction jump, QWidget* parent);
+    TfmBookCheck(TBook& book, JumpFunction jump, QWidget* parent);
     ~TfmBookCheck() override;
+
+    // Moves the report where it covers none of what the user fixes from it in `window`: the lists a jump
+    // shows, the name field and its buttons.
+    void PlaceBeside(const QWidget& window);
 
     // Checks the book now, with a progress bar when it takes longer than half a second. False when the
     // user stopped it; the rows then show what was found so far.
@@ -76,7 +80,7 @@ private:
     QString WhatIsWrong(const Row& row) const;
 
     std::unique_ptr<Ui::TfmBookCheck> FUi;
-    TPanelHost& FHost;
+    TBook& FBook;
     JumpFunction FJump;
     book_check::FileExistsFunction FExists;
     std::vector<Row> FRows;

@@ -39,6 +39,8 @@
 using forms::Ask;
 using forms::Inform;
 using forms::kMessageCaption;
+using forms::LoadFailureText;
+using forms::SaveFailureReason;
 using platform::FromCp1251;
 using platform::MessageAnswer;
 using platform::MessageButtons;
@@ -48,74 +50,6 @@ namespace {
 
 const QString kSpravFilter = QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*");
 const QString kSpravExtension = QStringLiteral("spr");
-
-constexpr const char* kSpravKey = "Software\\QOR_Sprav";
-constexpr const char* kMainKey = "Software\\QOR_Main";
-
-QString SaveFailureReason(const sprav_file::WriteResult& result) {
-    using sprav_file::WriteFailure;
-    const QString entry = FromCp1251(result.Entry);
-    switch (result.Failure) {
-        case WriteFailure::LineTooLong:
-            return QStringLiteral("Строка справочника для «%1» длиннее %2 символов.")
-                .arg(entry)
-                .arg(sprav_file::kMaxLineLength);
-        case WriteFailure::TooManyLines:
-            return QStringLiteral("В справочнике больше %1 строк.").arg(sprav_file::kMaxLines);
-        case WriteFailure::UnstorableText:
-            return QStringLiteral("Запись «%1» содержит символы, которые справочник не может хранить.")
-                .arg(entry);
-        case WriteFailure::CannotWrite:
-            return forms::SystemErrorText(result.Error);
-        case WriteFailure::None:
-            break;
-    }
-    return {};
-}
-
-// "Невозможно открыть файл." and, for a file that is not a book at all, where it shows.
-QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& result) {
-    const QString cannotOpen = QStringLiteral("Невозможно открыть файл.");
-    if (result.Failure == sprav_file::ReadFailure::ControlByte) {
-        // The line itself is not shown: its control bytes would garble the box.
-        return cannotOpen + QLatin1Char('\n') +
-               QStringLiteral(
-                   "%1 не справочник: строка %2 содержит управляющие символы (нулевой байт, "
-                   "табуляцию и т. п.), которых в путях и названиях быть не может.")
-                   .arg(platform::ToDisplayPath(path))
-                   .arg(result.LineNumber);
-    }
-    if (result.Failure == sprav_file::ReadFailure::LineTooLong) {
-        return cannotOpen + QLatin1Char('\n') +
-               QStringLiteral("%1 не справочник: строка %2 длиннее %3 символов.")
-                   .arg(platform::ToDisplayPath(path))
-                   .arg(result.LineNumber)
-                   .arg(sprav_file::kMaxLineLength);
-    }
-    if (result.Failure != sprav_file::ReadFailure::NotABook) {
-        return cannotOpen;
-    }
-    constexpr qsizetype kShownChars = 60;
-    QString line = FromCp1251(result.Line);
-    if (line.size() > kShownChars) {
-        line = line.left(kShownChars) + QStringLiteral("…");
-    }
-    return cannotOpen + QLatin1Char('\n') +
-           QStringLiteral("%1 не справочник: строка %2 «%3» стоит раньше первого тестового файла.")
-               .arg(platform::ToDisplayPath(path))
-               .arg(result.LineNumber)
-               .arg(line);
-}
-
-// The notice of a settings store that could not be read at start-up.
-QString SettingsUnreadText(const QString& location, const std::error_code& error) {
-    const QString reason = error == std::errc::permission_denied ? QStringLiteral("Нет прав на чтение.")
-                                                                 : forms::SystemErrorText(error);
-    return QStringLiteral(
-               "Не удалось прочитать файл настроек %1: %2\n"
-               "Программа запущена с пустыми настройками; при выходе этот файл не будет изменён.")
-        .arg(location, reason);
-}
 
 platform::FileDialogOptions SpravDialogOptions() {
     platform::FileDialogOptions options;
@@ -133,18 +67,19 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     FComment = ui->pTestInfo;
     FDescription = ui->pInfoFile;
     FPrefixes = ui->paPref;
-    FFiles->Attach(*this);
-    FNames->Attach(*this);
-    FComment->Attach(*this);
-    FDescription->Attach(*this);
-    FPrefixes->Attach(*this);
+    FFiles->SetBook(FBook);
+    FNames->SetBook(FBook);
+    FComment->SetBook(FBook);
+    FDescription->SetBook(FBook);
+    FPrefixes->SetBook(FBook);
 
-    FSprav.OnMessage = [](const std::string& text) { Inform(QString::fromStdString(text)); };
-    FSprav.SetCurrentFile(-1);
+    FBook.Sprav().OnMessage = [](const std::string& text) { Inform(QString::fromStdString(text)); };
+    FBook.Sprav().SetCurrentFile(-1);
 
     BuildToolBar();
     SetGlyphs();
     ConnectCommands();
+    ConnectPanels();
     SetTabOrder();
 
     ui->Splitter2->setStretchFactor(0, 1);
@@ -242,6 +177,47 @@ void TfmMain::ConnectCommands() {
             onFocused(std::pair{&QLineEdit::paste, &QPlainTextEdit::paste}));
 }
 
+// The panels say what happened; the window answers with the step of the chain that follows. This is the
+// only place where what one panel does reaches another.
+void TfmMain::ConnectPanels() {
+    // A command has begun to change the book.
+    connect(FFiles, &TTestFilePanel::Edited, this, &TfmMain::SetModified);
+    connect(FNames, &TNamePanel::Edited, this, &TfmMain::SetModified);
+    connect(FDescription, &TDescriptionPanel::Edited, this, &TfmMain::SetModified);
+    connect(FPrefixes, &TPrefixPanel::Edited, this, &TfmMain::SetModified);
+
+    // The selection chain: the user's clicks, and the commands that changed the lists.
+    connect(FFiles, &TTestFilePanel::RowClicked, this, &TfmMain::lbFilesClick);
+    connect(FFiles, &TTestFilePanel::FilesAdded, this, &TfmMain::ShowBook);
+    connect(FFiles, &TTestFilePanel::FilesChanged, this, &TfmMain::RefreshFileList);
+    connect(FNames, &TNamePanel::RowClicked, this, &TfmMain::lbNamesClick);
+    connect(FNames, &TNamePanel::NamesChanged, this, [this] { RefreshNames(true); });
+    connect(FNames, &TNamePanel::TypedNameChanged, this, &TfmMain::eNameChange);
+    connect(FPrefixes, &TPrefixPanel::NamesGenerated, this, [this] { RefreshNames(false); });
+    // The description path goes with the typed name: a name added takes it, and the buttons follow both.
+    connect(FDescription, &TDescriptionPanel::TextChanged, this, [this](const QString& shown) {
+        FNames->SetDescriptionText(shown);
+        eNameChange();
+    });
+    connect(FDescription, &TDescriptionPanel::FileChosen, this, [this](const std::string& path) {
+        if (FNames->TakeDescriptionFile(path)) {
+            FDescription->ShowStoredPath(path);
+        }
+    });
+
+    // The prefix panel opens from the name strip, whose button hides while the panel shows.
+    connect(FNames, &TNamePanel::PrefixPanelRequested, FPrefixes, &TPrefixPanel::bbRightClick);
+    connect(FPrefixes, &TPrefixPanel::Shown, this, &TfmMain::PrefixPanelShown);
+    connect(FPrefixes, &TPrefixPanel::PrefixFileChosen, this, &TfmMain::SetPrefFileName);
+
+    // An open check report learns that its rows may point at other entries now.
+    connect(&FBook, &TBook::Changed, this, [this] {
+        if (FBookCheck != nullptr) {
+            FBookCheck->BookChanged();
+        }
+    });
+}
+
 // The add button is the window's default button: Enter adds the typed name from any control that has no
 // Enter of its own. A focused button is pressed instead, and the comment editor takes Enter as a line break
 // before it reaches the window.
@@ -268,19 +244,23 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     ui->Splitter2->setSizes({std::max(width() - 250, 200), 250});
     ReadSettings();
 
-    if (FDirTests.empty()) {
+    if (FBook.DirTests().empty()) {
         const MessageAnswer answer =
             Ask(QStringLiteral("Системный путь к файлам тестов не задан. Хотите задать его сейчас?"),
                 kMessageCaption, MessageIcon::Question, MessageButtons::YesNo);
-        if (answer == MessageAnswer::Yes && !RunDirDialog(this, FDirTests, FDirPDF)) {
+        std::string tests = FBook.DirTests();
+        std::string pdf = FBook.DirPDF();
+        if (answer == MessageAnswer::Yes && !RunDirDialog(this, tests, pdf)) {
             Inform(QStringLiteral(
                 "Пути не были заданы. Задание путей необходимо для работы стандартных файлов справочников."));
         }
+        FBook.SetDirectories(tests, pdf);
     }
 
     ClearSprav();
     ui->pMain->hide();
 
+    FPrefixes->SetPrefixFileName(PrefFileName);
     if (platform::FileExists(PrefFileName)) {
         FPrefixes->LoadPrefixFile(PrefFileName);
     }
@@ -310,72 +290,18 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     }
 }
 
-std::array<TfmMain::SettingValue, 6> TfmMain::SettingValues() {
-    return {{{kSpravKey, "FileName", &SpravFileName},
-             {kSpravKey, "FilePreff", &PrefFileName},
-             {kSpravKey, "FileSuff", &SuffFileName},
-             {kMainKey, "Dir_QOR", &DirQOR},
-             {kMainKey, "Dir_Tests", &FDirTests},
-             {kMainKey, "Dir_PDF", &FDirPDF}}};
-}
-
-// A missing key is created with its values empty; a key that exists is not changed here. A store that
-// cannot be read at all is said once and left alone: the editor starts with empty settings.
 void TfmMain::ReadSettings() {
-    platform::Registry registry;
-    const auto values = SettingValues();
-    for (const char* key : {kSpravKey, kMainKey}) {
-        const bool opened = registry.OpenKey(key, false);
-        if (const std::error_code error = registry.StoreError()) {
-            for (std::size_t i = 0; i < values.size(); ++i) {
-                values[i].Field->clear();
-                FStartValues[i].clear();
-            }
-            FSettingsUnread = true;
-            Inform(SettingsUnreadText(QString::fromStdString(platform::Registry::StoreLocation()), error));
-            return;
-        }
-        if (!opened && registry.OpenKey(key, true)) {
-            for (const SettingValue& value : values) {
-                if (value.Key == key) {
-                    registry.WriteString(value.Name, "");
-                }
-            }
-        }
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (values[i].Key == key) {
-                *values[i].Field = registry.ReadString(values[i].Name);
-                FStartValues[i] = *values[i].Field;
-            }
-        }
-        registry.CloseKey();
-    }
+    const TSettingValues values = FSettings.Read();
+    SetSpravFileName(values.FileName);
+    SetPrefFileName(values.FilePreff);
+    SuffFileName = values.FileSuff;
+    DirQOR = values.DirQOR;
+    FBook.SetDirectories(values.DirTests, values.DirPDF);
 }
 
-// All six values, changed or not, except one that another program stored in another form and the editor
-// did not change. False when a write did not reach the store.
 bool TfmMain::WriteSettings() {
-    if (FSettingsUnread) {
-        return true;  // the user was told at start-up that this store is left as it is
-    }
-    platform::Registry registry;
-    const auto values = SettingValues();
-    bool stored = true;
-    for (const char* key : {kSpravKey, kMainKey}) {
-        if (!registry.OpenKey(key, true)) {
-            stored = false;
-            continue;
-        }
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            if (values[i].Key != key ||
-                (*values[i].Field == FStartValues[i] && registry.HoldsOtherType(values[i].Name))) {
-                continue;
-            }
-            registry.WriteString(values[i].Name, *values[i].Field);
-        }
-        stored = registry.CloseKey() && stored;
-    }
-    return stored;
+    return FSettings.Write(
+        {SpravFileName, PrefFileName, SuffFileName, DirQOR, FBook.DirTests(), FBook.DirPDF()});
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
@@ -419,12 +345,9 @@ void TfmMain::SetBookCaption(const std::string& path) {
 }
 
 void TfmMain::ClearSprav() {
-    FFiles->ShowRows({});
-    FNames->ShowNames(nullptr);
     FNames->ClearTypedName();
     FComment->ForgetTestFile();
-    FSprav.ClearAll();
-    BookChanged();
+    FBook.Sprav().ClearAll();
     ui->pMain->show();
 }
 
@@ -440,7 +363,7 @@ void TfmMain::FileNew1Execute() {
     Modified = false;
     // The new book has no file yet: nothing may offer to save it over the previous one.
     FNewBookFolder = platform::ExtractFileDir(SpravFileName);
-    SpravFileName.clear();
+    SetSpravFileName({});
     setWindowTitle(platform::ApplicationTitle());
 }
 
@@ -460,7 +383,7 @@ void TfmMain::FileOpen1Execute() {
 }
 
 void TfmMain::OpenBook(const std::string& path) {
-    SpravFileName = path;
+    SetSpravFileName(path);
     ClearSprav();
     LoadSprav(SpravFileName);
     Modified = false;
@@ -497,7 +420,7 @@ bool TfmMain::FileSave1Execute() {
     if (!SaveSprav(*path)) {
         return false;
     }
-    SpravFileName = *path;
+    SetSpravFileName(*path);
     SetBookCaption(SpravFileName);
     Modified = false;
     return true;
@@ -511,10 +434,10 @@ void TfmMain::LoadSprav(std::string path) {
     SetBookCaption(path);
     std::string read;
     const sprav_file::ReadResult result =
-        sprav_file::Load(platform::ToOsPath(path), FSprav, FDirTests, &read);
+        sprav_file::Load(platform::ToOsPath(path), FBook.Sprav(), FBook.DirTests(), &read);
     if (!result.Ok()) {
         Inform(LoadFailureText(path, result));
-        SpravFileName.clear();
+        SetSpravFileName({});
         FSharedBook.Forget();
         return;
     }
@@ -522,8 +445,7 @@ void TfmMain::LoadSprav(std::string path) {
     RefreshFileList();
     // A book another program wrote may hold an entry this editor could not write back as it stands: the
     // user learns of it now, by name, rather than at every save.
-    const sprav_file::WriteResult savable =
-        sprav_file::CheckSavable(FSprav, sprav_file::Directories{FDirTests, FDirPDF});
+    const sprav_file::WriteResult savable = sprav_file::CheckSavable(FBook.Sprav(), FBook.Directories());
     if (!savable.Ok()) {
         Inform(QStringLiteral("Справочник открыт, но сохранить его в таком виде нельзя. ") +
                SaveFailureReason(savable) +
@@ -534,8 +456,8 @@ void TfmMain::LoadSprav(std::string path) {
 // Writes the book; a failure is shown with the file's name and its reason, and nothing else changes.
 bool TfmMain::SaveSprav(const std::string& path) {
     std::string written;
-    const sprav_file::WriteResult result = sprav_file::Save(
-        platform::ToOsPath(path), FSprav, sprav_file::Directories{FDirTests, FDirPDF}, &written);
+    const sprav_file::WriteResult result =
+        sprav_file::Save(platform::ToOsPath(path), FBook.Sprav(), FBook.Directories(), &written);
     if (result.Ok()) {
         FSharedBook.Remember(path, written);
         return true;
@@ -547,54 +469,51 @@ bool TfmMain::SaveSprav(const std::string& path) {
 }
 
 std::string TfmMain::ToTestsToken(const std::string& path) const {
-    return ::ToTestsToken(path, FDirTests);
+    return ::ToTestsToken(path, FBook.DirTests());
 }
 std::string TfmMain::ToDescToken(const std::string& path) const {
-    return ::ToDescToken(path, FDirPDF);
+    return ::ToDescToken(path, FBook.DirPDF());
 }
 std::string TfmMain::FromTestsToken(const std::string& path) const {
-    return ::FromTestsToken(path, FDirTests);
+    return ::FromTestsToken(path, FBook.DirTests());
 }
 std::string TfmMain::FromDescToken(const std::string& path) const {
-    return ::FromDescToken(path, FDirPDF);
+    return ::FromDescToken(path, FBook.DirPDF());
 }
 
 // ---------------------------------------------------------------------------------------------------------
 // The selection chain: the model holds the current test file and analog, the lists mirror them.
 
+// The list follows the book by itself; what remains is to choose and show the current test file.
 void TfmMain::RefreshFileList() {
-    QStringList rows;
-    rows.reserve(static_cast<qsizetype>(FSprav.Files.size()));
-    for (const auto& file : FSprav.Files) {
-        rows.append(FromCp1251(ToTestsToken(file->Path)));
-    }
-    FFiles->ShowRows(rows);
-    if (FSprav.CurrentFileIndex() < 0) {
+    TSprav& sprav = FBook.Sprav();
+    if (sprav.CurrentFileIndex() < 0) {
         // Test file 0 becomes current; it is selected and shown as a click shows it, so that a name is
         // never added to a test file the user cannot see selected.
-        FSprav.SetCurrentFile(0);
-        if (FSprav.CurrentFile == nullptr) {
+        sprav.SetCurrentFile(0);
+        if (sprav.CurrentFile == nullptr) {
             return;
         }
-    } else if (FSprav.CurrentFile == nullptr && !FSprav.Files.empty()) {
+    } else if (sprav.CurrentFile == nullptr && !sprav.Files.empty()) {
         // The last row was deleted while current: the row above takes its place, so that a list with rows
         // always has one selected and the next add goes where the user sees.
-        FSprav.SetCurrentFile(static_cast<int>(FSprav.Files.size()) - 1);
+        sprav.SetCurrentFile(static_cast<int>(sprav.Files.size()) - 1);
     }
-    FFiles->SelectRow(FSprav.CurrentFileIndex());
+    FFiles->SelectRow(sprav.CurrentFileIndex());
     lbFilesClick();
 }
 
 void TfmMain::lbFilesClick() {
+    TSprav& sprav = FBook.Sprav();
     // A comment that could not be saved is kept: a click on another row is undone; where the book itself
     // moved on (files added, the current one deleted) the chain goes on and the editor keeps the text,
     // which still belongs to the test file it was loaded for.
     const bool keepComment = !FComment->MaybeSaveComment(false);
-    if (keepComment && FSprav.CurrentFile != nullptr && FFiles->SelectedRow() != FSprav.CurrentFileIndex()) {
-        FFiles->SelectRow(FSprav.CurrentFileIndex());
+    if (keepComment && sprav.CurrentFile != nullptr && FFiles->SelectedRow() != sprav.CurrentFileIndex()) {
+        FFiles->SelectRow(sprav.CurrentFileIndex());
         return;
     }
-    FSprav.SetCurrentFile(FFiles->SelectedRow());
+    sprav.SetCurrentFile(FFiles->SelectedRow());
     FNames->ClearTypedName();
     FDescription->Clear();
     if (!keepComment) {
@@ -603,22 +522,25 @@ void TfmMain::lbFilesClick() {
     RefreshNames(true);
 }
 
+// The list shows the current test file's names by itself; what remains is the marks, and with reselection
+// the current analog, shown as a click shows it. Like a list filled anew, it has no selected row otherwise.
 void TfmMain::RefreshNames(bool reselect) {
-    FNames->ShowNames(FSprav.CurrentFile);
+    FNames->SelectRow(-1);
     UpdatePrefChecks();
+    TSprav& sprav = FBook.Sprav();
     // After the last analog was deleted its position is past the end: the one above is selected instead.
-    const int count =
-        FSprav.CurrentFile == nullptr ? 0 : static_cast<int>(FSprav.CurrentFile->Sinonims.size());
-    if (reselect && count > 0 && FSprav.CurrentSinonimIndex >= count) {
-        FSprav.CurrentSinonimIndex = count - 1;
+    const int count = sprav.CurrentFile == nullptr ? 0 : static_cast<int>(sprav.CurrentFile->Sinonims.size());
+    if (reselect && count > 0 && sprav.CurrentSinonimIndex >= count) {
+        sprav.CurrentSinonimIndex = count - 1;
     }
-    if (reselect && FNames->HasRow(FSprav.CurrentSinonimIndex)) {
-        FNames->SelectRow(FSprav.CurrentSinonimIndex);
+    if (reselect && FNames->HasRow(sprav.CurrentSinonimIndex)) {
+        FNames->SelectRow(sprav.CurrentSinonimIndex);
         lbNamesClick();
     }
 }
 
 void TfmMain::UpdatePrefChecks() {
+    FPrefixes->SetTypedName(FNames->TypedName());
     FPrefixes->UpdatePrefChecks();
 }
 
@@ -636,7 +558,7 @@ void TfmMain::eNameChange() {
 }
 
 void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
-    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FSprav.Files.size()) {
+    if (fileIndex < 0 || static_cast<std::size_t>(fileIndex) >= FBook.Sprav().Files.size()) {
         return;
     }
     FFiles->SelectRow(fileIndex);
@@ -646,51 +568,34 @@ void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
         return;
     }
     FNames->SelectRow(nameIndex);
-    FSprav.CurrentSinonimIndex = nameIndex;
+    FBook.Sprav().CurrentSinonimIndex = nameIndex;
     lbNamesClick();
 }
 
 // A cancelled search leaves the window and the book as they were.
 void TfmMain::acFindSinExecute() {
     TfmVvodSinonim dialog(this);
-    dialog.Sprav = &FSprav;
+    dialog.Sprav = &FBook.Sprav();
     if (dialog.exec() == QDialog::Accepted) {
         ShowAnalog(dialog.FileIndex, dialog.NameIndex);
     }
 }
 
-QString TfmMain::TypedName() const {
-    return FNames->TypedName();
-}
-
-QString TfmMain::DescriptionText() const {
-    return FDescription->Text();
-}
-
-int TfmMain::FindListedName(const QString& name) const {
-    return FNames->FindListedName(name);
-}
-
-int TfmMain::SelectedNameRow() const {
-    return FNames->SelectedRow();
-}
-
-void TfmMain::ShowPrefixPanel() {
-    FPrefixes->bbRightClick();
-}
-
 // The right-hand area widens by the prefix panel when it opens, so that the names keep their width, and
-// shrinks to the least width the names panel allows when it closes.
+// shrinks to the least width the names panel allows when it closes. An opened panel shows the marks of the
+// current analog's name.
 void TfmMain::PrefixPanelShown(bool shown) {
     FNames->SetPrefixButtonVisible(!shown);
     const QList<int> sizes = ui->Splitter2->sizes();
-    if (sizes.size() != 2) {
-        return;
+    if (sizes.size() == 2) {
+        const int total = sizes[0] + sizes[1];
+        const int right = shown ? sizes[1] + FPrefixes->maximumWidth() + ui->Panel7->layout()->spacing()
+                                : ui->Panel7->minimumSizeHint().width();
+        ui->Splitter2->setSizes({std::max(total - right, 0), right});
     }
-    const int total = sizes[0] + sizes[1];
-    const int right = shown ? sizes[1] + FPrefixes->maximumWidth() + ui->Panel7->layout()->spacing()
-                            : ui->Panel7->minimumSizeHint().width();
-    ui->Splitter2->setSizes({std::max(total - right, 0), right});
+    if (shown) {
+        RefreshNames(true);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -702,16 +607,18 @@ void TfmMain::N19Click() {
             kMessageCaption, MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes) {
         return;
     }
-    RunDirDialog(this, FDirTests, FDirPDF);
-    BookChanged();
+    std::string tests = FBook.DirTests();
+    std::string pdf = FBook.DirPDF();
+    RunDirDialog(this, tests, pdf);
+    FBook.SetDirectories(tests, pdf);
 }
 
 // The report stays open beside the window; running the command again checks the book anew.
 void TfmMain::acCheckSpravExecute() {
     if (FBookCheck == nullptr) {
         FBookCheck = new TfmBookCheck(
-            *this, [this](int file, int name) { ShowAnalog(file, name); }, this);
-        PlaceReport(*FBookCheck);
+            FBook, [this](int file, int name) { ShowAnalog(file, name); }, this);
+        FBookCheck->PlaceBeside(*this);
     }
     FBookCheck->show();
     FBookCheck->raise();
@@ -719,33 +626,18 @@ void TfmMain::acCheckSpravExecute() {
     FBookCheck->RunCheck();
 }
 
-// Where the report covers none of what the user fixes from it: the lists a jump shows, the name field and
-// its buttons. Beside the window when the screen has room; on a maximized window or a small screen, over
-// the comment or description panel, or wherever it covers least.
-void TfmMain::PlaceReport(QWidget& report) const {
-    QList<QRect> keepClear;
-    for (const char* name :
-         {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
-        const QWidget* control = findChild<QWidget*>(QLatin1String(name));
-        if (control != nullptr && control->isVisible()) {
-            keepClear.append(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()));
-        }
-    }
-    // The report's frame is not known before it shows; the window's own frame stands in for it.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    report.move(
-        forms::ClearPlace(report.size() + frame, screen()->availableGeometry(), frameGeometry(), keepClear));
-}
-
 void TfmMain::SetModified() {
     Modified = true;
-    BookChanged();
 }
 
-void TfmMain::BookChanged() {
-    if (FBookCheck != nullptr) {
-        FBookCheck->BookChanged();
-    }
+void TfmMain::SetSpravFileName(std::string path) {
+    SpravFileName = std::move(path);
+    FComment->SetFilesInUse(SpravFileName, PrefFileName);
+}
+
+void TfmMain::SetPrefFileName(std::string path) {
+    PrefFileName = std::move(path);
+    FComment->SetFilesInUse(SpravFileName, PrefFileName);
 }
 
 void TfmMain::HelpAbout1Execute() {

@@ -1,17 +1,15 @@
 // The main window: it owns the book, the settings fields and the panels, runs the book, service and help
-// commands, and reads the selection chain in one place.
+// commands, connects the panels, and reads the selection chain in one place.
 #pragma once
 
 #include <QMainWindow>
 #include <QPointer>
 
-#include <array>
 #include <memory>
 #include <string>
-#include <utility>
 
-#include "core/Sprav.h"
-#include "forms/PanelHost.h"
+#include "forms/Book.h"
+#include "forms/MainSettings.h"
 #include "forms/SharedBook.h"
 
 class TCommentPanel;
@@ -25,7 +23,7 @@ namespace Ui {
 class TfmMain;
 }
 
-class TfmMain : public QMainWindow, public TPanelHost {
+class TfmMain : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -49,12 +47,12 @@ public:
     std::string FromDescToken(const std::string& path) const;
 
     // The selection chain, in the order it runs.
-    void RefreshFileList() override;
-    void lbFilesClick() override;
-    void RefreshNames(bool reselect) override;
+    void RefreshFileList();
+    void lbFilesClick();
+    void RefreshNames(bool reselect);
     void UpdatePrefChecks();
-    void lbNamesClick() override;
-    void eNameChange() override;
+    void lbNamesClick();
+    void eNameChange();
 
     // Makes the test file at `fileIndex` current as a click on its row does, then shows its analog at
     // `nameIndex` as a click on that row does: where the find dialog and the book check jump. A test-file
@@ -73,22 +71,6 @@ public:
     void HelpAbout1Execute();
     void acHelpExecute();
 
-    // TPanelHost
-    TSprav& Sprav() override { return FSprav; }
-    void SetModified() override;
-    const std::string& DirTests() const override { return FDirTests; }
-    const std::string& DirPDF() const override { return FDirPDF; }
-    void ShowBook() override;
-    QString TypedName() const override;
-    QString DescriptionText() const override;
-    int FindListedName(const QString& name) const override;
-    int SelectedNameRow() const override;
-    void ShowPrefixPanel() override;
-    void PrefixPanelShown(bool shown) override;
-    const std::string& PrefixFileName() const override { return PrefFileName; }
-    const std::string& BookFileName() const override { return SpravFileName; }
-    void SetPrefixFileName(std::string path) override { PrefFileName = std::move(path); }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -96,27 +78,24 @@ protected:
 private:
     friend class TfmMainProbe;  // tests read the window's fields through it
 
-    struct SettingValue {
-        const char* Key;
-        const char* Name;
-        std::string* Field;
-    };
-    // The six settings: three in the editor's own key, three in the key shared with the tester programs.
-    std::array<SettingValue, 6> SettingValues();
-
     bool FormCloseQuery();
     bool MaybeSaveChanges();
     void ReadSettings();
     bool WriteSettings();
     void OpenBook(const std::string& path);
     void SetBookCaption(const std::string& path);
+    // The fields the comment panel guards go through these, so that it always knows them.
+    void SetSpravFileName(std::string path);
+    void SetPrefFileName(std::string path);
+    void SetModified();
+    void ShowBook();
+    void PrefixPanelShown(bool shown);
+
     void ConnectCommands();
+    void ConnectPanels();
     void BuildToolBar();
     void SetGlyphs();
     void SetTabOrder();
-    // Tells an open check report that its rows may point at other entries now.
-    void BookChanged();
-    void PlaceReport(QWidget& report) const;
 
     std::unique_ptr<Ui::TfmMain> ui;
     TTestFilePanel* FFiles = nullptr;
@@ -125,23 +104,17 @@ private:
     TDescriptionPanel* FDescription = nullptr;
     TPrefixPanel* FPrefixes = nullptr;
 
-    // The book in memory and the window's own fields; the six strings mirror the settings store.
-    TSprav FSprav;
+    // The book in memory, with the two service directories behind its tokens.
+    TBook FBook;
+    // The window's own fields; with the book's directories they mirror the settings store.
     std::string SpravFileName;
     std::string PrefFileName;
     std::string SuffFileName;
     bool Modified = false;
     std::string DirQOR;
-    std::string FDirTests;
-    std::string FDirPDF;
+    TMainSettings FSettings;
     // After New the book has no file; its save dialog still opens where the previous book lay.
     std::string FNewBookFolder;
-    // The six values as read at start-up, so that a value another program stored in another form is left
-    // alone unless the editor changed it.
-    std::string FStartValues[6];
-    // The settings store could not be read at start-up (its file is a pipe, a device, too large...): the
-    // user was told, the editor runs with empty settings, and nothing is written over that store at close.
-    bool FSettingsUnread = false;
     // What the book file was when last read or written, to ask before replacing another's changes.
     TSharedBook FSharedBook;
     QPointer<TfmBookCheck> FBookCheck;

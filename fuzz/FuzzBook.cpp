@@ -16,7 +16,7 @@
 namespace {
 
 // The book as text; description paths in the token form the writer gives them.
-std::vector<std::string> Dump(const TSprav& sprav, const sprav_file::Directories& dirs) {
+std::vector<std::string> Dump(const TSprav& sprav, const ServiceDirectories& dirs) {
     std::vector<std::string> lines;
     for (const auto& file : sprav.Files) {
         lines.push_back(" " + file->Path);
@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     // The low bit of the first byte picks set or unset service directories.
     const bool set = size > 0 && (data[0] & 1) != 0;
-    const sprav_file::Directories dirs =
-        set ? sprav_file::Directories{"C:\\Tests", "C:\\Desc\\"} : sprav_file::Directories{};
+    const ServiceDirectories dirs =
+        set ? ServiceDirectories{"C:\\Tests", "C:\\Desc\\"} : ServiceDirectories{};
     TSprav sprav;
     if (!sprav_file::LoadFromBytes(bytes, sprav, dirs.Tests).Ok()) {
         Require(sprav.Files.empty());

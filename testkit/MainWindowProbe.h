@@ -15,12 +15,17 @@ class TfmMainProbe {
 public:
     explicit TfmMainProbe(TfmMain& window) : FWindow(window) {}
 
-    TSprav& Sprav() { return FWindow.FSprav; }
+    TSprav& Sprav() { return FWindow.FBook.Sprav(); }
+    TBook& Book() { return FWindow.FBook; }
     bool& Modified() { return FWindow.Modified; }
-    std::string& SpravFileName() { return FWindow.SpravFileName; }
-    std::string& PrefFileName() { return FWindow.PrefFileName; }
-    std::string& DirTests() { return FWindow.FDirTests; }
-    std::string& DirPDF() { return FWindow.FDirPDF; }
+    const std::string& SpravFileName() { return FWindow.SpravFileName; }
+    const std::string& PrefFileName() { return FWindow.PrefFileName; }
+    void SetPrefFileName(const std::string& path) { FWindow.SetPrefFileName(path); }
+    const std::string& DirTests() { return FWindow.FBook.DirTests(); }
+    const std::string& DirPDF() { return FWindow.FBook.DirPDF(); }
+    void SetDirectories(const std::string& tests, const std::string& pdf) {
+        FWindow.FBook.SetDirectories(tests, pdf);
+    }
 
     TTestFilePanel& Files() { return *FWindow.FFiles; }
     TNamePanel& Names() { return *FWindow.FNames; }

@@ -65,7 +65,7 @@ std::vector<SaveKind> SaveKinds() {
             book.AddSinonimWithDesc("K155LA" + std::to_string(i), "C:\\Desc\\la3.pdf");
         }
     }
-    const sprav_file::Directories dirs{"C:\\Tests", "C:\\Desc"};
+    const ServiceDirectories dirs{"C:\\Tests", "C:\\Desc"};
     std::string bookBytes;
     EXPECT_TRUE(sprav_file::Format(book, dirs, bookBytes).Ok());
     const std::vector<std::string> prefixes = {"KR", "SN", "\xCA\xD0", "MC"};
@@ -164,7 +164,7 @@ TEST(SaveFaults, KilledSavesOfAMaximalBookLeaveOneCompleteVersion) {
     TempFolder folder;
     const auto path = folder / "max.spr";
     // Two maximal books one byte apart in the middle: a mix of the two would show.
-    const sprav_file::Directories dirs{"C:\\Tests", "C:\\Desc"};
+    const ServiceDirectories dirs{"C:\\Tests", "C:\\Desc"};
     TSprav books[2];
     for (TSprav& book : books) {
         ASSERT_TRUE(sprav_file::LoadFromBytes(max_book::MakeText(), book, dirs.Tests).Ok());

@@ -20,7 +20,7 @@
 
 namespace {
 
-const sprav_file::Directories kDirs{"C:\\Tests", "C:\\Desc"};
+const ServiceDirectories kDirs{"C:\\Tests", "C:\\Desc"};
 const std::string kEmptyBook = "Список файлов пуст. Сначала необходимо добавить файл.";
 
 struct RecordingSprav : TSprav {
@@ -57,7 +57,7 @@ sprav_file::ReadResult LoadBytes(const TempFolder& folder, const std::string& by
     return sprav_file::Load(path, sprav, dirTests);
 }
 
-std::string Formatted(const TSprav& sprav, const sprav_file::Directories& dirs = kDirs) {
+std::string Formatted(const TSprav& sprav, const ServiceDirectories& dirs = kDirs) {
     std::string out;
     const sprav_file::WriteResult result = sprav_file::Format(sprav, dirs, out);
     EXPECT_TRUE(result.Ok()) << result.Entry;
@@ -465,7 +465,7 @@ TEST(SpravFileLoad, TokensSurviveUnsetDirectories) {
     TSprav sprav;
     ASSERT_TRUE(LoadBytes(folder, book, sprav, "").Ok());
     EXPECT_EQ(sprav.Files[0]->Path, "<Tests>:\\dig\\la3.qor");
-    const sprav_file::Directories unset{"", ""};
+    const ServiceDirectories unset{"", ""};
     ASSERT_TRUE(sprav_file::Save(folder / "copy.spr", sprav, unset).Ok());
     EXPECT_EQ(ReadBytes(folder / "copy.spr"), book);
 }
@@ -521,7 +521,7 @@ TEST(SpravFileFormat, PathsInTokenFormAndOtherPaths) {
         const char* what;
         std::string path;
         std::string desc;
-        sprav_file::Directories dirs;
+        ServiceDirectories dirs;
         std::string bytes;
     };
     const Case cases[] = {
@@ -687,7 +687,7 @@ TEST(SpravFileSave, FirstEntryAtFaultIsNamed) {
 }
 
 TEST(SpravFileSave, LongestLinesThatStillLoadAreWritten) {
-    const sprav_file::Directories dirs{"C:\\A rather long tests folder", "C:\\A rather long desc folder"};
+    const ServiceDirectories dirs{"C:\\A rather long tests folder", "C:\\A rather long desc folder"};
     TSprav sprav;
     const std::string path996(996, 'p');
     sprav.AddTestFile(path996);
@@ -803,7 +803,7 @@ TEST(SpravFileSave, ControlBytesInWhatIsWrittenAreRefused) {
         EXPECT_EQ(checked.Entry, formatted.Entry);
     }
 
-    const sprav_file::Directories broken{"C:\\T\r\n", "D:\\\t"};
+    const ServiceDirectories broken{"C:\\T\r\n", "D:\\\t"};
     TSprav sprav;
     sprav.AddTestFile(broken.Tests + "\\a.qor");
     sprav.AddSinonimWithDesc("N", broken.Desc + "a.pdf");

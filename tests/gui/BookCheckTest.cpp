@@ -140,7 +140,7 @@ TEST_F(BookCheckTest, AfterTheBookChangesARowIsFollowedToWhereItIsNowOrReportedG
     desktop->TakeInformation(
         QStringLiteral("Справочник изменился, и этой ошибки в нём больше нет. Проверка выполнена заново."));
     EXPECT_EQ(Report()->topLevelItemCount(), 0);
-    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
 }
 
 TEST_F(BookCheckTest, ARowWhoseEntryWasRenamedBehindTheReportsBackIsNotFollowedBlindly) {

@@ -83,7 +83,7 @@ TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
 }
 
 TEST_F(BookEditingTest, TestFilesBelowTheTestsDirectoryShowInTokenForm) {
-    Probe().DirTests() = Stored(QStringLiteral("tests"));
+    Probe().SetDirectories(Stored(QStringLiteral("tests")), Probe().DirPDF());
     const QString inside = MakeFile(QStringLiteral("tests/dig/la3.qor"));
     AddFiles({inside});
     EXPECT_EQ(Rows(lbFiles()), QStringList{QStringLiteral("<Tests>:/dig/la3.qor")});
@@ -99,7 +99,7 @@ TEST_F(BookEditingTest, CancelledAddStillMarksTheBook) {
     Action("acAddFile")->trigger();
     desktop->Take();
     EXPECT_TRUE(Probe().Modified());
-    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
 }
 
 TEST_F(BookEditingTest, PathsWindows1251CannotHoldAreSkipped) {
@@ -116,7 +116,7 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     const QString b = MakeFile(QStringLiteral("b.qor"));
     const QString c = MakeFile(QStringLiteral("c.qor"));
     AddFiles({a, b, c});
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     AddName(QStringLiteral("SN7400"));
     Probe().Modified() = false;
 
@@ -124,7 +124,7 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     Action("acDeleteFile")->trigger();
     desktop->TakeMessageBox(kDeleteFileQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    EXPECT_EQ(lbFiles()->count(), 3);
+    EXPECT_EQ(Count(lbFiles()), 3);
     EXPECT_TRUE(Probe().Modified());
 
     // Yes: the row below moves up and becomes selected and current.
@@ -138,9 +138,9 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
 
     // Deleting the last row while it is current selects the row above: a list with rows keeps one
     // selected, and the next name goes to the test file shown.
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     AddName(QStringLiteral("K155LA3"));
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteFile")->trigger();
     desktop->Take();
@@ -155,9 +155,9 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteFile")->trigger();
     desktop->Take();
-    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
     EXPECT_EQ(Probe().Sprav().CurrentFile, nullptr);
-    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(Count(lbNames()), 0);
 }
 
 TEST_F(BookEditingTest, DeleteKeyOnTheListsRunsTheDeleteCommands) {
@@ -171,15 +171,15 @@ TEST_F(BookEditingTest, DeleteKeyOnTheListsRunsTheDeleteCommands) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     QTest::keyClick(lbFiles(), Qt::Key_Delete);
     desktop->TakeMessageBox(kDeleteFileQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    EXPECT_EQ(lbFiles()->count(), 1);
+    EXPECT_EQ(Count(lbFiles()), 1);
 }
 
 TEST_F(BookEditingTest, SelectingATestFileShowsItsNamesAndFirstName) {
     AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     AddName(QStringLiteral("A1"));
     AddName(QStringLiteral("A2"));
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
     EXPECT_TRUE(eName()->text().isEmpty());
 
@@ -190,7 +190,7 @@ TEST_F(BookEditingTest, SelectingATestFileShowsItsNamesAndFirstName) {
     EXPECT_EQ(eName()->text(), QStringLiteral("A1"));
 
     // The same test file again keeps its current name.
-    lbNames()->setCurrentRow(1);
+    SetCurrentRow(lbNames(), 1);
     EXPECT_EQ(eName()->text(), QStringLiteral("A2"));
     window->lbFilesClick();
     EXPECT_EQ(SelectedRow(lbNames()), 1);
@@ -199,15 +199,14 @@ TEST_F(BookEditingTest, SelectingATestFileShowsItsNamesAndFirstName) {
 
 TEST_F(BookEditingTest, MouseClicksOnRowsSelectWhatWasClicked) {
     AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     AddName(QStringLiteral("A1"));
     AddName(QStringLiteral("A2"));
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     AddName(QStringLiteral("B1"));
 
-    auto click = [](QListWidget* list, int row) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          list->visualItemRect(list->item(row)).center());
+    auto click = [](QListView* list, int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, RowRect(list, row).center());
     };
     click(lbFiles(), 0);
     EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 0);
@@ -225,24 +224,24 @@ TEST_F(BookEditingTest, MouseClicksOnRowsSelectWhatWasClicked) {
 
 TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboardDo) {
     AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     AddName(QStringLiteral("A1"));
     AddName(QStringLiteral("A2"));
-    lbNames()->setCurrentRow(0);
+    SetCurrentRow(lbNames(), 0);
     window->resize(900, 700);
     QApplication::processEvents();
 
-    const auto tryToDeselect = [&](QListWidget* list) {
+    const auto tryToDeselect = [&](QListView* list) {
         const int selected = SelectedRow(list);
         ASSERT_GE(selected, 0);
         const QPoint below(5, list->viewport()->height() - 3);
-        ASSERT_EQ(list->itemAt(below), nullptr) << "the list must have room below its last row";
-        const QPoint onSelected = list->visualItemRect(list->item(selected)).center();
+        ASSERT_FALSE(list->indexAt(below).isValid()) << "the list must have room below its last row";
+        const QPoint onSelected = RowRect(list, selected).center();
         // Each gesture on its own: a failed one gives the row back before the next.
         const auto expectKept = [&](const char* gesture) {
             EXPECT_EQ(SelectedRow(list), selected) << gesture;
             if (SelectedRow(list) != selected) {
-                list->setCurrentRow(selected);
+                SetCurrentRow(list, selected);
             }
         };
         list->setFocus();
@@ -264,7 +263,7 @@ TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboa
 
     // The rows still change hands as usual, and the next name goes to the selected test file, no question.
     QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      lbFiles()->visualItemRect(lbFiles()->item(1)).center());
+                      RowRect(lbFiles(), 1).center());
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
     AddName(QStringLiteral("B1"));
     EXPECT_EQ(Probe().Sprav().Files[1]->Sinonims.size(), 1u);
@@ -273,7 +272,7 @@ TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboa
 
 TEST_F(BookEditingTest, EnabledStatesFollowTheTypedName) {
     BookWithNames({QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")});
-    lbNames()->setCurrentRow(0);
+    SetCurrentRow(lbNames(), 0);
 
     eName()->clear();
     ExpectStates(true, false);
@@ -312,9 +311,9 @@ TEST_F(BookEditingTest, AddingANameSelectsItAndDisablesAdd) {
     // Enter in the name field adds while the add button is enabled, and does nothing once it is not.
     eName()->setText(QStringLiteral("SN74LS00"));
     QTest::keyClick(eName(), Qt::Key_Return);
-    EXPECT_EQ(lbNames()->count(), 2);
+    EXPECT_EQ(Count(lbNames()), 2);
     QTest::keyClick(eName(), Qt::Key_Return);
-    EXPECT_EQ(lbNames()->count(), 2);
+    EXPECT_EQ(Count(lbNames()), 2);
 
     // The menu item adds even then: a second row with the same name.
     Action("acAddName")->trigger();
@@ -327,7 +326,7 @@ TEST_F(BookEditingTest, EmptyNameIsRefusedButMarksTheBook) {
     eName()->clear();
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Введите название микросхемы (аналога)."));
-    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(Count(lbNames()), 0);
     EXPECT_TRUE(Probe().Modified());
 }
 
@@ -341,7 +340,7 @@ TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
         eName()->setText(name);
         Action("acAddName")->trigger();
         desktop->TakeInformation(unstorable);
-        EXPECT_EQ(lbNames()->count(), 0) << name.toStdString();
+        EXPECT_EQ(Count(lbNames()), 0) << name.toStdString();
         EXPECT_TRUE(Probe().Modified());
     }
     eName()->setText(QStringLiteral("K155 ЛА3 "));  // blanks inside and at the end are fine
@@ -352,7 +351,7 @@ TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
     Action("acAddName")->trigger();
     desktop->TakeInformation(
         QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
-    EXPECT_EQ(lbNames()->count(), 1);
+    EXPECT_EQ(Count(lbNames()), 1);
 }
 
 TEST_F(BookEditingTest, NamesWithControlBytesAreRefused) {
@@ -364,7 +363,7 @@ TEST_F(BookEditingTest, NamesWithControlBytesAreRefused) {
         eName()->setText(name);
         Action("acAddName")->trigger();
         desktop->TakeInformation(forms::ControlCharacterRefusal());
-        EXPECT_EQ(lbNames()->count(), 0) << name.toStdString();
+        EXPECT_EQ(Count(lbNames()), 0) << name.toStdString();
     }
 }
 
@@ -437,8 +436,8 @@ TEST_F(BookEditingTest, NewNameCarriesTheShownDescriptionPath) {
 TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
     BookWithNames({QStringLiteral("K1"), QStringLiteral("K2")});
     Probe().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/k1.pdf";
-    lbNames()->setCurrentRow(1);
-    lbNames()->setCurrentRow(0);
+    SetCurrentRow(lbNames(), 1);
+    SetCurrentRow(lbNames(), 0);
     eName()->setText(QStringLiteral("K1A"));
     Find<QPushButton>("bbEditSinonim")->click();
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("K1A"), QStringLiteral("K2")}));
@@ -463,12 +462,12 @@ TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
 
 TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
     BookWithNames({QStringLiteral("K1"), QStringLiteral("K2"), QStringLiteral("K3")});
-    lbNames()->setCurrentRow(1);
+    SetCurrentRow(lbNames(), 1);
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     Action("acDeleteName")->trigger();
     desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    EXPECT_EQ(lbNames()->count(), 3);
+    EXPECT_EQ(Count(lbNames()), 3);
     EXPECT_FALSE(Probe().Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -490,7 +489,7 @@ TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteName")->trigger();
     desktop->Take();
-    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(Count(lbNames()), 0);
     EXPECT_TRUE(eName()->text().isEmpty());
     ExpectStates(true, false);
 
@@ -515,7 +514,7 @@ TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     QCoreApplication::sendEvent(viewport, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    QTRY_COMPARE(lbFiles()->count(), 2);
+    QTRY_COMPARE(Count(lbFiles()), 2);
     desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question,
                             MessageButtons::YesNo);
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, PathOf(QStringLiteral("b.WSK"))}));
@@ -530,10 +529,10 @@ TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
 
 TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
     AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.wsk"))});
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     AddName(QStringLiteral("К155ЛА3"));
     AddName(QStringLiteral("SN7400"));
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     AddName(QStringLiteral("КР1533ЛА3"));
 
     desktop->QueueSaveFile(PathOf(QStringLiteral("hand.spr")));
@@ -546,9 +545,9 @@ TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
 
     EXPECT_EQ(Rows(lbFiles()),
               (QStringList{PathOf(QStringLiteral("a.qor")), PathOf(QStringLiteral("b.wsk"))}));
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("КР1533ЛА3")});
     EXPECT_FALSE(Probe().Modified());
 }
@@ -563,10 +562,10 @@ TEST_F(BookEditingTest, EntriesTheBookCannotHoldAreRefusedWhenTyped) {
     BookWithNames({});
     AddName(QString(999, QLatin1Char('N')));  // "N...N|" would be 1000 characters
     desktop->TakeInformation(nameRefusal);
-    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(Count(lbNames()), 0);
     EXPECT_TRUE(Probe().Modified());
     AddName(QString(998, QLatin1Char('N')));
-    EXPECT_EQ(lbNames()->count(), 1);
+    EXPECT_EQ(Count(lbNames()), 1);
 
     eName()->setText(QString(999, QLatin1Char('R')));
     Button("bbEditSinonim")->click();
@@ -579,9 +578,9 @@ TEST_F(BookEditingTest, EntriesTheBookCannotHoldAreRefusedWhenTyped) {
     desktop->TakeInformation(
         QStringLiteral("Путь к тестовому файлу длиннее 999 символов, справочник не сможет его сохранить: ") +
         tooLong);
-    EXPECT_EQ(lbFiles()->count(), 1);
+    EXPECT_EQ(Count(lbFiles()), 1);
     AddFiles({tooLong.chopped(1)});
-    EXPECT_EQ(lbFiles()->count(), 2);
+    EXPECT_EQ(Count(lbFiles()), 2);
 }
 
 // However the row came to be selected, the add button says whether the typed name may be added.
@@ -590,7 +589,7 @@ TEST_F(BookEditingTest, AddButtonFollowsTheTypedNameAfterASelection) {
     window->RefreshNames(true);  // as opening a book does after its load already selected the analog
     EXPECT_EQ(eName()->text(), QStringLiteral("B"));
     ExpectStates(false, true);
-    lbNames()->setCurrentRow(0);
+    SetCurrentRow(lbNames(), 0);
     EXPECT_EQ(eName()->text(), QStringLiteral("A"));
     ExpectStates(false, true);
 }
@@ -611,7 +610,7 @@ TEST_F(BookEditingTest, EnterAddsFromAnyControlButPressesAFocusedButton) {
 
     eName()->setText(QStringLiteral("A"));  // listed: the add button is off and Enter adds nothing
     QTest::keyClick(lbNames(), Qt::Key_Return);
-    EXPECT_EQ(lbNames()->count(), 2);
+    EXPECT_EQ(Count(lbNames()), 2);
 }
 
 // Deleting the last, current row makes the row above current; it and every later refresh show it selected
@@ -648,8 +647,8 @@ TEST_F(BookEditingTest, BookWithAControlByteInAPathIsNotOpened) {
                              QStringLiteral(" не справочник: строка 1 содержит управляющие символы (нулевой "
                                             "байт, табуляцию и т. п.), которых в путях и названиях быть не "
                                             "может."));
-    EXPECT_EQ(lbFiles()->count(), 0);
-    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
+    EXPECT_EQ(Count(lbNames()), 0);
     EXPECT_EQ(ReadBytes(book), bytes);
 }
 
@@ -668,13 +667,13 @@ TEST_F(BookEditingTest, LinesPastTheBookLimitAreRefusedWhenAdded) {
     desktop->QueueOpenFile(MakeFile(QStringLiteral("full.spr"), bytes));
     window->FileOpen1Execute();
     desktop->Take();
-    ASSERT_EQ(lbNames()->count(), 99'996);
+    ASSERT_EQ(Count(lbNames()), 99'996);
 
     AddName(QStringLiteral("LAST"));  // line 99 998
-    EXPECT_EQ(lbNames()->count(), 99'997);
+    EXPECT_EQ(Count(lbNames()), 99'997);
     AddName(QStringLiteral("MORE"));
     desktop->TakeInformation(refusal(QStringLiteral("MORE")));
-    EXPECT_EQ(lbNames()->count(), 99'997);
+    EXPECT_EQ(Count(lbNames()), 99'997);
 
     const QString a = MakeFile(QStringLiteral("a.qor"));
     const QString b = MakeFile(QStringLiteral("b.qor"));
@@ -682,7 +681,7 @@ TEST_F(BookEditingTest, LinesPastTheBookLimitAreRefusedWhenAdded) {
     desktop->TakeInformation(refusal(a));
     EXPECT_EQ(Rows(lbFiles()), QStringList{PathOf(QStringLiteral("t.qor"))});
 
-    lbNames()->setCurrentRow(0);
+    SetCurrentRow(lbNames(), 0);
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteName")->trigger();
     desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);

@@ -43,7 +43,7 @@ protected:
         return mmTestInfo()->document()->toRawText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     }
     void SaveButton() const { Find<QToolButton>("bbSavePrim")->click(); }
-    void Select(int row) const { lbFiles()->setCurrentRow(row); }
+    void Select(int row) const { SetCurrentRow(lbFiles(), row); }
 
     void ExpectQuestion(MessageButtons buttons) {
         desktop->TakeMessageBox(kSaveCommentQuestion, kCaption, MessageIcon::Question, buttons);
@@ -309,7 +309,7 @@ TEST_F(CommentPanelTest, BookAndPrefixFilesAreNeverTakenForAComment) {
 // Opened before the tests directory is set, a "<Tests>:" path has no folder: its comment is neither read
 // nor written anywhere else, such as the folder the program was started from.
 TEST_F(CommentPanelTest, TokenPathWithTheTestsDirectoryUnsetHasNoCommentFile) {
-    Probe().DirTests().clear();
+    Probe().SetDirectories("", Probe().DirPDF());
     const QString book = MakeFile(QStringLiteral("tokens.spr"), " 0 <Tests>:a.qor\r\n");
     desktop->QueueOpenFile(book);
     window->FileOpen1Execute();
@@ -339,7 +339,7 @@ TEST_F(CommentPanelTest, EditsKeptByACancelledCommandAreAskedAboutAgain) {
     window->FileNew1Execute();
     ExpectQuestion(MessageButtons::YesNoCancel);
     desktop->Take();
-    EXPECT_EQ(lbFiles()->count(), 2);
+    EXPECT_EQ(Count(lbFiles()), 2);
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Select(0);
@@ -493,7 +493,7 @@ TEST_F(CommentPanelTest, FilesReachedUnderAnotherNameAreNeverTakenForAComment) {
     desktop->QueueSaveFile(book);
     ASSERT_TRUE(window->FileSave1Execute());
     desktop->Take();
-    Probe().PrefFileName() = Stored(QStringLiteral("d/pref.prf"));
+    Probe().SetPrefFileName(Stored(QStringLiteral("d/pref.prf")));
 
     const QString toBook = QStringLiteral(
         "Комментарий не сохранён: файл комментария совпадает с файлом справочника или префиксов ");
@@ -550,7 +550,7 @@ TEST_F(CommentPanelTest, TitleBarsCollapseTheBodiesAndTheListsTakeTheirHeight) {
         const char* body;
         const char* up;
         const char* down;
-        QListWidget* list;
+        QListView* list;
         int bodyHeight;
     } const panels[] = {
         {"pTitleTestInfo", "pBodyTestInfo", "imUpTestInfo", "imDownTestInfo", lbFiles(), 136},
@@ -598,7 +598,7 @@ protected:
         AddFiles({MakeFile(QStringLiteral("tests/a.qor"))});
         AddName(QStringLiteral("К155ЛА3"));
         AddName(QStringLiteral("SN7400"));
-        lbNames()->setCurrentRow(0);
+        SetCurrentRow(lbNames(), 0);
         Probe().Modified() = false;
     }
 
@@ -685,7 +685,7 @@ TEST_F(DescriptionPanelTest, PathTooLongForTheBookIsRefused) {
 }
 
 TEST_F(DescriptionPanelTest, CancelMissingFileAndEmptyPath) {
-    lbNames()->setCurrentRow(1);  // SN7400 has no description
+    SetCurrentRow(lbNames(), 1);  // SN7400 has no description
     ASSERT_EQ(edFileInfo()->text(), QString());
     Action("acSeeFileInfo")->trigger();  // asks nothing of the shell
     EXPECT_EQ(desktop->UntakenCount(), 0);

@@ -67,7 +67,7 @@ protected:
             }
         }
         if (!files.empty()) {
-            lbFiles()->setCurrentRow(0);
+            SetCurrentRow(lbFiles(), 0);
         }
         Probe().Modified() = false;
     }
@@ -109,7 +109,7 @@ TEST_F(FindDialogTest, CtrlFListsEveryAnalogInBookOrderWithTheFirstOnesFile) {
     Book({{QStringLiteral("a.qor"), {QStringLiteral("К155ЛА3"), QStringLiteral("74LS00")}},
           {QStringLiteral("empty.qor"), {}},
           {QStringLiteral("b.wsk"), {QStringLiteral("КР580ВМ80")}}});
-    lbFiles()->setCurrentRow(2);
+    SetCurrentRow(lbFiles(), 2);
     const Place before = Here();
     ASSERT_TRUE(Rows(lbFiles())[0].startsWith(QStringLiteral("<Tests>:")));
 
@@ -249,7 +249,7 @@ TEST_F(FindDialogTest, ButtonDoubleClickAndEnterConfirm) {
           {QStringLiteral("b.qor"), {QStringLiteral("B1"), QStringLiteral("B2")}}});
     for (const auto& [way, confirm] : ways) {
         SCOPED_TRACE(way);
-        lbFiles()->setCurrentRow(0);
+        SetCurrentRow(lbFiles(), 0);
         RunFind([&](TfmVvodSinonim& dialog) { confirm(dialog); });
         EXPECT_EQ(Here(), (Place{1, 0, 1, 0, QStringLiteral("B1")}));
     }
@@ -258,7 +258,7 @@ TEST_F(FindDialogTest, ButtonDoubleClickAndEnterConfirm) {
 TEST_F(FindDialogTest, FilterMatchingNothingKeepsThePreviousChoiceForVybrat) {
     Book({{QStringLiteral("a.qor"), {QStringLiteral("К155ЛА3"), QStringLiteral("КТ315")}},
           {QStringLiteral("b.qor"), {QStringLiteral("74LS00")}}});
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     RunFind([&](TfmVvodSinonim& dialog) {
         TypeText(dialog.edFilter, QStringLiteral("кт"));
         EXPECT_EQ(Listed(dialog), Names{QStringLiteral("КТ315")});
@@ -277,7 +277,7 @@ TEST_F(FindDialogTest, CancellingLeavesTheWindowAsItWasAndNewNamesGoToTheSameFil
     };
     Book({{QStringLiteral("a.qor"), {QStringLiteral("A1"), QStringLiteral("A2")}},
           {QStringLiteral("b.qor"), {QStringLiteral("B1")}}});
-    lbNames()->setCurrentRow(1);
+    SetCurrentRow(lbNames(), 1);
     const Place before = Here();
     ASSERT_EQ(before, (Place{0, 1, 0, 1, QStringLiteral("A2")}));
     for (const auto& [way, cancel] : ways) {
@@ -309,7 +309,7 @@ TEST_F(FindDialogTest, ConfirmingOnAnEmptyBookIsSafe) {
     EXPECT_TRUE(Rows(lbFiles()).isEmpty());
 
     Book({{QStringLiteral("a.qor"), {}}, {QStringLiteral("b.qor"), {}}});
-    lbFiles()->setCurrentRow(1);
+    SetCurrentRow(lbFiles(), 1);
     RunFind([](TfmVvodSinonim& dialog) {
         EXPECT_TRUE(Listed(dialog).isEmpty());
         EXPECT_TRUE(dialog.edFile->text().isEmpty());

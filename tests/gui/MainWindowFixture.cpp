@@ -35,12 +35,30 @@ void WriteBytes(const QString& path, const std::string& bytes) {
     file.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-QStringList Rows(const QListWidget* list) {
+QStringList Rows(const QAbstractItemView* list) {
     QStringList rows;
-    for (int i = 0; i < list->count(); ++i) {
-        rows.append(list->item(i)->text());
+    for (int i = 0; i < Count(list); ++i) {
+        rows.append(list->model()->index(i, 0).data().toString());
     }
     return rows;
+}
+
+int Count(const QAbstractItemView* list) {
+    return list->model()->rowCount();
+}
+
+int SelectedRow(const QAbstractItemView* list) {
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.front().row();
+}
+
+void SetCurrentRow(QAbstractItemView* list, int row) {
+    list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect);
+}
+
+QRect RowRect(const QAbstractItemView* list, int row) {
+    return list->visualRect(list->model()->index(row, 0));
 }
 
 void TypeText(QWidget* widget, const QString& text) {
@@ -50,11 +68,6 @@ void TypeText(QWidget* widget, const QString& text) {
         QCoreApplication::sendEvent(widget, &press);
         QCoreApplication::sendEvent(widget, &release);
     }
-}
-
-int SelectedRow(const QListWidget* list) {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.front());
 }
 
 void MainWindowTest::SetUp() {

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -43,11 +44,17 @@ std::string Cp(const char* utf8);
 std::string ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const std::string& bytes);
 
-QStringList Rows(const QListWidget* list);
+// The rows of a list as shown, its number of rows, its selected row (-1: none).
+QStringList Rows(const QAbstractItemView* list);
+int Count(const QAbstractItemView* list);
+int SelectedRow(const QAbstractItemView* list);
+// Selects a row as a click or an arrow key does, the handlers included (-1: none).
+void SetCurrentRow(QAbstractItemView* list, int row);
+// Where a row shows in the list's viewport.
+QRect RowRect(const QAbstractItemView* list, int row);
 
 // Types text key by key as a keyboard would, Cyrillic letters included.
 void TypeText(QWidget* widget, const QString& text);
-int SelectedRow(const QListWidget* list);
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -78,8 +85,8 @@ protected:
         EXPECT_NE(widget, nullptr) << name;
         return widget;
     }
-    QListWidget* lbFiles() const { return Find<QListWidget>("lbFiles"); }
-    QListWidget* lbNames() const { return Find<QListWidget>("lbNames"); }
+    QListView* lbFiles() const { return Find<QListView>("lbFiles"); }
+    QListView* lbNames() const { return Find<QListView>("lbNames"); }
     QLineEdit* eName() const { return Find<QLineEdit>("eName"); }
     QLineEdit* edFileInfo() const { return Find<QLineEdit>("edFileInfo"); }
     QWidget* pMain() const { return Find<QWidget>("pMain"); }

@@ -105,7 +105,7 @@ TEST_F(LifecycleTest, TestFilesAddedWithNoBookShownStartOne) {
     ASSERT_TRUE(pMain()->isHidden());
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
     EXPECT_FALSE(pMain()->isHidden());
-    EXPECT_EQ(lbFiles()->count(), 1);
+    EXPECT_EQ(Count(lbFiles()), 1);
 }
 
 TEST_F(LifecycleTest, NoToTheDirectoriesQuestionStartsWithoutTokens) {
@@ -133,7 +133,7 @@ TEST_F(LifecycleTest, RememberedBookIsLoadedShownAndSelected) {
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
 
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
     EXPECT_EQ(SelectedRow(lbNames()), 0);
     EXPECT_EQ(eName()->text(), QStringLiteral("К155ЛА3"));
@@ -163,7 +163,7 @@ TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
                              QStringLiteral(" не справочник: строка 2 длиннее 999 символов."));
     EXPECT_FALSE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
-    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
     EXPECT_TRUE(Probe().Sprav().Files.empty());
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
@@ -182,7 +182,7 @@ TEST_F(LifecycleTest, FileThatIsNotABookFailsAsAWhole) {
         kCannotOpen + QLatin1Char('\n') + notes +
         QStringLiteral(" не справочник: строка 2 «hello» стоит раньше первого тестового файла."));
     EXPECT_TRUE(Probe().Sprav().Files.empty());
-    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
 }
@@ -201,7 +201,7 @@ TEST_F(LifecycleTest, BookThatCannotBeSavedAsItStandsIsReportedAtLoad) {
         QStringLiteral("Справочник открыт, но сохранить его в таком виде нельзя. Строка справочника для «") +
         QString::fromStdString(longName) +
         QStringLiteral("» длиннее 999 символов. Исправьте или удалите эту запись перед сохранением."));
-    EXPECT_EQ(lbNames()->count(), 1);
+    EXPECT_EQ(Count(lbNames()), 1);
 }
 
 // Opened before the directories are set, a book keeps its tokens: shown as stored and saved back unchanged.
@@ -287,8 +287,8 @@ TEST_F(LifecycleTest, NewShowsAnEmptyBookWithNoTraceOfThePreviousOne) {
     Start();
 
     window->FileNew1Execute();
-    EXPECT_EQ(lbFiles()->count(), 0);
-    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
+    EXPECT_EQ(Count(lbNames()), 0);
     EXPECT_TRUE(Probe().Sprav().Files.empty());
     EXPECT_FALSE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8(QOR_EXPECTED_DESCRIPTION));
@@ -316,7 +316,7 @@ TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
     EXPECT_EQ(call.options.DefaultExtension, QStringLiteral("spr"));
     EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("open.spr")));
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
-    EXPECT_EQ(lbFiles()->count(), 2);
+    EXPECT_EQ(Count(lbFiles()), 2);
     EXPECT_FALSE(pMain()->isHidden());
 }
 
@@ -454,7 +454,7 @@ TEST_F(LifecycleTest, CloseQueryAnswers) {
     EXPECT_FALSE(CloseWindow());
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "/T");
-    Probe().DirTests() = "/changed";
+    Probe().SetDirectories("/changed", Probe().DirPDF());
 
     // Yes, then the save dialog cancelled: the window stays, nothing is written.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -507,12 +507,12 @@ TEST_F(LifecycleTest, AnExceptionInAHandlerIsReportedAndTheEditorGoesOnWithItsBo
     SetDirectories("/T", "/D");
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("book.spr")));
     Start();
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     AddName(QStringLiteral("K1"));  // work not yet saved
     const QStringList names = Rows(lbNames());
     ASSERT_EQ(names.size(), 3);
 
-    const QPoint secondRow = lbFiles()->visualItemRect(lbFiles()->item(1)).center();
+    const QPoint secondRow = RowRect(lbFiles(), 1).center();
     const QString goesOn = QStringLiteral(
         "\nКоманда не выполнена. Справочник остаётся открытым, несохранённые изменения можно сохранить.");
     RunThrowingHandler(lbFiles(), std::runtime_error("Сбой обработчика"));
@@ -554,7 +554,7 @@ TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
     window->FileNew1Execute();
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
-    EXPECT_EQ(lbFiles()->count(), 1);
+    EXPECT_EQ(Count(lbFiles()), 1);
     EXPECT_TRUE(Probe().Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -562,12 +562,12 @@ TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {
     window->FileOpen1Execute();  // the save did not complete: Open stops before its dialog
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::SaveFile);
-    EXPECT_EQ(lbFiles()->count(), 1);
+    EXPECT_EQ(Count(lbFiles()), 1);
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     window->FileNew1Execute();
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
-    EXPECT_EQ(lbFiles()->count(), 0);
+    EXPECT_EQ(Count(lbFiles()), 0);
     EXPECT_FALSE(Probe().Modified());
 }
 
@@ -591,7 +591,7 @@ TEST_F(LifecycleTest, BookOnTheCommandLineOpensInPlaceOfTheRememberedOne) {
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("remembered.spr")));
     Start(given);
     EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("given.spr")));
-    EXPECT_EQ(lbFiles()->count(), 2);
+    EXPECT_EQ(Count(lbFiles()), 2);
     EXPECT_EQ(window->windowTitle(), BookCaption(given));
 }
 

@@ -144,7 +144,7 @@ TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
     EXPECT_EQ(SelectedRow(lbNames()), -1);
 
     // With the typed name listed the list is disabled, but both buttons still work from that name.
-    lbNames()->setCurrentRow(0);
+    SetCurrentRow(lbNames(), 0);
     EXPECT_EQ(eName()->text(), QStringLiteral("155"));
     EXPECT_FALSE(clbPref()->isEnabled());
     Probe().Modified() = false;
@@ -234,7 +234,7 @@ TEST_F(PrefixPanelTest, EachKindOfRefusalIsShownOnceWithTheNamesItRefused) {
     desktop->TakeInformation(refused(kNoCurrentFile, 4));
     EXPECT_EQ(desktop->UntakenCount(), 0);
 
-    lbFiles()->setCurrentRow(0);
+    SetCurrentRow(lbFiles(), 0);
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();  // " 155" and "A|155" cannot stand in the book file
     desktop->TakeInformation(refused(kUnstorableName, 2));
@@ -667,7 +667,7 @@ TEST_F(PrefixPanelTest, GeneratedNamesTheBookCannotHoldAreRefusedOncePerPass) {
     desktop->TakeInformation(
         QStringLiteral("Текст содержит управляющие символы (перевод строки, табуляцию и "
                        "т. п.): такой текст нельзя сохранить в справочнике."));
-    EXPECT_EQ(lbNames()->count(), 0);
+    EXPECT_EQ(Count(lbNames()), 0);
     EXPECT_TRUE(Probe().Modified());
     Probe().Modified() = false;
 
@@ -682,8 +682,8 @@ TEST_F(PrefixPanelTest, GeneratedNamesTheBookCannotHoldAreRefusedOncePerPass) {
     Tool("sbAddAll")->click();
     desktop->TakeInformation(
         QStringLiteral("В справочнике уже 99998 строк, больше он не сможет сохранить. Не добавлено: SN155"));
-    ASSERT_EQ(lbNames()->count(), 99'997);
-    EXPECT_EQ(lbNames()->item(99'996)->text(), QStringLiteral("KR155"));
+    ASSERT_EQ(Count(lbNames()), 99'997);
+    EXPECT_EQ(Rows(lbNames()).back(), QStringLiteral("KR155"));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ QOR_WINDOWS_QT_OPTIONS=(
   -nomake examples -nomake tests
   -no-opengl -no-dbus -no-icu
   -no-feature-sql -no-feature-network -no-feature-concurrent -no-feature-xml -no-feature-printsupport
-  -no-feature-vulkan -no-feature-tabletevent -no-feature-direct2d
+  -no-feature-vulkan -no-feature-tabletevent
   -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-freetype -qt-harfbuzz
 )
 
