@@ -80,6 +80,11 @@ struct Session {
     }
 };
 
+// What a click or an arrow key does to a list of the book.
+void SelectRow(QListView& list, int row) {
+    list.selectionModel()->setCurrentIndex(list.model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+}
+
 Session& TheSession() {
     static Session session;
     return session;
@@ -105,11 +110,11 @@ void BM_ClickTestFileRow(benchmark::State& state) {
     std::unique_ptr<TfmMain> window = session.StartWindow();
     window->FileOpen1Execute();
     Session::Show(*window);
-    auto* files = window->findChild<QListWidget*>(QStringLiteral("lbFiles"));
+    auto* files = window->findChild<QListView*>(QStringLiteral("lbFiles"));
     int row = 0;
     for (auto _ : state) {
-        row = (row + 7919) % files->count();
-        files->setCurrentRow(row);  // what a click or an arrow key does to the list
+        row = (row + 7919) % files->model()->rowCount();
+        SelectRow(*files, row);
         Session::Show(*window);
     }
 }
@@ -159,11 +164,11 @@ void ClickRowsWithComment(benchmark::State& state, const std::string& comment) {
             written.push_back(path);
         }
     }
-    auto* list = window->findChild<QListWidget*>(QStringLiteral("lbFiles"));
+    auto* list = window->findChild<QListView*>(QStringLiteral("lbFiles"));
     auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("mmTestInfo"));
     std::size_t next = 0;
     for (auto _ : state) {
-        list->setCurrentRow(rows[next++ % rows.size()]);
+        SelectRow(*list, rows[next++ % rows.size()]);
         Session::Show(*window);
     }
     if (editor->isReadOnly()) {

@@ -1,7 +1,6 @@
 #include "forms/CommentPanel.h"
 
 #include <QFont>
-#include <QMouseEvent>
 #include <QStyle>
 #include <QTextDocument>
 
@@ -10,6 +9,7 @@
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
 #include "forms/Book.h"
+#include "forms/CollapsibleTitle.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -111,7 +111,8 @@ TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_un
 
     // A click anywhere on the title bar opens or closes the body; its images pass their clicks up to it,
     // the save button keeps its own.
-    ui->pTitleTestInfo->installEventFilter(this);
+    FTitle = new TCollapsibleTitle(ui->pTitleTestInfo, ui->pBodyTestInfo, ui->imUpTestInfo,
+                                   ui->imDownTestInfo, [this] { pTitleTestInfoClick(); });
     connect(ui->bbSavePrim, &QToolButton::clicked, this, &TCommentPanel::bbSavePrimClick);
     connect(ui->mmTestInfo, &QPlainTextEdit::textChanged, this, &TCommentPanel::mmTestInfoChange);
 }
@@ -127,22 +128,8 @@ void TCommentPanel::SetFilesInUse(const std::string& bookFile, const std::string
     FPrefixFile = prefixFile;
 }
 
-bool TCommentPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->pTitleTestInfo && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            ui->pTitleTestInfo->rect().contains(mouse->position().toPoint())) {
-            pTitleTestInfoClick();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void TCommentPanel::pTitleTestInfoClick() {
-    ui->pBodyTestInfo->setVisible(ui->pBodyTestInfo->isHidden());
-    ui->imUpTestInfo->setVisible(ui->pBodyTestInfo->isHidden());
-    ui->imDownTestInfo->setVisible(ui->imUpTestInfo->isHidden());
+    FTitle->Toggle();
 }
 
 void TCommentPanel::mmTestInfoChange() {

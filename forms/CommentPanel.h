@@ -11,6 +11,7 @@
 #include "core/CommentFile.h"
 
 class TBook;
+class TCollapsibleTitle;
 
 namespace Ui {
 class TCommentPanel;
@@ -42,9 +43,6 @@ public:
     void bbSavePrimClick();
     void mmTestInfoChange();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     // Writes the text to the comment file of the test file it was loaded for; true when written or when
     // there is no such test file. A refusal or a failure is shown here.
@@ -63,6 +61,7 @@ private:
     void SetUnsaved(bool unsaved);
 
     std::unique_ptr<Ui::TCommentPanel> ui;
+    TCollapsibleTitle* FTitle = nullptr;
     TBook* FBook = nullptr;
     std::string FBookFile;
     std::string FPrefixFile;

@@ -3,12 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
-#include <QMouseEvent>
 #include <QStyle>
 
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
 #include "forms/Book.h"
+#include "forms/CollapsibleTitle.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 #include "platform/Shell.h"
@@ -37,7 +37,8 @@ TDescriptionPanel::TDescriptionPanel(QWidget* parent)
     // A typed name of a file that does not exist is taken; the command looks for the file afterwards.
     odFileInfo.MustExist = false;
 
-    ui->pTitleInfoFile->installEventFilter(this);
+    FTitle = new TCollapsibleTitle(ui->pTitleInfoFile, ui->pBodyInfoFile, ui->imUpInfoFile,
+                                   ui->imDownInfoFile, [this] { pTitleInfoFileClick(); });
     connect(ui->bbLoadFileInfo, &QPushButton::clicked, this, &TDescriptionPanel::bbLoadFileInfoClick);
     connect(ui->acSeeFileInfo, &QAction::triggered, this, &TDescriptionPanel::acSeeFileInfoExecute);
     connect(ui->edFileInfo, &QLineEdit::textChanged, this, &TDescriptionPanel::TextChanged);
@@ -66,22 +67,8 @@ void TDescriptionPanel::Clear() {
     ui->edFileInfo->clear();
 }
 
-bool TDescriptionPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui->pTitleInfoFile && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            ui->pTitleInfoFile->rect().contains(mouse->position().toPoint())) {
-            pTitleInfoFileClick();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void TDescriptionPanel::pTitleInfoFileClick() {
-    ui->pBodyInfoFile->setVisible(ui->pBodyInfoFile->isHidden());
-    ui->imUpInfoFile->setVisible(ui->pBodyInfoFile->isHidden());
-    ui->imDownInfoFile->setVisible(ui->imUpInfoFile->isHidden());
+    FTitle->Toggle();
 }
 
 void TDescriptionPanel::bbLoadFileInfoClick() {
@@ -93,15 +80,14 @@ void TDescriptionPanel::bbLoadFileInfoClick() {
         odFileInfo.InitialDir =
             platform::ToOsPathText(platform::ExtractFileDir(FromDescToken(stored, FBook->DirPDF())));
     }
-    const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(window(), odFileInfo);
-    if (!chosen) {
+    const std::optional<std::string> path = forms::ChoosePathToOpen(window(), odFileInfo);
+    if (!path) {
         return;
     }
-    const QFileInfo chosenInfo(*chosen);
-    odFileInfo.InitialDir = QDir::toNativeSeparators(chosenInfo.absolutePath());
-    odFileInfo.FileName = chosenInfo.fileName();
-    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
-    if (!path || !platform::FileExists(*path)) {
+    // The dialog opens next where this file was chosen, proposing its name.
+    odFileInfo.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(*path));
+    odFileInfo.FileName = platform::ToDisplayPath(path->substr(platform::ExtractFilePath(*path).size()));
+    if (!platform::FileExists(*path)) {
         return;
     }
     emit FileChosen(*path);

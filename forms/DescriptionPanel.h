@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 
 class TBook;
+class TCollapsibleTitle;
 
 namespace Ui {
 class TDescriptionPanel;
@@ -47,11 +48,9 @@ signals:
     // whether an analog takes it, and shows it with ShowStoredPath when the choice stands.
     void FileChosen(const std::string& path);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     std::unique_ptr<Ui::TDescriptionPanel> ui;
+    TCollapsibleTitle* FTitle = nullptr;
     TBook* FBook = nullptr;
     // The open dialog `odFileInfo`: one for the window's life, so that it opens where the last file was
     // chosen and proposes its name.

@@ -263,11 +263,7 @@ void TPrefixPanel::bbSavePreffClick() {
     platform::FileDialogOptions options;
     options.Filter = kSaveFilter;
     options.DefaultExtension = QStringLiteral("prf");
-    const std::optional<QString> chosen = platform::CurrentDialogs().SaveFile(window(), options);
-    if (!chosen) {
-        return;
-    }
-    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
+    const std::optional<std::string> path = forms::ChoosePathToSave(window(), options);
     if (!path) {
         return;
     }
@@ -284,11 +280,7 @@ void TPrefixPanel::bbLoadPreffClick() {
     options.Filter = kLoadFilter;
     options.MustExist = false;
     options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(FPrefixFileName));
-    const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(window(), options);
-    if (!chosen) {
-        return;
-    }
-    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
+    const std::optional<std::string> path = forms::ChoosePathToOpen(window(), options);
     if (!path) {
         return;
     }

@@ -371,11 +371,7 @@ void TfmMain::FileOpen1Execute() {
     if (!FComment->MaybeSaveComment(true) || !MaybeSaveChanges()) {
         return;
     }
-    const std::optional<QString> chosen = platform::CurrentDialogs().OpenFile(this, SpravDialogOptions());
-    if (!chosen) {
-        return;
-    }
-    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
+    const std::optional<std::string> path = forms::ChoosePathToOpen(this, SpravDialogOptions());
     if (!path || !platform::FileExists(*path)) {
         return;
     }
@@ -401,11 +397,7 @@ bool TfmMain::FileSave1Execute() {
         options.FileName =
             platform::ToDisplayPath(SpravFileName.substr(platform::ExtractFilePath(SpravFileName).size()));
     }
-    const std::optional<QString> chosen = platform::CurrentDialogs().SaveFile(this, options);
-    if (!chosen) {
-        return false;
-    }
-    const std::optional<std::string> path = forms::TakeChosenPath(*chosen);
+    const std::optional<std::string> path = forms::ChoosePathToSave(this, options);
     if (!path) {
         return false;
     }

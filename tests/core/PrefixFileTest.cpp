@@ -126,28 +126,4 @@ TEST(PrefixFile, DemoListReadsAndWritesBackByteForByte) {
     EXPECT_EQ(ReadBytes(folder / "copy.prf"), ReadBytes(sample));
 }
 
-TEST(PrefixNames, GeneratedNamesAndWhatThePassDoes) {
-    EXPECT_EQ(prefix_names::GeneratedName("KR", "155LA3"), "KR155LA3");
-    EXPECT_EQ(prefix_names::GeneratedName(" K", "155 "), " K155 ");  // nothing trimmed
-    EXPECT_EQ(prefix_names::GeneratedName("", ""), "");
-
-    using prefix_names::Step;
-    const struct {
-        bool marked;
-        int position;
-        const char* listed;
-        Step step;
-    } cases[] = {
-        {true, -1, "", Step::Add},          // ticked, absent: added
-        {true, 0, "kr155", Step::Keep},     // ticked, present in another case: nothing
-        {false, 3, "KR155", Step::Remove},  // unticked, present exactly: removed
-        {false, 0, "kr155", Step::Keep},    // unticked, first present in another case: kept
-        {false, -1, "", Step::Keep},        // unticked, absent
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(prefix_names::PassStep(c.marked, "KR155", c.position, c.listed), c.step)
-            << c.marked << ' ' << c.position << ' ' << c.listed;
-    }
-}
-
 }  // namespace

@@ -46,14 +46,6 @@ std::vector<std::string> Paths(const TSprav& sprav) {
 
 }  // namespace
 
-TEST(SpravModel, NewModelHasNoSelection) {
-    TSprav sprav;
-    EXPECT_EQ(sprav.CurrentFileIndex(), -1);
-    EXPECT_EQ(sprav.CurrentSinonimIndex, -1);
-    EXPECT_EQ(sprav.CurrentFile, nullptr);
-    EXPECT_TRUE(sprav.Files.empty());
-}
-
 TEST(SpravModel, RefusalsWithoutAHookDoNotCrash) {
     TSprav sprav;
     EXPECT_EQ(sprav.AddSinonim("X"), nullptr);
@@ -384,4 +376,74 @@ TEST(SpravClearAll, EmptiesTheBookAndTheSelection) {
     EXPECT_EQ(sprav.CurrentSinonimIndex, -1);
     sprav.AddTestFile("again");
     EXPECT_EQ(sprav.CurrentFileIndex(), 0);
+}
+
+// What a view of the book hears, in order: enough to follow every change row by row.
+struct RecordingListener : TSpravListener {
+    std::vector<std::string> Heard;
+    void FilesAboutToBeInserted(int first, int last) override { Say("files+", first, last); }
+    void FilesAboutToBeRemoved(int first, int last) override { Say("files-", first, last); }
+    void SinonimsAboutToBeInserted(const TSpravFile& file, int first, int last) override {
+        Say(file.Path + " names+", first, last);
+    }
+    void SinonimsAboutToBeRemoved(const TSpravFile& file, int first, int last) override {
+        Say(file.Path + " names-", first, last);
+    }
+    void SinonimChanged(const TSpravFile& file, int position) override {
+        Say(file.Path + " name", position, position);
+    }
+    void BookAboutToBeReset() override { Heard.push_back("reset"); }
+    void CurrentFileChanged() override { Heard.push_back("current"); }
+    void Say(const std::string& what, int first, int last) {
+        Heard.push_back(what + " " + std::to_string(first) + ".." + std::to_string(last));
+    }
+};
+
+TEST(SpravListener, HearsEveryChangeWithItsRows) {
+    TSprav sprav;
+    Fill(sprav, {2, 0});
+    RecordingListener listener;
+    sprav.AddListener(&listener);
+    sprav.SetCurrentFile(0);
+    sprav.AddSinonim("X");
+    sprav.ChangeSinonim(sprav.CurrentFile, 1, "Y", "");
+    sprav.DeleteSinonim(0);
+    sprav.AddTestFile("T2");
+    sprav.DeleteTestFile(2);  // the current one: none is current after it
+    sprav.SetCurrentFile(1);
+    sprav.SetCurrentFile(1);  // the same again: nothing to hear
+    sprav.ClearAll();
+    sprav.RemoveListener(&listener);
+    sprav.AddTestFile("unheard");
+    EXPECT_EQ(listener.Heard, (std::vector<std::string>{"current", "T0 names+ 2..2", "T0 name 1..1",
+                                                        "T0 names- 0..0", "files+ 2..2", "current",
+                                                        "files- 2..2", "current", "current", "reset"}));
+}
+
+TEST(SpravListener, RemovingManyTellsEachRunOnceAndGivesTheNamesBackInOrder) {
+    TSprav sprav;
+    Fill(sprav, {8});
+    RecordingListener listener;
+    sprav.AddListener(&listener);
+    const auto removed = sprav.RemoveSinonims(*sprav.Files[0], {0, 2, 3, 4, 7});
+    std::vector<std::string> names;
+    for (const auto& sinonim : removed) {
+        names.push_back(sinonim->Name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"T0.0", "T0.2", "T0.3", "T0.4", "T0.7"}));
+    EXPECT_EQ(Names(*sprav.Files[0]), (std::vector<std::string>{"T0.1", "T0.5", "T0.6"}));
+    // The last run first, so that the positions each names are still those of the list it is told about.
+    EXPECT_EQ(listener.Heard,
+              (std::vector<std::string>{"T0 names- 7..7", "T0 names- 2..4", "T0 names- 0..0"}));
+    sprav.RemoveListener(&listener);
+}
+
+TEST(SpravListener, ALoadedBookIsOneReset) {
+    TSprav sprav;
+    RecordingListener listener;
+    sprav.AddListener(&listener);
+    sprav.Rebuild([](TSprav& book) { Fill(book, {3, 3}); });
+    EXPECT_EQ(listener.Heard, std::vector<std::string>{"reset"});
+    EXPECT_EQ(sprav.LineCount(), 8u);
+    sprav.RemoveListener(&listener);
 }
