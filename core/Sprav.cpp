@@ -98,6 +98,48 @@ void TSprav::DeleteTestFile(int position) {
     Tell([](TSpravListener& listener) { listener.FilesRemoved(); });
 }
 
+void TSprav::InsertTestFile(int position, std::unique_ptr<TSpravFile> file) {
+    Tell([position](TSpravListener& listener) { listener.FilesAboutToBeInserted(position, position); });
+    Files.insert(Files.begin() + position, std::move(file));
+    if (CurrentFile != nullptr && position <= FCurrentFileIndex) {
+        ++FCurrentFileIndex;
+    }
+    Tell([](TSpravListener& listener) { listener.FilesInserted(); });
+}
+
+std::unique_ptr<TSpravFile> TSprav::TakeTestFile(int position) {
+    Tell([position](TSpravListener& listener) { listener.FilesAboutToBeRemoved(position, position); });
+    if (Files[position].get() == CurrentFile) {
+        SetCurrent(nullptr, FCurrentFileIndex);
+    } else if (CurrentFile != nullptr && position < FCurrentFileIndex) {
+        --FCurrentFileIndex;
+    }
+    std::unique_ptr<TSpravFile> taken = std::move(Files[position]);
+    Files.erase(Files.begin() + position);
+    Tell([](TSpravListener& listener) { listener.FilesRemoved(); });
+    return taken;
+}
+
+void TSprav::InsertSinonims(TSpravFile& file, int position,
+                            std::vector<std::unique_ptr<TSpravSinonim>> entries) {
+    if (entries.empty()) {
+        return;
+    }
+    const int last = position + static_cast<int>(entries.size()) - 1;
+    Tell([&](TSpravListener& listener) { listener.SinonimsAboutToBeInserted(file, position, last); });
+    file.Sinonims.insert(file.Sinonims.begin() + position, std::make_move_iterator(entries.begin()),
+                         std::make_move_iterator(entries.end()));
+    Tell([&](TSpravListener& listener) { listener.SinonimsInserted(file); });
+}
+
+void TSprav::SetSinonim(TSpravFile& file, int position, std::string name, std::string descPath) {
+    Tell([&](TSpravListener& listener) { listener.SinonimAboutToBeChanged(file, position); });
+    TSpravSinonim& entry = *file.Sinonims[static_cast<std::size_t>(position)];
+    entry.Name = std::move(name);
+    entry.DescPath = std::move(descPath);
+    Tell([&](TSpravListener& listener) { listener.SinonimChanged(file, position); });
+}
+
 TSpravSinonim* TSprav::GetSinonim(const TSpravFile* file, int position) const {
     if (file == nullptr || position < 0 || static_cast<size_t>(position) >= file->Sinonims.size()) {
         return nullptr;
@@ -152,9 +194,7 @@ int TSprav::ChangeSinonim(TSpravFile* file, int position, const std::string& nam
         ShowMessage(sprav_messages::kUnstorableName);
         return -1;
     }
-    entry->Name = name;
-    entry->DescPath = descPath;
-    Tell([&](TSpravListener& listener) { listener.SinonimChanged(*file, position); });
+    SetSinonim(*file, position, name, descPath);
     return position;
 }
 

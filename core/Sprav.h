@@ -34,6 +34,7 @@ public:
     virtual void SinonimsInserted(const TSpravFile& /*file*/) {}
     virtual void SinonimsAboutToBeRemoved(const TSpravFile& /*file*/, int /*first*/, int /*last*/) {}
     virtual void SinonimsRemoved(const TSpravFile& /*file*/) {}
+    virtual void SinonimAboutToBeChanged(const TSpravFile& /*file*/, int /*position*/) {}
     virtual void SinonimChanged(const TSpravFile& /*file*/, int /*position*/) {}
     // The whole book changes at once (emptied, or read from a file): the lists are to be taken anew.
     virtual void BookAboutToBeReset() {}
@@ -83,6 +84,13 @@ public:
     // is left as it is.
     std::vector<std::unique_ptr<TSpravSinonim>> RemoveSinonims(TSpravFile& file,
                                                                const std::vector<int>& positions);
+
+    // What undo and redo need: each puts back exactly what its counterpart took, at the same position.
+    // The current test file stays the one it was, unless it is the one taken away; no message is shown.
+    void InsertTestFile(int position, std::unique_ptr<TSpravFile> file);
+    std::unique_ptr<TSpravFile> TakeTestFile(int position);
+    void InsertSinonims(TSpravFile& file, int position, std::vector<std::unique_ptr<TSpravSinonim>> entries);
+    void SetSinonim(TSpravFile& file, int position, std::string name, std::string descPath);
 
     // Makes a change to the whole book (emptying it, reading a book file into it) and tells the listeners
     // once, as a reset, rather than entry by entry.

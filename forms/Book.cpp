@@ -1,6 +1,6 @@
 #include "forms/Book.h"
 
-TBook::TBook(QObject* parent) : QObject(parent), FFileList(FSprav), FNameList(FSprav) {
+TBook::TBook(QObject* parent) : QObject(parent), FFileList(FSprav), FNameList(FSprav), FHistory(FSprav) {
     FSprav.AddListener(this);
 }
 

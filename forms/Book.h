@@ -9,6 +9,7 @@
 
 #include "core/Sprav.h"
 #include "core/SpravFile.h"
+#include "forms/BookHistory.h"
 #include "forms/BookLists.h"
 
 class TBook : public QObject, private TSpravListener {
@@ -23,6 +24,7 @@ public:
     TFileListModel& FileList() { return FFileList; }
     TNameListModel& NameList() { return FNameList; }
     const TNameListModel& NameList() const { return FNameList; }
+    TBookHistory& History() { return FHistory; }
 
     // The directories behind the <Tests>: and <Desc>: tokens, exactly as stored.
     const std::string& DirTests() const { return FDirs.Tests; }
@@ -47,4 +49,5 @@ private:
     ServiceDirectories FDirs;
     TFileListModel FFileList;
     TNameListModel FNameList;
+    TBookHistory FHistory;
 };

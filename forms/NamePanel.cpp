@@ -136,7 +136,11 @@ void TNamePanel::bbAddSinonimClick() {
         ui->eName->setFocus();
         return;
     }
-    const bool added = FBook->Sprav().AddSinonimWithDesc(*name, descPath) != nullptr;
+    bool added = false;
+    {
+        const TBookStep step(FBook->History(), QStringLiteral("добавление «%1»").arg(typed));
+        added = FBook->Sprav().AddSinonimWithDesc(*name, descPath) != nullptr;
+    }
     emit NamesChanged();
     if (!added) {
         ui->eName->setText(typed);  // a refused name stays in the field to be corrected
@@ -164,6 +168,11 @@ void TNamePanel::bbEditSinonimClick() {
             return;
         }
         TSprav& sprav = FBook->Sprav();
+        const TSpravSinonim* before = sprav.GetSinonim(sprav.CurrentFile, row);
+        const QString old = before != nullptr ? FromCp1251(before->Name) : QString();
+        const TBookStep step(FBook->History(),
+                             old == typed ? QStringLiteral("изменение «%1»").arg(old)
+                                          : QStringLiteral("переименование «%1» в «%2»").arg(old, typed));
         refused = sprav.ChangeSinonim(sprav.CurrentFile, row, *name, descPath) < 0;
     }
     emit NamesChanged();
@@ -187,7 +196,14 @@ void TNamePanel::acDeleteNameExecute() {
     ui->bbAddSinonim->setEnabled(true);
     ui->eName->clear();
     emit Edited();
-    FBook->Sprav().DeleteSinonim(row);
+    {
+        TSprav& sprav = FBook->Sprav();
+        const TSpravSinonim* doomed = sprav.GetSinonim(sprav.CurrentFile, row);
+        const TBookStep step(
+            FBook->History(),
+            QStringLiteral("удаление «%1»").arg(doomed != nullptr ? FromCp1251(doomed->Name) : QString()));
+        sprav.DeleteSinonim(row);
+    }
     emit NamesChanged();
 }
 
@@ -201,6 +217,8 @@ bool TNamePanel::TakeDescriptionFile(const std::string& path) {
     if (!forms::FitsSinonimLine(selected->Name, ToDescToken(path, FBook->DirPDF()))) {
         return false;
     }
+    const TBookStep step(FBook->History(),
+                         QStringLiteral("выбор файла описания для «%1»").arg(FromCp1251(selected->Name)));
     sprav.ChangeSinonim(sprav.CurrentFile, row, selected->Name, path);
     return true;
 }

@@ -116,7 +116,13 @@ void TPrefixPanel::SetBook(TBook& book) {
     connect(ui->acAddGrup, &QAction::triggered, this, &TPrefixPanel::bbAddGrupClick);
     connect(ui->bbAddGrup, &QPushButton::clicked, ui->acAddGrup, &QAction::trigger);
     // Only the user's toggles reach here: every change the program makes to the list blocks the signal.
-    connect(ui->clbPref, &QListWidget::itemChanged, this, [this] { bbAddPreffsClick(); });
+    connect(ui->clbPref, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        const TBookStep step(FBook->History(),
+                             item->checkState() == Qt::Checked
+                                 ? QStringLiteral("отметка префикса «%1»").arg(item->text())
+                                 : QStringLiteral("снятие отметки префикса «%1»").arg(item->text()));
+        bbAddPreffsClick();
+    });
 }
 
 bool TPrefixPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -410,6 +416,7 @@ void TPrefixPanel::bbAddPreffsClick() {
 }
 
 void TPrefixPanel::bbAllPrefClick() {
+    const TBookStep step(FBook->History(), QStringLiteral("отметка всех префиксов"));
     SetAllMarks(Qt::Checked);
     bbAddPreffsClick();
 }
@@ -469,6 +476,7 @@ void TPrefixPanel::RemoveGeneratedNames(int from, const std::string& typed, cons
 // by one; but in time in proportion to the names and entries rather than to their product.
 void TPrefixPanel::sbDelAllClick() {
     const forms::TRefusalTally tally;
+    const TBookStep step(FBook->History(), QStringLiteral("снятие отметки со всех префиксов"));
     if (ui->clbPref->count() == 0) {
         return;
     }

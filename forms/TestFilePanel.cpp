@@ -19,6 +19,7 @@
 #include "forms/FormMessages.h"
 #include "forms/ListRows.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "ui_TestFilePanel.h"
 
 using forms::Ask;
@@ -105,6 +106,7 @@ void TTestFilePanel::acAddFileExecute() {
 void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
     TSprav& sprav = FBook->Sprav();
     const std::size_t countBefore = sprav.Files.size();
+    TBookStep step(FBook->History(), QStringLiteral("добавление тестовых файлов"));
     std::size_t lines = sprav.LineCount();
     for (const QString& chosen : chosenPaths) {
         const std::optional<std::string> path = forms::TakeChosenPath(chosen);
@@ -126,10 +128,18 @@ void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
         ++lines;
     }
     // Files added while no book is shown start one: the user must see what will be saved.
+    if (sprav.Files.size() == countBefore + 1) {
+        step.SetText(
+            QStringLiteral("добавление тестового файла «%1»").arg(ShownPath(sprav.Files.back()->Path)));
+    }
     if (sprav.Files.size() > countBefore) {
         emit FilesAdded();
     }
     emit FilesChanged();
+}
+
+QString TTestFilePanel::ShownPath(const std::string& path) const {
+    return platform::FromCp1251(ToTestsToken(path, FBook->DirTests()));
 }
 
 // True when the book file can hold the test file at `position`; otherwise says so.
@@ -154,7 +164,11 @@ void TTestFilePanel::acDeleteFileExecute() {
     }
     const int row = SelectedRow();
     if (row >= 0) {
-        FBook->Sprav().DeleteTestFile(row);
+        TSprav& sprav = FBook->Sprav();
+        const TBookStep step(FBook->History(),
+                             QStringLiteral("удаление тестового файла «%1»")
+                                 .arg(ShownPath(sprav.Files[static_cast<std::size_t>(row)]->Path)));
+        sprav.DeleteTestFile(row);
     }
     emit FilesChanged();
 }

@@ -52,6 +52,8 @@ protected:
 
 private:
     bool FitsBookLine(std::size_t position, const std::string& path) const;
+    // A test file's path as the list shows it.
+    QString ShownPath(const std::string& path) const;
 
     std::unique_ptr<Ui::TTestFilePanel> ui;
     TBook* FBook = nullptr;

@@ -80,6 +80,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     SetGlyphs();
     ConnectCommands();
     ConnectPanels();
+    ConnectHistory();
     SetTabOrder();
 
     ui->Splitter2->setStretchFactor(0, 1);
@@ -108,6 +109,9 @@ void TfmMain::BuildToolBar() {
     addButton("tbDeleteName", ui->acDeleteName, false);
     addButton("tbAddName", ui->acAddName, false);
     addButton("btnFindSin", ui->acFindSin);
+    ui->ToolBar1->addSeparator();
+    addButton("tbUndo", ui->acUndo);
+    addButton("tbRedo", ui->acRedo);
 
     // The clipboard actions work through their shortcuts only.
     addActions({ui->EditCut1, ui->EditCopy1, ui->EditPaste1});
@@ -124,6 +128,9 @@ void TfmMain::SetGlyphs() {
     ui->acDeleteName->setIcon(s->standardIcon(QStyle::SP_DialogDiscardButton));
     ui->acAddName->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
     ui->acFindSin->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->acUndo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"), s->standardIcon(QStyle::SP_ArrowBack)));
+    ui->acRedo->setIcon(
+        QIcon::fromTheme(QStringLiteral("edit-redo"), s->standardIcon(QStyle::SP_ArrowForward)));
     ui->HelpAbout1->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
     ui->acHelp->setIcon(s->standardIcon(QStyle::SP_DialogHelpButton));
 }
@@ -216,6 +223,33 @@ void TfmMain::ConnectPanels() {
             FBookCheck->BookChanged();
         }
     });
+}
+
+// The undo and redo commands name the step they would take back or make again. A line edit or the comment
+// editor with the focus keeps Ctrl+Z for its own text: Qt gives a focused editor the keys it edits with
+// before any shortcut of the window.
+void TfmMain::ConnectHistory() {
+    QUndoStack& stack = FBook.History().Stack();
+    ui->acUndo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    ui->acRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(ui->acUndo, &QAction::triggered, this, &TfmMain::acUndoExecute);
+    connect(ui->acRedo, &QAction::triggered, this, &TfmMain::acRedoExecute);
+    const auto name = [](QAction* action, const QString& command, const QString& step, const QString& idle) {
+        action->setText(step.isEmpty() ? command : QStringLiteral("%1: %2").arg(command, step));
+        action->setStatusTip(step.isEmpty() ? idle : action->text());
+    };
+    const QString undoIdle = ui->acUndo->statusTip();
+    const QString redoIdle = ui->acRedo->statusTip();
+    connect(&stack, &QUndoStack::canUndoChanged, ui->acUndo, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::canRedoChanged, ui->acRedo, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::undoTextChanged, this, [this, name, undoIdle](const QString& step) {
+        name(ui->acUndo, QStringLiteral("Отменить"), step, undoIdle);
+    });
+    connect(&stack, &QUndoStack::redoTextChanged, this, [this, name, redoIdle](const QString& step) {
+        name(ui->acRedo, QStringLiteral("Повторить"), step, redoIdle);
+    });
+    connect(&FBook.History(), &TBookHistory::Applied, this, &TfmMain::ShowUndoneChange);
 }
 
 // The add button is the window's default button: Enter adds the typed name from any control that has no
@@ -415,6 +449,7 @@ bool TfmMain::FileSave1Execute() {
     SetSpravFileName(*path);
     SetBookCaption(SpravFileName);
     Modified = false;
+    FBook.History().SetClean();
     return true;
 }
 
@@ -434,6 +469,7 @@ void TfmMain::LoadSprav(std::string path) {
         return;
     }
     FSharedBook.Remember(path, read);
+    FBook.History().SetClean();
     RefreshFileList();
     // A book another program wrote may hold an entry this editor could not write back as it stands: the
     // user learns of it now, by name, rather than at every save.
@@ -562,6 +598,33 @@ void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
     FNames->SelectRow(nameIndex);
     FBook.Sprav().CurrentSinonimIndex = nameIndex;
     lbNamesClick();
+}
+
+void TfmMain::acUndoExecute() {
+    if (FBook.History().Stack().canUndo()) {
+        FBook.History().Stack().undo();
+    }
+}
+
+void TfmMain::acRedoExecute() {
+    if (FBook.History().Stack().canRedo()) {
+        FBook.History().Stack().redo();
+    }
+}
+
+void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
+    Modified = !FBook.History().IsClean();
+    const int files = static_cast<int>(FBook.Sprav().Files.size());
+    if (files == 0) {
+        FFiles->SelectRow(-1);
+        lbFilesClick();
+        return;
+    }
+    const TSprav& sprav = FBook.Sprav();
+    fileIndex = std::clamp(fileIndex, 0, files - 1);
+    // A name taken away by the undo leaves its place to the name after it, or to the last one.
+    const int names = static_cast<int>(sprav.Files[static_cast<std::size_t>(fileIndex)]->Sinonims.size());
+    ShowAnalog(fileIndex, nameIndex < 0 ? -1 : std::min(nameIndex, names - 1));
 }
 
 // A cancelled search leaves the window and the book as they were.

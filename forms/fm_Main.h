@@ -61,6 +61,10 @@ public:
     // Finds a chip across the whole book and jumps to the chosen analog.
     void acFindSinExecute();
 
+    // Undo and redo of the book's changes, one user's command at a time.
+    void acUndoExecute();
+    void acRedoExecute();
+
     // Book, service and help commands.
     void FileNew1Execute();
     void FileOpen1Execute();
@@ -90,6 +94,10 @@ private:
     void SetModified();
     void ShowBook();
     void PrefixPanelShown(bool shown);
+    // After an undo or redo: the lists show where it changed the book, and the book counts as unsaved
+    // unless it is back as it was last read or saved.
+    void ShowUndoneChange(int fileIndex, int nameIndex);
+    void ConnectHistory();
 
     void ConnectCommands();
     void ConnectPanels();

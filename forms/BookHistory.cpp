@@ -1,0 +1,250 @@
+#include "forms/BookHistory.h"
+
+#include <QUndoCommand>
+
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
+// One step on the stack. Its changes were made by the command before the step was pushed, so the first
+// redo, which QUndoStack runs on push, has nothing to do.
+class TStepCommand : public QUndoCommand {
+public:
+    TStepCommand(TBookHistory& history, const QString& text, std::vector<TBookHistory::Change> changes)
+        : QUndoCommand(text), FHistory(history), FChanges(std::move(changes)) {}
+
+    void undo() override { FHistory.Apply(FChanges, false); }
+    void redo() override {
+        if (FPushed) {
+            FHistory.Apply(FChanges, true);
+        }
+        FPushed = true;
+    }
+
+private:
+    TBookHistory& FHistory;
+    std::vector<TBookHistory::Change> FChanges;
+    bool FPushed = false;
+};
+
+namespace {
+
+std::vector<TSpravSinonim> Copies(const TSpravFile& file, int first, int last) {
+    std::vector<TSpravSinonim> copies;
+    copies.reserve(static_cast<std::size_t>(last - first + 1));
+    for (int i = first; i <= last; ++i) {
+        copies.push_back(*file.Sinonims[static_cast<std::size_t>(i)]);
+    }
+    return copies;
+}
+
+std::vector<std::unique_ptr<TSpravSinonim>> Entries(const std::vector<TSpravSinonim>& names) {
+    std::vector<std::unique_ptr<TSpravSinonim>> entries;
+    entries.reserve(names.size());
+    for (const TSpravSinonim& name : names) {
+        entries.push_back(std::make_unique<TSpravSinonim>(name));
+    }
+    return entries;
+}
+
+std::vector<int> Run(int first, std::size_t count) {
+    std::vector<int> positions(count);
+    std::iota(positions.begin(), positions.end(), first);
+    return positions;
+}
+
+}  // namespace
+
+TBookHistory::TBookHistory(TSprav& sprav, QObject* parent) : QObject(parent), FSprav(sprav) {
+    FSprav.AddListener(this);
+}
+
+TBookHistory::~TBookHistory() {
+    FSprav.RemoveListener(this);
+}
+
+void TBookHistory::Begin(const QString& text) {
+    if (FDepth++ == 0) {
+        FText = text;
+        FChanges.clear();
+    }
+}
+
+void TBookHistory::End() {
+    if (--FDepth > 0 || FChanges.empty()) {
+        return;
+    }
+    FStack.push(new TStepCommand(*this, FText, std::move(FChanges)));
+    FChanges.clear();
+}
+
+void TBookHistory::Record(Change change) {
+    if (FApplying) {
+        return;
+    }
+    if (FDepth == 0) {
+        // Changed by no command of the user's: the steps kept so far no longer fit the book.
+        FStack.clear();
+        return;
+    }
+    // Names added one after another at the end of one list (a prefix pass) are one change.
+    if (change.What == Change::Kind::InsertNames && !FChanges.empty()) {
+        Change& last = FChanges.back();
+        if (last.What == Change::Kind::InsertNames && last.File == change.File &&
+            last.Position + static_cast<int>(last.Names.size()) == change.Position) {
+            last.Names.insert(last.Names.end(), change.Names.begin(), change.Names.end());
+            return;
+        }
+    }
+    FChanges.push_back(std::move(change));
+}
+
+int TBookHistory::FileIndex(const TSpravFile& file) {
+    const auto& files = FSprav.Files;
+    if (FLastFile != &file || FLastIndex < 0 || static_cast<std::size_t>(FLastIndex) >= files.size() ||
+        files[static_cast<std::size_t>(FLastIndex)].get() != &file) {
+        const auto found = std::find_if(files.begin(), files.end(),
+                                        [&file](const auto& entry) { return entry.get() == &file; });
+        FLastFile = &file;
+        FLastIndex = found == files.end() ? -1 : static_cast<int>(found - files.begin());
+    }
+    return FLastIndex;
+}
+
+void TBookHistory::FilesAboutToBeInserted(int first, int last) {
+    FInsertFirst = first;
+    FInsertLast = last;
+}
+
+void TBookHistory::FilesInserted() {
+    FLastFile = nullptr;
+    if (FApplying) {
+        return;
+    }
+    for (int i = FInsertFirst; i <= FInsertLast; ++i) {
+        const TSpravFile& file = *FSprav.Files[static_cast<std::size_t>(i)];
+        const int last = static_cast<int>(file.Sinonims.size()) - 1;
+        Record({Change::Kind::InsertFile, i, -1, file.Path, Copies(file, 0, last)});
+    }
+}
+
+void TBookHistory::FilesAboutToBeRemoved(int first, int last) {
+    FLastFile = nullptr;
+    if (FApplying) {
+        return;
+    }
+    // The last first: played back, each removal leaves the positions of those before it as they were.
+    for (int i = last; i >= first; --i) {
+        const TSpravFile& file = *FSprav.Files[static_cast<std::size_t>(i)];
+        const int lastName = static_cast<int>(file.Sinonims.size()) - 1;
+        Record({Change::Kind::RemoveFile, i, -1, file.Path, Copies(file, 0, lastName)});
+    }
+}
+
+void TBookHistory::SinonimsAboutToBeInserted(const TSpravFile&, int first, int last) {
+    FInsertFirst = first;
+    FInsertLast = last;
+}
+
+void TBookHistory::SinonimsInserted(const TSpravFile& file) {
+    if (FApplying) {
+        return;
+    }
+    Record({Change::Kind::InsertNames,
+            FileIndex(file),
+            FInsertFirst,
+            {},
+            Copies(file, FInsertFirst, FInsertLast)});
+}
+
+void TBookHistory::SinonimsAboutToBeRemoved(const TSpravFile& file, int first, int last) {
+    if (FApplying) {
+        return;
+    }
+    Record({Change::Kind::RemoveNames, FileIndex(file), first, {}, Copies(file, first, last)});
+}
+
+void TBookHistory::SinonimAboutToBeChanged(const TSpravFile& file, int position) {
+    FBefore = *file.Sinonims[static_cast<std::size_t>(position)];
+}
+
+void TBookHistory::SinonimChanged(const TSpravFile& file, int position) {
+    if (FApplying) {
+        return;
+    }
+    const TSpravSinonim& after = *file.Sinonims[static_cast<std::size_t>(position)];
+    if (after.Name == FBefore.Name && after.DescPath == FBefore.DescPath) {
+        return;
+    }
+    Record({Change::Kind::ChangeName, FileIndex(file), position, {}, {FBefore, after}});
+}
+
+void TBookHistory::BookReset() {
+    FLastFile = nullptr;
+    if (!FApplying) {
+        FStack.clear();
+    }
+}
+
+void TBookHistory::Apply(const std::vector<Change>& changes, bool forward) {
+    if (changes.empty()) {
+        return;
+    }
+    FApplying = true;
+    const auto apply = [this, forward](const Change& change) {
+        auto& files = FSprav.Files;
+        switch (change.What) {
+            case Change::Kind::InsertFile:
+            case Change::Kind::RemoveFile:
+                if ((change.What == Change::Kind::InsertFile) == forward) {
+                    auto file = std::make_unique<TSpravFile>();
+                    file->Path = change.Path;
+                    file->Sinonims = Entries(change.Names);
+                    FSprav.InsertTestFile(change.File, std::move(file));
+                } else {
+                    FSprav.TakeTestFile(change.File);
+                }
+                break;
+            case Change::Kind::InsertNames:
+            case Change::Kind::RemoveNames: {
+                TSpravFile& file = *files[static_cast<std::size_t>(change.File)];
+                if ((change.What == Change::Kind::InsertNames) == forward) {
+                    FSprav.InsertSinonims(file, change.Position, Entries(change.Names));
+                } else {
+                    FSprav.RemoveSinonims(file, Run(change.Position, change.Names.size()));
+                }
+                break;
+            }
+            case Change::Kind::ChangeName: {
+                const TSpravSinonim& now = change.Names[forward ? 1 : 0];
+                FSprav.SetSinonim(*files[static_cast<std::size_t>(change.File)], change.Position, now.Name,
+                                  now.DescPath);
+                break;
+            }
+        }
+    };
+    if (forward) {
+        std::for_each(changes.begin(), changes.end(), apply);
+    } else {
+        std::for_each(changes.rbegin(), changes.rend(), apply);
+    }
+    FApplying = false;
+    // Undone, the step shows where it began; redone, where it ended.
+    const Change& shown = forward ? changes.back() : changes.front();
+    const bool aboutNames = shown.What != Change::Kind::InsertFile && shown.What != Change::Kind::RemoveFile;
+    emit Applied(shown.File, aboutNames ? shown.Position : -1);
+}
+
+TBookStep::TBookStep(TBookHistory& history, const QString& text) : FHistory(history) {
+    FHistory.Begin(text);
+}
+
+TBookStep::~TBookStep() {
+    FHistory.End();
+}
+
+void TBookStep::SetText(const QString& text) {
+    if (FHistory.FDepth == 1) {
+        FHistory.FText = text;
+    }
+}
