@@ -135,6 +135,10 @@ std::error_code WriteTemporary(const std::filesystem::path& temporary, std::stri
 
 std::error_code CheckReplaceable(const std::filesystem::path& target) {
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    // A folder in the file's place is said as a folder, as on POSIX, not as a refusal to write.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return {ERROR_ACCESS_DENIED, std::system_category()};
     }

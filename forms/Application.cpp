@@ -2,6 +2,8 @@
 
 #include "platform/Dialogs.h"
 
+#include <QStringDecoder>
+
 // The event that failed is dropped; the window and the book stay as the handler left them. Ending the
 // program here would lose every unsaved change for the sake of one command.
 bool TApplication::notify(QObject* receiver, QEvent* event) {
@@ -15,8 +17,12 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+// Our own texts are UTF-8; the system's (a Windows error's, say) come in the ANSI code page, which on
+// Linux is UTF-8 too.
 QString TApplication::ExceptionText(const std::exception& error) {
-    return QString::fromLocal8Bit(error.what());
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(QByteArrayView(error.what()));
+    return utf8.hasError() ? QString::fromLocal8Bit(error.what()) : text;
 }
 
 QString TApplication::UnknownExceptionText() {

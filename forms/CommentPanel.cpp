@@ -10,6 +10,7 @@
 #include "core/Sprav.h"
 #include "forms/Book.h"
 #include "forms/CollapsibleTitle.h"
+#include "forms/FormFont.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -97,12 +98,7 @@ TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_un
     indicatorPolicy.setRetainSizeWhenHidden(true);
     ui->imIsEditInfo->setSizePolicy(indicatorPolicy);
 
-    // Courier New where the system has it, any fixed-pitch face where it does not.
-    QFont font(QStringLiteral("Courier New"));
-    font.setPixelSize(13);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    ui->mmTestInfo->setFont(font);
+    ui->mmTestInfo->setFont(FixedPitchFont(13));
     ui->mmTestInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tab moves on to the next control, as everywhere else in the window; a comment needs no tab characters.
     ui->mmTestInfo->setTabChangesFocus(true);

@@ -86,7 +86,7 @@ TEST_F(BookEditingTest, TestFilesBelowTheTestsDirectoryShowInTokenForm) {
     Probe().SetDirectories(Stored(QStringLiteral("tests")), Probe().DirPDF());
     const QString inside = MakeFile(QStringLiteral("tests/dig/la3.qor"));
     AddFiles({inside});
-    EXPECT_EQ(Rows(lbFiles()), QStringList{QStringLiteral("<Tests>:/dig/la3.qor")});
+    EXPECT_EQ(Rows(lbFiles()), QStringList{Native(QStringLiteral("<Tests>:/dig/la3.qor"))});
     EXPECT_EQ(Probe().Sprav().Files[0]->Path, Stored(QStringLiteral("tests/dig/la3.qor")));
     // The duplicate test compares the full path, not the shown one.
     AddFiles({inside}, {MessageAnswer::No});
@@ -577,7 +577,7 @@ TEST_F(BookEditingTest, EntriesTheBookCannotHoldAreRefusedWhenTyped) {
     AddFiles({tooLong});
     desktop->TakeInformation(
         QStringLiteral("Путь к тестовому файлу длиннее 999 символов, справочник не сможет его сохранить: ") +
-        tooLong);
+        Native(tooLong));
     EXPECT_EQ(Count(lbFiles()), 1);
     AddFiles({tooLong.chopped(1)});
     EXPECT_EQ(Count(lbFiles()), 2);

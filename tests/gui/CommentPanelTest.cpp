@@ -71,7 +71,8 @@ TEST_F(CommentPanelTest, CommentIsSavedBesideTheTestFileAndFollowsTheSelection) 
     MakeFile(QStringLiteral("tests/sub.d/LA4.txt"), Cp("Первая\r\nвторая\nтретья\r\xC2\xA0конец"));
     AddFiles({a, PathOf(QStringLiteral("tests/sub.d/LA4.wsk"))});
     Probe().Modified() = false;
-    EXPECT_EQ(Rows(lbFiles()), (QStringList{"<Tests>:/K155LA3.qor", "<Tests>:/sub.d/LA4.wsk"}));
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{Native(QStringLiteral("<Tests>:/K155LA3.qor")),
+                                            Native(QStringLiteral("<Tests>:/sub.d/LA4.wsk"))}));
 
     EXPECT_EQ(Comment(), QStringLiteral("Первая\nвторая\nтретья\n\u00A0конец"));
     EXPECT_FALSE(Indicator());
@@ -316,7 +317,10 @@ TEST_F(CommentPanelTest, TokenPathWithTheTestsDirectoryUnsetHasNoCommentFile) {
     desktop->Take();
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(folder.path());
+#ifndef _WIN32
+    // A file of that very name where the program runs; Windows allows no such name.
     MakeFile(QStringLiteral("<Tests>:a.txt"), "not this one");
+#endif
     Select(0);
     EXPECT_EQ(Comment(), QString());
     TypeLines(mmTestInfo(), {QStringLiteral("куда?")});
@@ -324,7 +328,9 @@ TEST_F(CommentPanelTest, TokenPathWithTheTestsDirectoryUnsetHasNoCommentFile) {
     desktop->TakeInformation(
         QStringLiteral("Комментарий не сохранён: не задан путь к файлам тестов, и неизвестно, "
                        "где лежит файл комментария <Tests>:a.txt"));
+#ifndef _WIN32
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("<Tests>:a.txt"))), "not this one");
+#endif
     QDir::setCurrent(cwd);
 }
 
@@ -625,7 +631,7 @@ TEST_F(DescriptionPanelTest, ChosenFileIsShownInDescFormStoredInFullAndOpened) {
     EXPECT_FALSE(first.MustExist);
     EXPECT_TRUE(first.InitialDir.isEmpty());
 
-    EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/ttl/К155ЛА3.pdf"));
+    EXPECT_EQ(edFileInfo()->text(), Native(QStringLiteral("<Desc>:/ttl/К155ЛА3.pdf")));
     EXPECT_EQ(Entry(0).DescPath, Stored(QStringLiteral("desc/ttl/К155ЛА3.pdf")));
     EXPECT_EQ(Entry(0).Name, Cp("К155ЛА3"));
     EXPECT_TRUE(Probe().Modified());

@@ -129,11 +129,12 @@ TEST(DirDialog, FolderButtonPutsTheChosenFolderInTheField) {
 
     const DesktopCall first = desktop.Take();
     EXPECT_EQ(first.kind, DesktopCall::Kind::ChooseFolder);
-    EXPECT_EQ(first.initialDir, QStringLiteral("C:/Tests"));  // the stored path as this system names it
+    // The stored path as this system names it.
+    EXPECT_EQ(first.initialDir, QDir::toNativeSeparators(QStringLiteral("C:/Tests")));
     EXPECT_EQ(first.owner, shown);
     const DesktopCall second = desktop.Take();
     EXPECT_EQ(second.kind, DesktopCall::Kind::ChooseFolder);
-    EXPECT_EQ(second.initialDir, QStringLiteral("D:/Описания/"));
+    EXPECT_EQ(second.initialDir, QDir::toNativeSeparators(QStringLiteral("D:/Описания/")));
 }
 
 TEST(DirDialog, PathWindows1251CannotHoldIsRefusedWithABox) {

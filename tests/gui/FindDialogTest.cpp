@@ -194,7 +194,8 @@ TEST_F(FindDialogTest, LetterRaisedByATurkishLocaleStillFindsItsNames) {
     QLocale::setDefault(QLocale(QLocale::Turkish));
     RunFind([](TfmVvodSinonim& dialog) {
         TypeText(dialog.edFilter, QStringLiteral("ic"));
-        EXPECT_EQ(dialog.edFilter->text(), QStringLiteral("İC"));
+        // "İC" where the locale raises letters as Turkish does (Qt with ICU), "IC" where it cannot.
+        EXPECT_EQ(dialog.edFilter->text(), QLocale().toUpper(QStringLiteral("ic")));
         EXPECT_EQ(Listed(dialog), (Names{QStringLiteral("MC14IC"), QStringLiteral("ic74")}));
         dialog.reject();
     });

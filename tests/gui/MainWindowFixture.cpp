@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 
+#include <algorithm>
+
 #include "platform/Paths.h"
 #include "platform/Settings.h"
 #include "platform/Text.h"
@@ -33,6 +35,17 @@ void WriteBytes(const QString& path, const std::string& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+QString Native(const QString& text) {
+    return QDir::toNativeSeparators(text);
+}
+
+std::string Native(std::string bytes) {
+    if (QDir::separator() != QLatin1Char('/')) {
+        std::replace(bytes.begin(), bytes.end(), '/', '\\');
+    }
+    return bytes;
 }
 
 QStringList Rows(const QAbstractItemView* list) {

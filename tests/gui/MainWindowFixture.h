@@ -24,11 +24,6 @@
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ScriptedDesktop.h"
 
-// Readable QString values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace gui_test {
 
 using platform::MessageAnswer;
@@ -40,6 +35,11 @@ inline const QString kCaption = QStringLiteral("Редактор справоч�
 
 // UTF-8 source text as the Windows-1251 bytes the book holds.
 std::string Cp(const char* utf8);
+
+// Text written with "/" between folders, as the system writes paths: with "\" on Windows, where users'
+// books hold that.
+QString Native(const QString& text);
+std::string Native(std::string bytes);
 
 std::string ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const std::string& bytes);

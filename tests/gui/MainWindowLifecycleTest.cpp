@@ -76,9 +76,11 @@ TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
     for (const char* name : {"Dir_QOR", "Dir_Tests", "Dir_PDF"}) {
         EXPECT_EQ(Setting("Software\\QOR_Main", name), "") << name;
     }
+#ifndef _WIN32
     const std::string ini = ReadBytes(folder.filePath(QStringLiteral("settings.ini")));
     EXPECT_NE(ini.find("[Software\\QOR_Sprav]"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[Software\\QOR_Main]"), std::string::npos) << ini;
+#endif
 }
 
 TEST_F(LifecycleTest, DirectoriesAcceptedAtStartUpReachTheSettingsOnlyAtClose) {
@@ -257,6 +259,9 @@ TEST_F(LifecycleTest, OtherProgramsValuesAreKeptThroughARun) {
 // A settings file the store will not read (here: far larger than settings ever are) is said once at
 // start-up; the editor runs with empty settings and leaves the file as it was at close, without a box.
 TEST_F(LifecycleTest, UnreadableSettingsFileIsSaidOnceAndLeftAlone) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the settings store is the registry on Windows: no file stands in for it there";
+#endif
     const QString path = folder.filePath(QStringLiteral("settings.ini"));
     std::string content = "[Software\\QOR_Main]\nDir_Tests=/T\n;";
     content.resize(platform::kMaxSettingsFileBytes + 1, ';');
@@ -683,10 +688,10 @@ TEST_F(LifecycleTest, HelpOpensTheChmBesideTheExecutableElseTheGuideElseSaysWher
     const DesktopCall none = desktop->Take();
     EXPECT_EQ(none.kind, DesktopCall::Kind::Information);
     EXPECT_TRUE(none.text.startsWith(QStringLiteral("Справка не найдена. Её искали здесь:\n")));
-    EXPECT_TRUE(
-        none.text.contains(exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".chm"))));
-    EXPECT_TRUE(
-        none.text.contains(exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".html"))));
+    EXPECT_TRUE(none.text.contains(
+        Native(exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".chm")))));
+    EXPECT_TRUE(none.text.contains(
+        Native(exe.absoluteDir().filePath(exe.completeBaseName() + QStringLiteral(".html")))));
 
     FilesBesideProgram beside;
     const QString guide = beside.Make(QStringLiteral(".html"));
@@ -698,7 +703,7 @@ TEST_F(LifecycleTest, HelpOpensTheChmBesideTheExecutableElseTheGuideElseSaysWher
         EXPECT_EQ(call.verb, QStringLiteral("open"));
         EXPECT_EQ(QFileInfo(call.file), QFileInfo(expected));
         EXPECT_EQ(QDir(call.directory), exe.absoluteDir());
-        EXPECT_TRUE(call.directory.endsWith(QLatin1Char('/')));
+        EXPECT_TRUE(call.directory.endsWith(QDir::separator()));
         EXPECT_EQ(call.showCommand, 3);
         beside.Remove(chm);  // the guide is opened once the help file is gone
     }

@@ -10,8 +10,14 @@
 
 #include <deque>
 #include <optional>
+#include <ostream>
 
 class QWidget;
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace test_support {
 

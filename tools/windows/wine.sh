@@ -53,6 +53,10 @@ qor_wine_prefix_end() {
     WINEPREFIX=$prefix "$QOR_WINESERVER" -w
     QOR_WINE_INIT=
   fi
+  # A new prefix has no fonts, and the offscreen platform of the suites reads Windows' font folder: the
+  # texts would have no size at all. DejaVu stands in for the fonts every Windows machine has.
+  mkdir -p "$prefix/drive_c/windows/Fonts"
+  cp -n /usr/share/fonts/truetype/dejavu/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   # One server and one set of Wine's services for the whole run rather than one per program.
   WINEPREFIX=$prefix "$QOR_WINESERVER" -p 60 || true  # fails when one already runs
   WINEPREFIX=$prefix WINEDEBUG=-all "$QOR_WINE" cmd.exe /c exit > /dev/null 2>&1 < /dev/null || true
