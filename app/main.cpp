@@ -1,5 +1,7 @@
 // The program entry: one main window, its creation handler, the event loop. A failure during start-up
 // ends the program after its error box; one in a handler later is reported by the application object.
+// A task given on the command line runs without the window, on an application object that needs no
+// display.
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -8,10 +10,33 @@
 
 #include <exception>
 
+#include "app/CommandLine.h"
 #include "forms/Application.h"
 #include "forms/fm_Main.h"
 
+namespace {
+
+// The arguments before there is an application object to give them. Only the options decide here, and
+// they are plain ASCII in every code page; the paths are taken later from the application object, which
+// has them whole on every system.
+QStringList EarlyArguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return arguments;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (command_line::RunsWithoutWindow(EarlyArguments(argc, argv))) {
+        QCoreApplication application(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("QorSprav"));
+        QCoreApplication::setOrganizationName(QStringLiteral("QOR"));
+        return command_line::Run(QCoreApplication::arguments());
+    }
+
     TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QorSprav"));
     QApplication::setOrganizationName(QStringLiteral("QOR"));
@@ -32,8 +57,7 @@ int main(int argc, char* argv[]) {
 
     try {
         TfmMain fmMain;
-        const QStringList arguments = QApplication::arguments();
-        fmMain.FormCreate(arguments.size() > 1 ? arguments.at(1) : QString());
+        fmMain.FormCreate(command_line::BookToOpen(QApplication::arguments()));
         fmMain.showMaximized();
         return QApplication::exec();
     } catch (const std::exception& error) {

@@ -19,6 +19,7 @@
 #include "core/SpravFile.h"
 #include "files/WholeFile.h"
 #include "forms/CommentPanel.h"
+#include "forms/CsvExportCommand.h"
 #include "forms/DescriptionPanel.h"
 #include "forms/FormMessages.h"
 #include "forms/NamePanel.h"
@@ -155,6 +156,7 @@ void TfmMain::ConnectCommands() {
     connect(ui->FileOpen1, &QAction::triggered, this, &TfmMain::FileOpen1Execute);
     connect(ui->FileSave1, &QAction::triggered, this, &TfmMain::FileSave1Execute);
     connect(ui->FileSaveAs1, &QAction::triggered, this, &TfmMain::FileSave1Execute);
+    connect(ui->acExportCsv, &QAction::triggered, this, &TfmMain::acExportCsvExecute);
     connect(ui->FileExit1, &QAction::triggered, this, &TfmMain::FileExit1Execute);
     connect(ui->acAddFile, &QAction::triggered, FFiles, &TTestFilePanel::acAddFileExecute);
     connect(ui->acDeleteFile, &QAction::triggered, FFiles, &TTestFilePanel::acDeleteFileExecute);
@@ -451,6 +453,11 @@ bool TfmMain::FileSave1Execute() {
     Modified = false;
     FBook.History().SetClean();
     return true;
+}
+
+// The book as it is in the window, saved or not; the export changes neither the book nor its file.
+void TfmMain::acExportCsvExecute() {
+    forms::ExportCsv(this, FBook.Sprav(), FBook.Directories(), SpravFileName);
 }
 
 void TfmMain::FileExit1Execute() {

@@ -69,6 +69,7 @@ public:
     void FileNew1Execute();
     void FileOpen1Execute();
     bool FileSave1Execute();  // true when the book was saved
+    void acExportCsvExecute();
     void FileExit1Execute();
     void N19Click();
     void acCheckSpravExecute();

@@ -1,0 +1,39 @@
+#include "forms/CsvExportCommand.h"
+
+#include "core/CsvExport.h"
+#include "forms/FormMessages.h"
+#include "platform/Paths.h"
+
+namespace forms {
+
+bool ExportCsv(QWidget* parent, const TSprav& sprav, const ServiceDirectories& dirs,
+               const std::string& bookPath) {
+    platform::FileDialogOptions options;
+    options.Title = QStringLiteral("Экспорт в CSV");
+    options.Filter = QStringLiteral("Таблицы CSV|*.csv|Все файлы|*.*");
+    options.DefaultExtension = QStringLiteral("csv");
+    if (!bookPath.empty()) {
+        options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(bookPath));
+        options.FileName = platform::ToDisplayPath(
+            platform::ChangeFileExt(bookPath.substr(platform::ExtractFilePath(bookPath).size()), ".csv"));
+    }
+    const std::optional<std::string> path = ChoosePathToSave(parent, options);
+    if (!path) {
+        return false;
+    }
+    if (platform::FileExists(*path) &&
+        Ask(QStringLiteral("Заменить существующий файл?"), QStringLiteral("Редактор Справочников"),
+            platform::MessageIcon::Question,
+            platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
+        return false;
+    }
+    if (const std::error_code error = csv_export::Save(platform::ToOsPath(*path), sprav, dirs)) {
+        Ask(QStringLiteral("Не удалось сохранить файл ") + platform::ToDisplayPath(*path) +
+                QLatin1Char('\n') + SystemErrorText(error),
+            kMessageCaption, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace forms

@@ -1,0 +1,69 @@
+#include "tests/support/EditorProcess.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace test_support {
+
+namespace {
+
+constexpr int kTimeoutMs = 60000;
+
+QString ConsoleText(const QByteArray& bytes) {
+#ifdef _WIN32
+    // The editor writes a pipe in the code page of the console it attached to, which is this program's.
+    UINT codePage = GetConsoleOutputCP();
+    if (codePage == 0) {
+        codePage = GetOEMCP();
+    }
+    const int size =
+        MultiByteToWideChar(codePage, 0, bytes.constData(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.constData(), static_cast<int>(bytes.size()), wide.data(), size);
+    return QString::fromStdWString(wide).remove(QLatin1Char('\r'));
+#else
+    return QString::fromUtf8(bytes);
+#endif
+}
+
+}  // namespace
+
+QString EditorRun::OutputText() const {
+    return ConsoleText(Output);
+}
+
+QString EditorRun::ErrorText() const {
+    return ConsoleText(Error);
+}
+
+EditorRun RunEditor(const QStringList& arguments, const QString& settingsFile, const QString& workingFolder) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QOR_SPRAV_SETTINGS"), settingsFile);
+    // A platform that does not exist: the command-line modes need none, the window cannot start.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-such"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    process.setProcessEnvironment(environment);
+    if (!workingFolder.isEmpty()) {
+        process.setWorkingDirectory(workingFolder);
+    }
+    process.start(QString::fromUtf8(QOR_EDITOR_EXECUTABLE), arguments);
+    EditorRun run;
+    if (!process.waitForFinished(kTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    } else {
+        run.Finished = process.exitStatus() == QProcess::NormalExit;
+        run.ExitCode = process.exitCode();
+    }
+    run.Output = process.readAllStandardOutput();
+    run.Error = process.readAllStandardError();
+    return run;
+}
+
+}  // namespace test_support
