@@ -600,20 +600,23 @@ void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
     lbNamesClick();
 }
 
+// Whether the book is back as it was last read or saved is known only once the stack has moved to the
+// step undone or redone, after the step itself has run.
 void TfmMain::acUndoExecute() {
     if (FBook.History().Stack().canUndo()) {
         FBook.History().Stack().undo();
+        Modified = !FBook.History().IsClean();
     }
 }
 
 void TfmMain::acRedoExecute() {
     if (FBook.History().Stack().canRedo()) {
         FBook.History().Stack().redo();
+        Modified = !FBook.History().IsClean();
     }
 }
 
 void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
-    Modified = !FBook.History().IsClean();
     const int files = static_cast<int>(FBook.Sprav().Files.size());
     if (files == 0) {
         FFiles->SelectRow(-1);
