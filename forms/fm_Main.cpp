@@ -617,17 +617,30 @@ void TfmMain::acRedoExecute() {
 }
 
 void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
-    const int files = static_cast<int>(FBook.Sprav().Files.size());
+    TSprav& sprav = FBook.Sprav();
+    const int files = static_cast<int>(sprav.Files.size());
     if (files == 0) {
         FFiles->SelectRow(-1);
         lbFilesClick();
         return;
     }
-    const TSprav& sprav = FBook.Sprav();
     fileIndex = std::clamp(fileIndex, 0, files - 1);
     // A name taken away by the undo leaves its place to the name after it, or to the last one.
     const int names = static_cast<int>(sprav.Files[static_cast<std::size_t>(fileIndex)]->Sinonims.size());
-    ShowAnalog(fileIndex, nameIndex < 0 ? -1 : std::min(nameIndex, names - 1));
+    const int shownName = nameIndex < 0 ? -1 : std::min(nameIndex, names - 1);
+    if (sprav.CurrentFile == nullptr || sprav.CurrentFileIndex() != fileIndex ||
+        FFiles->SelectedRow() != fileIndex) {
+        ShowAnalog(fileIndex, shownName);
+        return;
+    }
+    // The test file shown stays shown, as a click on its row would leave it, but its comment is not read
+    // again: the user may be typing it, and a step of the book is no reason to ask about it or drop it.
+    FNames->ClearTypedName();
+    FDescription->Clear();
+    if (shownName >= 0) {
+        sprav.CurrentSinonimIndex = shownName;
+    }
+    RefreshNames(true);
 }
 
 // A cancelled search leaves the window and the book as they were.

@@ -501,5 +501,37 @@ TEST_F(UndoTest, KeysFromTheListsWhileTheEditorsKeepTheirOwnCtrlZ) {
     ExpectSteps(QStringLiteral("удаление «КР155ЛА3»"), {});
 }
 
+// A comment being typed for the test file that the step changed is neither asked about nor dropped, and no
+// comment file is written: undo and redo change the book, not the comment. A step of another test file
+// shows that one, and the comment is asked about as for a click on its row.
+TEST_F(UndoTest, UndoLeavesTheCommentBeingTypedAlone) {
+    SelectName(0, 1);
+    Answer(MessageAnswer::Yes, "acDeleteName");
+    auto* comment = Find<QPlainTextEdit>("mmTestInfo");
+    comment->setFocus();
+    TypeText(comment, QStringLiteral("Проверен"));
+    Undo();
+    EXPECT_EQ(Rows(lbNames()).value(1), QStringLiteral("КР155ЛА3"));
+    EXPECT_EQ(comment->toPlainText(), QStringLiteral("Проверен"));
+    Redo();
+    EXPECT_EQ(Rows(lbNames()).value(1), QStringLiteral("SN7400"));
+    EXPECT_EQ(comment->toPlainText(), QStringLiteral("Проверен"));
+    EXPECT_EQ(desktop->UntakenCount(), 0);
+
+    const auto droppedOnAsking = [this](const std::function<void()>& command) {
+        desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+        command();
+        desktop->TakeMessageBox(QStringLiteral("Сохранить комментарий к тесту?"), kCaption,
+                                MessageIcon::Question, MessageButtons::YesNo);
+    };
+    droppedOnAsking([this] { SetCurrentRow(lbFiles(), 1); });
+    TypeText(comment, QStringLiteral("Проверен"));
+    droppedOnAsking([this] { Undo(); });
+    EXPECT_EQ(SelectedRow(lbFiles()), 0);
+    EXPECT_EQ(comment->toPlainText(), QString());
+    EXPECT_FALSE(QFileInfo::exists(PathOf(QStringLiteral("tests/a.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(PathOf(QStringLiteral("tests/b.txt"))));
+}
+
 }  // namespace
 }  // namespace gui_test
