@@ -236,8 +236,10 @@ void TfmMain::ConnectHistory() {
     connect(ui->acUndo, &QAction::triggered, this, &TfmMain::acUndoExecute);
     connect(ui->acRedo, &QAction::triggered, this, &TfmMain::acRedoExecute);
     const auto name = [](QAction* action, const QString& command, const QString& step, const QString& idle) {
-        action->setText(step.isEmpty() ? command : QStringLiteral("%1: %2").arg(command, step));
-        action->setStatusTip(step.isEmpty() ? idle : action->text());
+        const QString named = step.isEmpty() ? command : QStringLiteral("%1: %2").arg(command, step);
+        // A chip name may hold "&", which a menu would take for the mark of the item's key.
+        action->setText(QString(named).replace(QLatin1Char('&'), QLatin1String("&&")));
+        action->setStatusTip(step.isEmpty() ? idle : named);
     };
     const QString undoIdle = ui->acUndo->statusTip();
     const QString redoIdle = ui->acRedo->statusTip();
