@@ -401,7 +401,6 @@ TEST_F(UndoTest, CommandsThatChangeNothingLeaveNoStep) {
              AddFiles({PathOf(QStringLiteral("tests/a.qor"))}, {MessageAnswer::No});
              desktop->Take();
          }},
-        {"test file kept", [&] { Answer(MessageAnswer::No, "acDeleteFile"); }},
         {"analog kept",
          [&] {
              SelectName(0, 1);
@@ -411,13 +410,6 @@ TEST_F(UndoTest, CommandsThatChangeNothingLeaveNoStep) {
          [&] {
              eName()->setText(QStringLiteral("|К155"));
              Action("acAddName")->trigger();
-             EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::Information);
-         }},
-        {"new name refused",
-         [&] {
-             SelectName(0, 1);
-             eName()->setText(QStringLiteral(" К155"));
-             Button("bbEditSinonim")->click();
              EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::Information);
          }},
         {"same name given again",
@@ -435,14 +427,6 @@ TEST_F(UndoTest, CommandsThatChangeNothingLeaveNoStep) {
          [&] {
              eName()->setText(QStringLiteral("155ла3"));
              Toggle(1);
-         }},
-        {"select all with every name listed",
-         [&] {
-             desktop->QueueOpenFile(MakeFile(QStringLiteral("two.prf"), Cp("КР\r\nSN\r\n")));
-             Find<QToolButton>("bbLoadPreff")->click();
-             desktop->Take();
-             eName()->setText(QStringLiteral("155ЛА3"));
-             Find<QToolButton>("sbAddAll")->click();
          }},
         {"deselect all with no name listed",
          [&] {
