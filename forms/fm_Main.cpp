@@ -238,8 +238,10 @@ void TfmMain::ConnectHistory() {
     connect(ui->acUndo, &QAction::triggered, this, &TfmMain::acUndoExecute);
     connect(ui->acRedo, &QAction::triggered, this, &TfmMain::acRedoExecute);
     const auto name = [](QAction* action, const QString& command, const QString& step, const QString& idle) {
-        action->setText(step.isEmpty() ? command : QStringLiteral("%1: %2").arg(command, step));
-        action->setStatusTip(step.isEmpty() ? idle : action->text());
+        const QString named = step.isEmpty() ? command : QStringLiteral("%1: %2").arg(command, step);
+        // A chip name may hold "&", which a menu would take for the mark of the item's key.
+        action->setText(QString(named).replace(QLatin1Char('&'), QLatin1String("&&")));
+        action->setStatusTip(step.isEmpty() ? idle : named);
     };
     const QString undoIdle = ui->acUndo->statusTip();
     const QString redoIdle = ui->acRedo->statusTip();
@@ -607,31 +609,47 @@ void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
     lbNamesClick();
 }
 
+// Whether the book is back as it was last read or saved is known only once the stack has moved to the
+// step undone or redone, after the step itself has run.
 void TfmMain::acUndoExecute() {
     if (FBook.History().Stack().canUndo()) {
         FBook.History().Stack().undo();
+        Modified = !FBook.History().IsClean();
     }
 }
 
 void TfmMain::acRedoExecute() {
     if (FBook.History().Stack().canRedo()) {
         FBook.History().Stack().redo();
+        Modified = !FBook.History().IsClean();
     }
 }
 
 void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
-    Modified = !FBook.History().IsClean();
-    const int files = static_cast<int>(FBook.Sprav().Files.size());
+    TSprav& sprav = FBook.Sprav();
+    const int files = static_cast<int>(sprav.Files.size());
     if (files == 0) {
         FFiles->SelectRow(-1);
         lbFilesClick();
         return;
     }
-    const TSprav& sprav = FBook.Sprav();
     fileIndex = std::clamp(fileIndex, 0, files - 1);
     // A name taken away by the undo leaves its place to the name after it, or to the last one.
     const int names = static_cast<int>(sprav.Files[static_cast<std::size_t>(fileIndex)]->Sinonims.size());
-    ShowAnalog(fileIndex, nameIndex < 0 ? -1 : std::min(nameIndex, names - 1));
+    const int shownName = nameIndex < 0 ? -1 : std::min(nameIndex, names - 1);
+    if (sprav.CurrentFile == nullptr || sprav.CurrentFileIndex() != fileIndex ||
+        FFiles->SelectedRow() != fileIndex) {
+        ShowAnalog(fileIndex, shownName);
+        return;
+    }
+    // The test file shown stays shown, as a click on its row would leave it, but its comment is not read
+    // again: the user may be typing it, and a step of the book is no reason to ask about it or drop it.
+    FNames->ClearTypedName();
+    FDescription->Clear();
+    if (shownName >= 0) {
+        sprav.CurrentSinonimIndex = shownName;
+    }
+    RefreshNames(true);
 }
 
 // A cancelled search leaves the window and the book as they were.

@@ -61,7 +61,8 @@ public:
     // Finds a chip across the whole book and jumps to the chosen analog.
     void acFindSinExecute();
 
-    // Undo and redo of the book's changes, one user's command at a time.
+    // Undo and redo of the book's changes, one user's command at a time. The book counts as unsaved after
+    // either unless it is back as it was last read or saved.
     void acUndoExecute();
     void acRedoExecute();
 
@@ -95,8 +96,7 @@ private:
     void SetModified();
     void ShowBook();
     void PrefixPanelShown(bool shown);
-    // After an undo or redo: the lists show where it changed the book, and the book counts as unsaved
-    // unless it is back as it was last read or saved.
+    // After an undo or redo: the lists show where it changed the book.
     void ShowUndoneChange(int fileIndex, int nameIndex);
     void ConnectHistory();
 
