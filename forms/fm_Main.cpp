@@ -532,9 +532,10 @@ void TfmMain::RefreshFileList() {
             return;
         }
     } else if (sprav.CurrentFile == nullptr && !sprav.Files.empty()) {
-        // The last row was deleted while current: the row above takes its place, so that a list with rows
-        // always has one selected and the next add goes where the user sees.
-        sprav.SetCurrentFile(static_cast<int>(sprav.Files.size()) - 1);
+        // The current test file was deleted: the row that moved into its place takes it, or, when it was the
+        // last row, the row above, so that a list with rows always has one selected and the next add goes
+        // where the user sees.
+        sprav.SetCurrentFile(std::min(sprav.CurrentFileIndex(), static_cast<int>(sprav.Files.size()) - 1));
     }
     FFiles->SelectRow(sprav.CurrentFileIndex());
     lbFilesClick();

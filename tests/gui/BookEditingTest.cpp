@@ -115,7 +115,8 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     const QString a = MakeFile(QStringLiteral("a.qor"));
     const QString b = MakeFile(QStringLiteral("b.qor"));
     const QString c = MakeFile(QStringLiteral("c.qor"));
-    AddFiles({a, b, c});
+    const QString d = MakeFile(QStringLiteral("d.qor"));
+    AddFiles({a, b, c, d});
     SetCurrentRow(lbFiles(), 1);
     AddName(QStringLiteral("SN7400"));
     Probe().Modified() = false;
@@ -124,17 +125,22 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     Action("acDeleteFile")->trigger();
     desktop->TakeMessageBox(kDeleteFileQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    EXPECT_EQ(Count(lbFiles()), 3);
+    EXPECT_EQ(Count(lbFiles()), 4);
     EXPECT_TRUE(Probe().Modified());
 
-    // Yes: the row below moves up and becomes selected and current.
+    // Yes: the row below moves up and becomes selected and current, though rows follow it.
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    Action("acDeleteFile")->trigger();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbFiles()), (QStringList{a, c, d}));
+    EXPECT_EQ(SelectedRow(lbFiles()), 1);
+    EXPECT_EQ(Probe().Sprav().CurrentFile, Probe().Sprav().Files[1].get());
+    EXPECT_TRUE(Rows(lbNames()).isEmpty());
+    SetCurrentRow(lbFiles(), 2);
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteFile")->trigger();
     desktop->Take();
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, c}));
-    EXPECT_EQ(SelectedRow(lbFiles()), 1);
-    EXPECT_EQ(Probe().Sprav().CurrentFile, Probe().Sprav().Files[1].get());
-    EXPECT_TRUE(Rows(lbNames()).isEmpty());
 
     // Deleting the last row while it is current selects the row above: a list with rows keeps one
     // selected, and the next name goes to the test file shown.
