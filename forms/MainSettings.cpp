@@ -1,6 +1,7 @@
 #include "forms/MainSettings.h"
 
-#include <array>
+#include <string>
+#include <vector>
 
 #include "forms/FormMessages.h"
 #include "platform/Settings.h"
@@ -10,18 +11,19 @@ namespace {
 constexpr const char* kSpravKey = "Software\\QOR_Sprav";
 constexpr const char* kMainKey = "Software\\QOR_Main";
 
+// One value of the store and the field that mirrors it.
 struct Value {
     const char* Key;
-    const char* Name;
-    std::string TSettingValues::*Field;
+    std::string Name;
+    std::string* Field;
 };
 
-constexpr std::array<Value, 6> kValues{{{kSpravKey, "FileName", &TSettingValues::FileName},
-                                        {kSpravKey, "FilePreff", &TSettingValues::FilePreff},
-                                        {kSpravKey, "FileSuff", &TSettingValues::FileSuff},
-                                        {kMainKey, "Dir_QOR", &TSettingValues::DirQOR},
-                                        {kMainKey, "Dir_Tests", &TSettingValues::DirTests},
-                                        {kMainKey, "Dir_PDF", &TSettingValues::DirPDF}}};
+// Every value, in the order read and written.
+std::vector<Value> Values(TSettingValues& values) {
+    return {{kSpravKey, "FileName", &values.FileName}, {kSpravKey, "FilePreff", &values.FilePreff},
+            {kSpravKey, "FileSuff", &values.FileSuff}, {kMainKey, "Dir_QOR", &values.DirQOR},
+            {kMainKey, "Dir_Tests", &values.DirTests}, {kMainKey, "Dir_PDF", &values.DirPDF}};
+}
 
 // The notice of a settings store that could not be read at start-up.
 QString UnreadText(const QString& location, const std::error_code& error) {
@@ -38,6 +40,7 @@ QString UnreadText(const QString& location, const std::error_code& error) {
 TSettingValues TMainSettings::Read() {
     platform::Registry registry;
     TSettingValues values;
+    const std::vector<Value> all = Values(values);
     for (const char* key : {kSpravKey, kMainKey}) {
         const bool opened = registry.OpenKey(key, false);
         if (const std::error_code error = registry.StoreError()) {
@@ -47,15 +50,15 @@ TSettingValues TMainSettings::Read() {
             return {};
         }
         if (!opened && registry.OpenKey(key, true)) {
-            for (const Value& value : kValues) {
+            for (const Value& value : all) {
                 if (value.Key == key) {
                     registry.WriteString(value.Name, "");
                 }
             }
         }
-        for (const Value& value : kValues) {
+        for (const Value& value : all) {
             if (value.Key == key) {
-                values.*value.Field = registry.ReadString(value.Name);
+                *value.Field = registry.ReadString(value.Name);
             }
         }
         registry.CloseKey();
@@ -68,6 +71,9 @@ bool TMainSettings::Write(const TSettingValues& values) {
     if (FUnread) {
         return true;  // the user was told at start-up that this store is left as it is
     }
+    TSettingValues written = values;
+    const std::vector<Value> now = Values(written);
+    const std::vector<Value> start = Values(FStart);
     platform::Registry registry;
     bool stored = true;
     for (const char* key : {kSpravKey, kMainKey}) {
@@ -75,12 +81,13 @@ bool TMainSettings::Write(const TSettingValues& values) {
             stored = false;
             continue;
         }
-        for (const Value& value : kValues) {
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            const Value& value = now[i];
             if (value.Key != key ||
-                (values.*value.Field == FStart.*value.Field && registry.HoldsOtherType(value.Name))) {
+                (*value.Field == *start[i].Field && registry.HoldsOtherType(value.Name))) {
                 continue;
             }
-            registry.WriteString(value.Name, values.*value.Field);
+            registry.WriteString(value.Name, *value.Field);
         }
         stored = registry.CloseKey() && stored;
     }
