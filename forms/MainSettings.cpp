@@ -16,13 +16,19 @@ struct Value {
     const char* Key;
     std::string Name;
     std::string* Field;
+    bool CreatedWithKey;  // written empty when start-up creates its key
 };
 
-// Every value, in the order read and written.
+// Every value, in the order read and written: the family's six, then the editor's own recent books.
 std::vector<Value> Values(TSettingValues& values) {
-    return {{kSpravKey, "FileName", &values.FileName}, {kSpravKey, "FilePreff", &values.FilePreff},
-            {kSpravKey, "FileSuff", &values.FileSuff}, {kMainKey, "Dir_QOR", &values.DirQOR},
-            {kMainKey, "Dir_Tests", &values.DirTests}, {kMainKey, "Dir_PDF", &values.DirPDF}};
+    std::vector<Value> all{
+        {kSpravKey, "FileName", &values.FileName, true}, {kSpravKey, "FilePreff", &values.FilePreff, true},
+        {kSpravKey, "FileSuff", &values.FileSuff, true}, {kMainKey, "Dir_QOR", &values.DirQOR, true},
+        {kMainKey, "Dir_Tests", &values.DirTests, true}, {kMainKey, "Dir_PDF", &values.DirPDF, true}};
+    for (std::size_t i = 0; i < values.Recent.size(); ++i) {
+        all.push_back({kSpravKey, "Recent" + std::to_string(i + 1), &values.Recent[i], false});
+    }
+    return all;
 }
 
 // The notice of a settings store that could not be read at start-up.
@@ -51,7 +57,7 @@ TSettingValues TMainSettings::Read() {
         }
         if (!opened && registry.OpenKey(key, true)) {
             for (const Value& value : all) {
-                if (value.Key == key) {
+                if (value.Key == key && value.CreatedWithKey) {
                     registry.WriteString(value.Name, "");
                 }
             }
