@@ -16,25 +16,27 @@ bool HasControlByte(const std::string& path) {
     return std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
-// The separator right above `exit`, when there is one.
-QAction* SeparatorAbove(const QMenu& menu, QAction* exit) {
+// The separator right above `item`, when there is one.
+QAction* SeparatorAbove(const QMenu& menu, QAction* item) {
     const QList<QAction*> actions = menu.actions();
-    const qsizetype at = actions.indexOf(exit);
+    const qsizetype at = actions.indexOf(item);
     return at > 0 && actions[at - 1]->isSeparator() ? actions[at - 1] : nullptr;
+}
+
+// The menu text of the book at `index` (0 the newest): its number from 1 as the accelerator, then the path
+// as the user's system writes it, each "&" doubled so that it shows as itself.
+QString ItemText(std::size_t index, const std::string& path) {
+    QString shown = platform::ToDisplayPath(path);
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("&%1 ").arg(index + 1) + shown;
 }
 
 }  // namespace
 
-QString RecentBookText(std::size_t index, const std::string& path) {
-    QString shown = platform::ToDisplayPath(path);
-    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
-}
-
-TRecentBooks::TRecentBooks(QMenu& menu, QAction* exit, QObject* parent) : QObject(parent) {
-    QAction* before = SeparatorAbove(menu, exit);
+TRecentBooks::TRecentBooks(QMenu& menu, QAction* exitItem, QObject* parent) : QObject(parent) {
+    QAction* before = SeparatorAbove(menu, exitItem);
     if (before == nullptr) {
-        before = menu.insertSeparator(exit);
+        before = menu.insertSeparator(exitItem);
     }
     FSeparator = menu.insertSeparator(before);
     for (std::size_t i = 0; i < FItems.size(); ++i) {
@@ -81,7 +83,7 @@ void TRecentBooks::Add(const std::string& path) {
 }
 
 void TRecentBooks::Remove(const std::string& path) {
-    std::erase(FPaths, std::string(path));
+    std::erase(FPaths, std::string(path));  // a copy, as in Add
     UpdateMenu();
 }
 
@@ -104,6 +106,6 @@ void TRecentBooks::UpdateMenu() {
     FSeparator->setVisible(!FPaths.empty());
     for (std::size_t i = 0; i < FItems.size(); ++i) {
         FItems[i]->setVisible(i < FPaths.size());
-        FItems[i]->setText(i < FPaths.size() ? RecentBookText(i, FPaths[i]) : QString());
+        FItems[i]->setText(i < FPaths.size() ? ItemText(i, FPaths[i]) : QString());
     }
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
 
 #include <array>
 #include <cstddef>
@@ -15,10 +14,6 @@
 class QAction;
 class QMenu;
 
-// The menu text of the book at `index` (0 the newest): its number from 1 as the accelerator, then the path as
-// the user's system writes it, each "&" doubled so that it shows as itself.
-QString RecentBookText(std::size_t index, const std::string& path);
-
 class TRecentBooks : public QObject {
     Q_OBJECT
 
@@ -26,8 +21,8 @@ public:
     using RecentSlots = std::array<std::string, kRecentBookCount>;
 
     // Puts the list's items into `menu`, after a separator of their own, before the separator that leads to
-    // `exit` (before `exit` itself when none does). Shown only while the list holds a book.
-    TRecentBooks(QMenu& menu, QAction* exit, QObject* parent);
+    // `exitItem` (before `exitItem` itself when none does). Shown only while the list holds a book.
+    TRecentBooks(QMenu& menu, QAction* exitItem, QObject* parent);
 
     // The list as the settings keep it. Reading skips empty slots, repeats and paths with a control byte
     // (no dialog gives such a path; a hand-edited store can).
