@@ -16,7 +16,7 @@ const QString kDropped = QStringLiteral("\nСправочник убран из 
 
 class RecentBooksTest : public MainWindowTest {
 protected:
-    // The menu's items of the list, as their texts, top down.
+    // The list's items in the menu, top down.
     QList<QAction*> Items() const {
         QList<QAction*> items;
         for (QAction* action : Find<QMenu>("mnFile")->actions()) {
