@@ -1,6 +1,7 @@
 #include "forms/MainSettings.h"
 
-#include <array>
+#include <string>
+#include <vector>
 
 #include "forms/FormMessages.h"
 #include "platform/Settings.h"
@@ -10,18 +11,25 @@ namespace {
 constexpr const char* kSpravKey = "Software\\QOR_Sprav";
 constexpr const char* kMainKey = "Software\\QOR_Main";
 
+// One value of the store and the field that mirrors it.
 struct Value {
     const char* Key;
-    const char* Name;
-    std::string TSettingValues::*Field;
+    std::string Name;
+    std::string* Field;
+    bool CreatedWithKey;  // written empty when start-up creates its key
 };
 
-constexpr std::array<Value, 6> kValues{{{kSpravKey, "FileName", &TSettingValues::FileName},
-                                        {kSpravKey, "FilePreff", &TSettingValues::FilePreff},
-                                        {kSpravKey, "FileSuff", &TSettingValues::FileSuff},
-                                        {kMainKey, "Dir_QOR", &TSettingValues::DirQOR},
-                                        {kMainKey, "Dir_Tests", &TSettingValues::DirTests},
-                                        {kMainKey, "Dir_PDF", &TSettingValues::DirPDF}}};
+// Every value, in the order read and written: the family's six, then the editor's own recent books.
+std::vector<Value> Values(TSettingValues& values) {
+    std::vector<Value> all{
+        {kSpravKey, "FileName", &values.FileName, true}, {kSpravKey, "FilePreff", &values.FilePreff, true},
+        {kSpravKey, "FileSuff", &values.FileSuff, true}, {kMainKey, "Dir_QOR", &values.DirQOR, true},
+        {kMainKey, "Dir_Tests", &values.DirTests, true}, {kMainKey, "Dir_PDF", &values.DirPDF, true}};
+    for (std::size_t i = 0; i < values.Recent.size(); ++i) {
+        all.push_back({kSpravKey, "Recent" + std::to_string(i + 1), &values.Recent[i], false});
+    }
+    return all;
+}
 
 // The notice of a settings store that could not be read at start-up.
 QString UnreadText(const QString& location, const std::error_code& error) {
@@ -38,6 +46,7 @@ QString UnreadText(const QString& location, const std::error_code& error) {
 TSettingValues TMainSettings::Read() {
     platform::Registry registry;
     TSettingValues values;
+    const std::vector<Value> all = Values(values);
     for (const char* key : {kSpravKey, kMainKey}) {
         const bool opened = registry.OpenKey(key, false);
         if (const std::error_code error = registry.StoreError()) {
@@ -47,15 +56,15 @@ TSettingValues TMainSettings::Read() {
             return {};
         }
         if (!opened && registry.OpenKey(key, true)) {
-            for (const Value& value : kValues) {
-                if (value.Key == key) {
+            for (const Value& value : all) {
+                if (value.Key == key && value.CreatedWithKey) {
                     registry.WriteString(value.Name, "");
                 }
             }
         }
-        for (const Value& value : kValues) {
+        for (const Value& value : all) {
             if (value.Key == key) {
-                values.*value.Field = registry.ReadString(value.Name);
+                *value.Field = registry.ReadString(value.Name);
             }
         }
         registry.CloseKey();
@@ -68,6 +77,9 @@ bool TMainSettings::Write(const TSettingValues& values) {
     if (FUnread) {
         return true;  // the user was told at start-up that this store is left as it is
     }
+    TSettingValues written = values;
+    const std::vector<Value> now = Values(written);
+    const std::vector<Value> start = Values(FStart);
     platform::Registry registry;
     bool stored = true;
     for (const char* key : {kSpravKey, kMainKey}) {
@@ -75,12 +87,13 @@ bool TMainSettings::Write(const TSettingValues& values) {
             stored = false;
             continue;
         }
-        for (const Value& value : kValues) {
+        for (std::size_t i = 0; i < now.size(); ++i) {
+            const Value& value = now[i];
             if (value.Key != key ||
-                (values.*value.Field == FStart.*value.Field && registry.HoldsOtherType(value.Name))) {
+                (*value.Field == *start[i].Field && registry.HoldsOtherType(value.Name))) {
                 continue;
             }
-            registry.WriteString(value.Name, values.*value.Field);
+            registry.WriteString(value.Name, *value.Field);
         }
         stored = registry.CloseKey() && stored;
     }

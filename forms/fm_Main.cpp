@@ -24,6 +24,7 @@
 #include "forms/FormMessages.h"
 #include "forms/NamePanel.h"
 #include "forms/PrefixPanel.h"
+#include "forms/RecentBooks.h"
 #include "forms/TestFilePanel.h"
 #include "forms/fm_BookCheck.h"
 #include "forms/fm_Dir.h"
@@ -68,6 +69,7 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     FComment = ui->pTestInfo;
     FDescription = ui->pInfoFile;
     FPrefixes = ui->paPref;
+    FRecent = new TRecentBooks(*ui->mnFile, ui->FileExit1, this);
     FFiles->SetBook(FBook);
     FNames->SetBook(FBook);
     FComment->SetBook(FBook);
@@ -158,6 +160,7 @@ void TfmMain::ConnectCommands() {
     connect(ui->FileSaveAs1, &QAction::triggered, this, &TfmMain::FileSave1Execute);
     connect(ui->acExportCsv, &QAction::triggered, this, &TfmMain::acExportCsvExecute);
     connect(ui->FileExit1, &QAction::triggered, this, &TfmMain::FileExit1Execute);
+    connect(FRecent, &TRecentBooks::Chosen, this, &TfmMain::OpenRecentBook);
     connect(ui->acAddFile, &QAction::triggered, FFiles, &TTestFilePanel::acAddFileExecute);
     connect(ui->acDeleteFile, &QAction::triggered, FFiles, &TTestFilePanel::acDeleteFileExecute);
     connect(ui->acAddName, &QAction::triggered, FNames, &TNamePanel::bbAddSinonimClick);
@@ -323,6 +326,11 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
 
     if (platform::FileExists(SpravFileName)) {
         LoadSprav(SpravFileName);
+        // The remembered book counts as opened: it is the one the user worked on last, so the list's top and
+        // the book in the window agree, also when the list was lost or kept by a version without one.
+        if (!SpravFileName.empty()) {
+            FRecent->Add(SpravFileName);
+        }
         ui->pMain->show();
         RefreshNames(true);
     }
@@ -335,11 +343,12 @@ void TfmMain::ReadSettings() {
     SuffFileName = values.FileSuff;
     DirQOR = values.DirQOR;
     FBook.SetDirectories(values.DirTests, values.DirPDF);
+    FRecent->SetSlots(values.Recent);
 }
 
 bool TfmMain::WriteSettings() {
-    return FSettings.Write(
-        {SpravFileName, PrefFileName, SuffFileName, DirQOR, FBook.DirTests(), FBook.DirPDF()});
+    return FSettings.Write({SpravFileName, PrefFileName, SuffFileName, DirQOR, FBook.DirTests(),
+                            FBook.DirPDF(), FRecent->GetSlots()});
 }
 
 void TfmMain::closeEvent(QCloseEvent* event) {
@@ -416,10 +425,23 @@ void TfmMain::FileOpen1Execute() {
     OpenBook(*path);
 }
 
+// A book that is gone is said before any question about the current one, and again should it go while the
+// question was open; the list loses it either way.
+void TfmMain::OpenRecentBook(const std::string& path) {
+    if (FRecent->DropIfGone(path) || !FComment->MaybeSaveComment(true) || !MaybeSaveChanges() ||
+        FRecent->DropIfGone(path)) {
+        return;
+    }
+    OpenBook(path);
+}
+
 void TfmMain::OpenBook(const std::string& path) {
     SetSpravFileName(path);
     ClearSprav();
     LoadSprav(SpravFileName);
+    if (!SpravFileName.empty()) {  // a book that could not be read joins no list
+        FRecent->Add(SpravFileName);
+    }
     Modified = false;
     ui->pMain->show();
     RefreshNames(true);
@@ -452,6 +474,7 @@ bool TfmMain::FileSave1Execute() {
     }
     SetSpravFileName(*path);
     SetBookCaption(SpravFileName);
+    FRecent->Add(SpravFileName);
     Modified = false;
     FBook.History().SetClean();
     return true;

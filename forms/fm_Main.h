@@ -17,6 +17,7 @@ class TDescriptionPanel;
 class TfmBookCheck;
 class TNamePanel;
 class TPrefixPanel;
+class TRecentBooks;
 class TTestFilePanel;
 
 namespace Ui {
@@ -72,6 +73,8 @@ public:
     bool FileSave1Execute();  // true when the book was saved
     void acExportCsvExecute();
     void FileExit1Execute();
+    // Reopens a book of the "Файл" menu's list of books opened or saved last.
+    void OpenRecentBook(const std::string& path);
     void N19Click();
     void acCheckSpravExecute();
     void HelpAbout1Execute();
@@ -112,6 +115,7 @@ private:
     TCommentPanel* FComment = nullptr;
     TDescriptionPanel* FDescription = nullptr;
     TPrefixPanel* FPrefixes = nullptr;
+    TRecentBooks* FRecent = nullptr;
 
     // The book in memory, with the two service directories behind its tokens.
     TBook FBook;

@@ -1,0 +1,111 @@
+#include "forms/RecentBooks.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+
+#include <algorithm>
+
+#include "files/WholeFile.h"
+#include "forms/FormMessages.h"
+#include "platform/Paths.h"
+
+namespace {
+
+bool HasControlByte(const std::string& path) {
+    return std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// The separator right above `item`, when there is one.
+QAction* SeparatorAbove(const QMenu& menu, QAction* item) {
+    const QList<QAction*> actions = menu.actions();
+    const qsizetype at = actions.indexOf(item);
+    return at > 0 && actions[at - 1]->isSeparator() ? actions[at - 1] : nullptr;
+}
+
+// The menu text of the book at `index` (0 the newest): its number from 1 as the accelerator, then the path
+// as the user's system writes it, each "&" doubled so that it shows as itself.
+QString ItemText(std::size_t index, const std::string& path) {
+    QString shown = platform::ToDisplayPath(path);
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return QStringLiteral("&%1 ").arg(index + 1) + shown;
+}
+
+}  // namespace
+
+TRecentBooks::TRecentBooks(QMenu& menu, QAction* exitItem, QObject* parent) : QObject(parent) {
+    QAction* before = SeparatorAbove(menu, exitItem);
+    if (before == nullptr) {
+        before = menu.insertSeparator(exitItem);
+    }
+    FSeparator = menu.insertSeparator(before);
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        QAction* item = new QAction(&menu);
+        item->setObjectName(QStringLiteral("acRecent%1").arg(i + 1));
+        item->setStatusTip(QStringLiteral("Открыть справочник, открытый или сохранённый недавно"));
+        menu.insertAction(before, item);
+        connect(item, &QAction::triggered, this, [this, i] {
+            if (i < FPaths.size()) {
+                const std::string path = FPaths[i];  // a copy: the list may change while the book opens
+                emit Chosen(path);
+            }
+        });
+        FItems[i] = item;
+    }
+    UpdateMenu();
+}
+
+void TRecentBooks::SetSlots(const RecentSlots& stored) {
+    FPaths.clear();
+    for (const std::string& path : stored) {
+        if (!path.empty() && !HasControlByte(path) &&
+            std::find(FPaths.begin(), FPaths.end(), path) == FPaths.end()) {
+            FPaths.push_back(path);
+        }
+    }
+    UpdateMenu();
+}
+
+TRecentBooks::RecentSlots TRecentBooks::GetSlots() const {
+    RecentSlots stored;
+    std::copy_n(FPaths.begin(), std::min(FPaths.size(), stored.size()), stored.begin());
+    return stored;
+}
+
+void TRecentBooks::Add(const std::string& path) {
+    std::string top = path;  // `path` may be one of the list's own strings
+    std::erase(FPaths, top);
+    FPaths.insert(FPaths.begin(), std::move(top));
+    if (FPaths.size() > kRecentBookCount) {
+        FPaths.resize(kRecentBookCount);
+    }
+    UpdateMenu();
+}
+
+void TRecentBooks::Remove(const std::string& path) {
+    std::erase(FPaths, std::string(path));  // a copy, as in Add
+    UpdateMenu();
+}
+
+bool TRecentBooks::DropIfGone(const std::string& path) {
+    if (platform::FileExists(path)) {
+        return false;
+    }
+    const QString shown = platform::ToDisplayPath(path);
+    // A folder, a pipe or a device is there but is no book; only what is not there is "not found".
+    const QString said = !HasControlByte(path) && QFileInfo::exists(platform::ToOsPathText(path))
+                             ? QStringLiteral("Невозможно открыть файл.\n%1: %2")
+                                   .arg(shown, forms::SystemErrorText(NotARegularFileError()))
+                             : QStringLiteral("Файл не найден: ") + shown;
+    forms::Inform(said + QStringLiteral("\nСправочник убран из списка последних."));
+    Remove(path);
+    return true;
+}
+
+void TRecentBooks::UpdateMenu() {
+    FSeparator->setVisible(!FPaths.empty());
+    for (std::size_t i = 0; i < FItems.size(); ++i) {
+        FItems[i]->setVisible(i < FPaths.size());
+        FItems[i]->setText(i < FPaths.size() ? ItemText(i, FPaths[i]) : QString());
+    }
+}
