@@ -6,9 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -117,5 +120,40 @@ void BM_CheckCommandOnMaximalBook(benchmark::State& state) {
     state.counters["rows"] = report != nullptr ? report->topLevelItemCount() : -1;
 }
 BENCHMARK(BM_CheckCommandOnMaximalBook)->Unit(benchmark::kMillisecond);
+
+// While the command runs, how long the window waits at most before it next handles an event: a timer that
+// would fire at every turn of the event loop notes each turn. Budget: 16 ms, a frame.
+void BM_CheckCommandLongestWait(benchmark::State& state) {
+    TheSession();
+    auto window = std::make_unique<TfmMain>();
+    window->resize(1280, 800);
+    window->FormCreate();
+    window->show();
+    window->FileOpen1Execute();
+    QApplication::processEvents();
+    auto* check = window->findChild<QAction*>(QStringLiteral("acCheckSprav"));
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer turns;
+    turns.setInterval(0);
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    for (auto _ : state) {
+        longest = 0;
+        clock.start();
+        last = 0;
+        turns.start();
+        check->trigger();
+        QApplication::processEvents();
+        turns.stop();
+        longest = std::max(longest, clock.nsecsElapsed() - last);
+        state.counters["longest_wait_ms"] = static_cast<double>(longest) / 1e6;
+    }
+}
+BENCHMARK(BM_CheckCommandLongestWait)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -361,7 +362,10 @@ std::unique_ptr<TfmMain> StartPrefixWindow(Session& session, int prefixes = kPre
 // Takes the generated names away again without timing it: the test file back to its own names.
 void DropGeneratedNames(TfmMain& window) {
     TfmMainProbe probe(window);
-    probe.Sprav().CurrentFile->Sinonims.resize(kPrefixNames);
+    TSpravFile& file = *probe.Sprav().CurrentFile;
+    std::vector<int> generated(file.Sinonims.size() - kPrefixNames);
+    std::iota(generated.begin(), generated.end(), kPrefixNames);
+    probe.Sprav().RemoveSinonims(file, generated);
     window.RefreshNames(false);
 }
 

@@ -14,12 +14,14 @@ namespace {
 
 // Progress is reported every this many test files: often enough for a responsive bar, rarely enough to
 // cost nothing.
-constexpr std::size_t kProgressStep = 256;
+constexpr std::size_t kProgressStep = 32;
 
 // Asks about each distinct path once: books name the same datasheet from many analogs.
 class ExistenceCache {
 public:
-    explicit ExistenceCache(const FileExistsFunction& exists) : FExists(exists) {}
+    ExistenceCache(const FileExistsFunction& exists, std::size_t paths) : FExists(exists) {
+        FKnown.reserve(paths);
+    }
     bool operator()(const std::string& path) {
         auto [it, inserted] = FKnown.try_emplace(path, false);
         if (inserted) {
@@ -27,16 +29,20 @@ public:
         }
         return it->second;
     }
+    void Forget() { FKnown = {}; }
 
 private:
     const FileExistsFunction& FExists;
     std::unordered_map<std::string, bool> FKnown;
 };
 
+// The test files holding one name. Most names stand under one test file only: the others are kept apart,
+// so that a group costs no allocation of its own until a second test file holds its name.
 struct NameGroup {
     int FirstFile;
     int FirstName;
-    std::vector<int> Files;
+    std::vector<int> OtherFiles;
+    int LastFile() const { return OtherFiles.empty() ? FirstFile : OtherFiles.back(); }
 };
 
 }  // namespace
@@ -61,10 +67,15 @@ std::string FoldCase(const std::string& name) {
 Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExistsFunction& exists,
              const ProgressFunction& progress) {
     Result result;
-    ExistenceCache existing(exists);
+    // Sized for the whole book at once: growing them entry by entry would rehash them many times over.
+    const std::size_t lines = sprav.LineCount();
+    ExistenceCache existing(exists, lines);
     std::unordered_map<std::string, int> firstFileOfPath;
+    firstFileOfPath.reserve(sprav.Files.size());
     std::unordered_map<std::string, std::size_t> groupOfName;  // by folded name
+    groupOfName.reserve(lines);
     std::vector<NameGroup> groups;
+    groups.reserve(lines);
     std::unordered_map<std::string, int> exactNames;
     std::unordered_map<std::string, int> foldedNames;
 
@@ -115,24 +126,36 @@ Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExis
 
             auto [group, isNewName] = groupOfName.try_emplace(std::move(folded), groups.size());
             if (isNewName) {
-                groups.push_back({fileIndex, nameIndex, {fileIndex}});
-            } else if (groups[group->second].Files.back() != fileIndex) {
-                groups[group->second].Files.push_back(fileIndex);
+                groups.push_back({fileIndex, nameIndex, {}});
+            } else if (groups[group->second].LastFile() != fileIndex) {
+                groups[group->second].OtherFiles.push_back(fileIndex);
             }
         }
     }
-    if (progress && !result.Cancelled) {
-        progress(done, total);
-    }
+    // The tables of a large book take a while to let go (a string for every path and name): each goes
+    // between two progress reports, so that the caller gets its turn in between.
+    const auto report = [&] {
+        if (progress && !result.Cancelled) {
+            progress(done, total);
+        }
+    };
+    report();
+    existing.Forget();
+    firstFileOfPath = {};
+    report();
+    groupOfName = {};
+    report();
 
     for (NameGroup& group : groups) {
-        if (group.Files.size() > 1) {
+        if (!group.OtherFiles.empty()) {
+            std::vector<int> files{group.FirstFile};
+            files.insert(files.end(), group.OtherFiles.begin(), group.OtherFiles.end());
             result.Findings.push_back({FindingKind::NameInSeveralFiles,
                                        group.FirstFile,
                                        group.FirstName,
                                        -1,
                                        -1,
-                                       std::move(group.Files),
+                                       std::move(files),
                                        {}});
         }
     }

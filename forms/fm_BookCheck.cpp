@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QStyle>
 #include <QTreeWidgetItem>
 
 #include <algorithm>
+#include <limits>
 #include <tuple>
 
 #include "core/PathTokens.h"
@@ -23,8 +25,8 @@ using platform::FromCp1251;
 
 namespace {
 
-// A check that takes longer than this shows its progress and can be stopped.
-constexpr int kProgressDelayMs = 500;
+// How long a check runs before its progress shows: about a frame, so that the window is never held longer.
+constexpr int kProgressAfterMs = 12;
 // A name found under many test files lists the first few of them.
 constexpr std::size_t kListedFiles = 3;
 
@@ -121,16 +123,33 @@ bool TfmBookCheck::RunCheck() {
     progress.setWindowTitle(windowTitle());
     // While the bar shows, nothing else may touch the book: the check reads it between events.
     progress.setWindowModality(Qt::ApplicationModal);
-    progress.setMinimumDuration(kProgressDelayMs);
+    progress.setMinimumDuration(std::numeric_limits<int>::max());  // shown below, when the check is long
     progress.setAutoClose(false);
     progress.setAutoReset(false);
 
-    book_check::Result result =
-        book_check::Check(sprav, FBook.Directories(), FExists, [&progress](std::size_t done, std::size_t) {
+    // A check that outlasts a frame shows its progress and lets the events through from then on: the
+    // window keeps being drawn, the bar moves and Cancel answers. The bar is modal: the book must not change
+    // under the check, which reads it between events.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    book_check::Result result = book_check::Check(
+        sprav, FBook.Directories(), FExists, [&progress, &elapsed](std::size_t done, std::size_t) {
+            if (!progress.isVisible() && elapsed.elapsed() >= kProgressAfterMs) {
+                progress.show();
+            }
             progress.setValue(static_cast<int>(done));
+            if (progress.isVisible()) {
+                QCoreApplication::processEvents();
+            }
             return !progress.wasCanceled();
         });
 
+    const auto letEventsThrough = [&progress] {
+        if (progress.isVisible()) {
+            QCoreApplication::processEvents();
+        }
+    };
+    letEventsThrough();
     FRows.clear();
     FRows.reserve(result.Findings.size());
     for (book_check::Finding& finding : result.Findings) {
@@ -143,7 +162,8 @@ bool TfmBookCheck::RunCheck() {
     }
     FStale = false;
     FCancelled = result.Cancelled;
-    ShowRows();
+    letEventsThrough();
+    ShowRows(letEventsThrough);
     return !FCancelled;
 }
 
@@ -191,13 +211,16 @@ QString TfmBookCheck::WhatIsWrong(const Row& row) const {
     return {};
 }
 
-void TfmBookCheck::ShowRows() {
+// The rows go in in parts: `between`, when given, runs after each, so that a long report lets the events
+// through while it fills.
+void TfmBookCheck::ShowRows(const std::function<void()>& between) {
+    constexpr std::size_t kRowsAtOnce = 1000;
     QTreeWidget* list = FUi->lvFindings;
     list->clear();
     const QIcon fault = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     const QIcon notice = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(FRows.size()));
+    items.reserve(static_cast<qsizetype>(std::min(FRows.size(), kRowsAtOnce)));
     for (std::size_t i = 0; i < FRows.size(); ++i) {
         const Row& row = FRows[i];
         auto* item =
@@ -208,10 +231,16 @@ void TfmBookCheck::ShowRows() {
         item->setToolTip(0, item->text(0));
         item->setData(0, Qt::UserRole, static_cast<qulonglong>(i));
         items.append(item);
+        if (items.size() == static_cast<qsizetype>(kRowsAtOnce) || i + 1 == FRows.size()) {
+            list->addTopLevelItems(items);
+            items.clear();
+            if (between) {
+                between();
+            }
+        }
     }
-    list->addTopLevelItems(items);
-    if (!items.isEmpty()) {
-        list->setCurrentItem(items.front());
+    if (list->topLevelItemCount() > 0) {
+        list->setCurrentItem(list->topLevelItem(0));
     }
     ShowSummary();
 }

@@ -47,7 +47,7 @@ public:
     // shows, the name field and its buttons.
     void PlaceBeside(const QWidget& window);
 
-    // Checks the book now, with a progress bar when it takes longer than half a second. False when the
+    // Checks the book now, with a progress bar when it takes longer than a frame. False when the
     // user stopped it; the rows then show what was found so far.
     bool RunCheck();
     // How a file's existence is asked; the platform's test unless set (a slow share can be stood in for).
@@ -72,7 +72,7 @@ private:
         std::string Name;
     };
 
-    void ShowRows();
+    void ShowRows(const std::function<void()>& between = {});
     void ShowSummary();
     bool StillTrue(const Row& row) const;
     // Follows a row; a stale report is first checked again and the row looked for among the new ones.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <system_error>
 
 #ifdef _WIN32
@@ -29,8 +30,11 @@ std::filesystem::path ToOsPath(std::string_view stored) {
 #ifdef _WIN32
     return std::filesystem::path(ToOsPathText(stored).toStdWString());
 #else
-    const QByteArray encoded = QFile::encodeName(ToOsPathText(stored));
-    return std::filesystem::path(std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+    // Qt 6 names files in UTF-8 on POSIX; the bytes are made directly, as the book check asks this of every
+    // path of a book. "\" never stands inside a UTF-8 sequence, so it is turned into "/" afterwards.
+    std::string encoded = Cp1251ToUtf8(stored);
+    std::replace(encoded.begin(), encoded.end(), '\\', '/');
+    return std::filesystem::path(std::move(encoded));
 #endif
 }
 

@@ -46,6 +46,27 @@ QString FromCp1251(std::string_view bytes) {
     return text;
 }
 
+std::string Cp1251ToUtf8(std::string_view bytes) {
+    std::string utf8;
+    utf8.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8.push_back(c);
+            continue;
+        }
+        const char16_t unit = kUpperHalf[byte - 0x80];
+        if (unit < 0x800) {
+            utf8.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+        } else {
+            utf8.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+        }
+        utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+    }
+    return utf8;
+}
+
 std::optional<std::string> ToCp1251(const QString& text) {
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(text.size()));

@@ -425,7 +425,6 @@ TEST_F(BookEditingTest, AddingWithoutACurrentTestFileIsRefusedByTheModel) {
 
 TEST_F(BookEditingTest, NewNameCarriesTheShownDescriptionPath) {
     BookWithNames({});
-    Probe().Sprav().CurrentFile->Sinonims.clear();
     Probe().Sprav().AddSinonimWithDesc("K1", "<Desc>:/k1.pdf");
     window->RefreshNames(true);
     EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/k1.pdf"));

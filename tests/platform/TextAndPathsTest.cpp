@@ -19,6 +19,8 @@ TEST(Text, EveryWindows1251ByteSurvivesTheRoundTrip) {
         const auto back = platform::ToCp1251(text);
         ASSERT_TRUE(back.has_value()) << byte;
         EXPECT_EQ(*back, bytes) << byte;
+        // The file system's bytes, made without a QString between, are those Qt would make.
+        EXPECT_EQ(platform::Cp1251ToUtf8(bytes), text.toUtf8().toStdString()) << byte;
     }
     EXPECT_EQ(platform::FromCp1251("\xC0\xFF\xA8\xB9"), QStringLiteral("АяЁ№"));
     // Windows' own mapping at the edges of the table: the first byte, the unassigned 0x98, the euro sign.
