@@ -1,10 +1,13 @@
-// The entry of the benchmarks that drive windows: one QApplication, offscreen, around Google Benchmark.
+// The entry of the benchmarks that drive windows: one QApplication around Google Benchmark, offscreen unless
+// QT_QPA_PLATFORM names another platform (under Xvfb: xcb, to measure with a real window system).
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
