@@ -274,8 +274,8 @@ TEST_F(CommandLineTest, HelpAndVersionSayWhatTheProgramIs) {
         EXPECT_EQ(run.ExitCode, 0);
         const QString help = run.OutputText();
         EXPECT_TRUE(help.startsWith(QStringLiteral("Использование:\n"))) << help.toStdString();
-        for (const char* named : {"--check", "--export-csv", "--tests <папка>", "--desc <папка>", "--help",
-                                  "--version", "Код завершения"}) {
+        for (const char* named : {"--check", "--export-csv", "--tests <папка>", "--desc <папка>", "Ctrl+Z",
+                                  "--help", "--version", "Код завершения"}) {
             EXPECT_TRUE(help.contains(QString::fromUtf8(named))) << named;
         }
         for (const QString& line : help.split(QLatin1Char('\n'))) {
