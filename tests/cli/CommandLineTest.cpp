@@ -22,6 +22,7 @@
 
 namespace {
 
+using test_support::AsConsoleWrites;
 using test_support::EditorRun;
 
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -216,7 +217,7 @@ TEST_F(CommandLineTest, ABookThatCannotBeReadExitsTwoWithTheReason) {
             ASSERT_TRUE(run.Finished) << c.what;
             EXPECT_EQ(run.ExitCode, 2) << c.what;
             EXPECT_EQ(run.Output, QByteArray()) << c.what;
-            EXPECT_TRUE(run.ErrorText().contains(c.reason))
+            EXPECT_TRUE(run.ErrorText().contains(AsConsoleWrites(c.reason)))
                 << c.what << ": " << run.ErrorText().toStdString();
             EXPECT_FALSE(QFile::exists(PathOf(QStringLiteral("out.csv")))) << c.what;
         }
@@ -262,7 +263,7 @@ TEST_F(CommandLineTest, AnExportThatCannotBeWrittenExitsTwoAndLeavesTheBook) {
         const EditorRun run = Run({QStringLiteral("--export-csv"), book, c.target});
         ASSERT_TRUE(run.Finished);
         EXPECT_EQ(run.ExitCode, 2);
-        EXPECT_EQ(run.ErrorText(), c.reason);
+        EXPECT_EQ(run.ErrorText(), AsConsoleWrites(c.reason));
         EXPECT_EQ(ReadFile(book), bookBytes);
     }
 }
@@ -318,7 +319,8 @@ TEST_F(CommandLineTest, AMistakenCommandLineIsRefusedInWordsAndExitsTwo) {
         ASSERT_TRUE(run.Finished) << shown;
         EXPECT_EQ(run.ExitCode, 2) << shown;
         EXPECT_EQ(run.Output, QByteArray()) << shown;
-        EXPECT_TRUE(run.ErrorText().contains(c.message)) << shown << ": " << run.ErrorText().toStdString();
+        EXPECT_TRUE(run.ErrorText().contains(AsConsoleWrites(c.message)))
+            << shown << ": " << run.ErrorText().toStdString();
     }
     EXPECT_FALSE(QFile::exists(PathOf(QStringLiteral("out.csv"))));
 }

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <string>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -13,13 +15,17 @@ namespace {
 
 constexpr int kTimeoutMs = 60000;
 
+#ifdef _WIN32
+// The editor writes a pipe in the code page of the console it attached to, which is this program's.
+UINT ConsoleCodePage() {
+    const UINT codePage = GetConsoleOutputCP();
+    return codePage != 0 ? codePage : GetOEMCP();
+}
+#endif
+
 QString ConsoleText(const QByteArray& bytes) {
 #ifdef _WIN32
-    // The editor writes a pipe in the code page of the console it attached to, which is this program's.
-    UINT codePage = GetConsoleOutputCP();
-    if (codePage == 0) {
-        codePage = GetOEMCP();
-    }
+    const UINT codePage = ConsoleCodePage();
     const int size =
         MultiByteToWideChar(codePage, 0, bytes.constData(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
@@ -31,6 +37,20 @@ QString ConsoleText(const QByteArray& bytes) {
 }
 
 }  // namespace
+
+QString AsConsoleWrites(const QString& text) {
+#ifdef _WIN32
+    const std::wstring wide = text.toStdWString();
+    const int length = static_cast<int>(wide.size());
+    const int size =
+        WideCharToMultiByte(ConsoleCodePage(), 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    QByteArray bytes(size, '\0');
+    WideCharToMultiByte(ConsoleCodePage(), 0, wide.data(), length, bytes.data(), size, nullptr, nullptr);
+    return ConsoleText(bytes);
+#else
+    return text;
+#endif
+}
 
 QString EditorRun::OutputText() const {
     return ConsoleText(Output);

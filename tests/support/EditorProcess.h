@@ -17,6 +17,10 @@ struct EditorRun {
     QString ErrorText() const;
 };
 
+// `text` as the editor's streams carry it: on Windows in the console's code page, which may hold no «»
+// or other characters of a message, so the system writes its nearest ones in their place.
+QString AsConsoleWrites(const QString& text);
+
 // Runs the editor with `arguments` and the settings store in `settingsFile` (POSIX; on Windows the store is
 // the registry), in `workingFolder` when one is given. No display is offered: a run that tried to show a
 // window fails.
