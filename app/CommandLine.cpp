@@ -15,7 +15,7 @@
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
 #include "core/SpravFile.h"
-#include "files/WholeFile.h"
+#include "forms/Application.h"
 #include "forms/FormMessages.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
@@ -284,10 +284,7 @@ bool LoadBook(const QString& argument, const ServiceDirectories& dirs, TSprav& s
     }
     const QString shown = platform::ToDisplayPath(*path);
     if (!platform::FileExists(*path)) {
-        PrintError(QFileInfo::exists(platform::ToOsPathText(*path))
-                       ? QStringLiteral("Невозможно открыть файл.\n%1: %2")
-                             .arg(shown, forms::SystemErrorText(NotARegularFileError()))
-                       : QStringLiteral("Файл не найден: ") + shown);
+        PrintError(forms::BookNotOpenedText(*path));
         return false;
     }
     const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(*path), sprav, dirs.Tests);
@@ -393,8 +390,7 @@ int ExportBook(const Request& request) {
         return kFailed;
     }
     if (const std::error_code error = csv_export::Save(platform::ToOsPath(*target), sprav, *dirs)) {
-        PrintError(QStringLiteral("Не удалось сохранить файл ") + platform::ToDisplayPath(*target) +
-                   QLatin1Char('\n') + forms::SystemErrorText(error));
+        PrintError(forms::SaveFailedText(*target, forms::SystemErrorText(error)));
         return kFailed;
     }
     return kClean;
@@ -428,7 +424,7 @@ int Run(const QStringList& arguments) {
         }
         return request.Check ? CheckBook(request) : ExportBook(request);
     } catch (const std::exception& error) {
-        PrintError(QString::fromLocal8Bit(error.what()));
+        PrintError(TApplication::ExceptionText(error));
     } catch (...) {
         PrintError(QStringLiteral("Неизвестная ошибка."));
     }

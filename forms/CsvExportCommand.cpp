@@ -21,16 +21,12 @@ bool ExportCsv(QWidget* parent, const TSprav& sprav, const ServiceDirectories& d
     if (!path) {
         return false;
     }
-    if (platform::FileExists(*path) &&
-        Ask(QStringLiteral("Заменить существующий файл?"), QStringLiteral("Редактор Справочников"),
-            platform::MessageIcon::Question,
-            platform::MessageButtons::YesNo) != platform::MessageAnswer::Yes) {
+    if (!MayReplaceExisting(*path)) {
         return false;
     }
     if (const std::error_code error = csv_export::Save(platform::ToOsPath(*path), sprav, dirs)) {
-        Ask(QStringLiteral("Не удалось сохранить файл ") + platform::ToDisplayPath(*path) +
-                QLatin1Char('\n') + SystemErrorText(error),
-            kMessageCaption, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+        Ask(SaveFailedText(*path, SystemErrorText(error)), kMessageCaption, platform::MessageIcon::Warning,
+            platform::MessageButtons::Ok);
         return false;
     }
     return true;

@@ -1,8 +1,11 @@
 #include "forms/FormMessages.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 #include "core/BookLines.h"
+#include "files/WholeFile.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -205,6 +208,26 @@ QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& r
                .arg(platform::ToDisplayPath(path))
                .arg(result.LineNumber)
                .arg(line);
+}
+
+QString BookNotOpenedText(const std::string& path) {
+    const QString shown = platform::ToDisplayPath(path);
+    const bool somethingThere =
+        !book_lines::HasControlByte(path) && QFileInfo::exists(platform::ToOsPathText(path));
+    return somethingThere ? QStringLiteral("Невозможно открыть файл.\n%1: %2")
+                                .arg(shown, SystemErrorText(NotARegularFileError()))
+                          : QStringLiteral("Файл не найден: ") + shown;
+}
+
+QString SaveFailedText(const std::string& path, const QString& reason) {
+    return QStringLiteral("Не удалось сохранить файл %1\n%2").arg(platform::ToDisplayPath(path), reason);
+}
+
+bool MayReplaceExisting(const std::string& path) {
+    return !platform::FileExists(path) ||
+           Ask(QStringLiteral("Заменить существующий файл?"), QStringLiteral("Редактор Справочников"),
+               platform::MessageIcon::Question,
+               platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
 }
 
 }  // namespace forms

@@ -76,6 +76,17 @@ bool FitsSinonimLine(const std::string& name, const std::string& descToken);
 // so, naming the test-file path or chip name that would not fit.
 bool FitsLineCount(std::size_t lines, const std::string& entry);
 
+// Why a book named by its path (on the command line, in the list of recent books) cannot be opened:
+// nothing is there ("Файл не найден: …"), or something is that is no regular file (a folder, a pipe).
+QString BookNotOpenedText(const std::string& path);
+
+// "Не удалось сохранить файл …" with the reason on the next line.
+QString SaveFailedText(const std::string& path, const QString& reason);
+
+// Before a save replaces a file that exists: "Заменить существующий файл?". True when nothing is there or
+// the user says Yes.
+bool MayReplaceExisting(const std::string& path);
+
 // Why a book could not be saved: the entry the file could not hold, or the system's reason.
 QString SaveFailureReason(const sprav_file::WriteResult& result);
 

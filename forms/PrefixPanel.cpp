@@ -275,9 +275,7 @@ void TPrefixPanel::bbSavePreffClick() {
     }
     TakePrefixFileName(*path);
     if (const std::error_code error = prefix_file::Write(platform::ToOsPath(*path), Entries())) {
-        platform::CurrentDialogs().ErrorReport(
-            QStringLiteral("Не удалось сохранить файл %1\n%2")
-                .arg(platform::ToDisplayPath(*path), forms::SystemErrorText(error)));
+        platform::CurrentDialogs().ErrorReport(forms::SaveFailedText(*path, forms::SystemErrorText(error)));
     }
 }
 

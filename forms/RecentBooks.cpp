@@ -1,20 +1,15 @@
 #include "forms/RecentBooks.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QMenu>
 
 #include <algorithm>
 
-#include "files/WholeFile.h"
+#include "core/BookLines.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 
 namespace {
-
-bool HasControlByte(const std::string& path) {
-    return std::any_of(path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-}
 
 // The separator right above `item`, when there is one.
 QAction* SeparatorAbove(const QMenu& menu, QAction* item) {
@@ -58,7 +53,7 @@ TRecentBooks::TRecentBooks(QMenu& menu, QAction* exitItem, QObject* parent) : QO
 void TRecentBooks::SetSlots(const RecentSlots& stored) {
     FPaths.clear();
     for (const std::string& path : stored) {
-        if (!path.empty() && !HasControlByte(path) &&
+        if (!path.empty() && !book_lines::HasControlByte(path) &&
             std::find(FPaths.begin(), FPaths.end(), path) == FPaths.end()) {
             FPaths.push_back(path);
         }
@@ -91,13 +86,7 @@ bool TRecentBooks::DropIfGone(const std::string& path) {
     if (platform::FileExists(path)) {
         return false;
     }
-    const QString shown = platform::ToDisplayPath(path);
-    // A folder, a pipe or a device is there but is no book; only what is not there is "not found".
-    const QString said = !HasControlByte(path) && QFileInfo::exists(platform::ToOsPathText(path))
-                             ? QStringLiteral("Невозможно открыть файл.\n%1: %2")
-                                   .arg(shown, forms::SystemErrorText(NotARegularFileError()))
-                             : QStringLiteral("Файл не найден: ") + shown;
-    forms::Inform(said + QStringLiteral("\nСправочник убран из списка последних."));
+    forms::Inform(forms::BookNotOpenedText(path) + QStringLiteral("\nСправочник убран из списка последних."));
     Remove(path);
     return true;
 }

@@ -17,7 +17,6 @@
 
 #include "core/PathTokens.h"
 #include "core/SpravFile.h"
-#include "files/WholeFile.h"
 #include "forms/CommentPanel.h"
 #include "forms/CsvExportCommand.h"
 #include "forms/DescriptionPanel.h"
@@ -313,11 +312,7 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
             return;
         }
         if (!platform::FileExists(*stored)) {
-            // A folder, a pipe or a device exists but is no book; only what is not there is "not found".
-            Inform(QFileInfo::exists(absolute)
-                       ? QStringLiteral("Невозможно открыть файл.\n%1: %2")
-                             .arg(absolute, forms::SystemErrorText(NotARegularFileError()))
-                       : QStringLiteral("Файл не найден: ") + absolute);
+            Inform(forms::BookNotOpenedText(*stored));
             return;
         }
         OpenBook(*stored);
@@ -461,12 +456,7 @@ bool TfmMain::FileSave1Execute() {
     if (!path) {
         return false;
     }
-    if (platform::FileExists(*path) &&
-        Ask(QStringLiteral("Заменить существующий файл?"), QStringLiteral("Редактор Справочников"),
-            MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
-        return false;
-    }
-    if (!FSharedBook.MayReplace(*path)) {
+    if (!forms::MayReplaceExisting(*path) || !FSharedBook.MayReplace(*path)) {
         return false;
     }
     if (!SaveSprav(*path)) {
@@ -522,9 +512,8 @@ bool TfmMain::SaveSprav(const std::string& path) {
         FSharedBook.Remember(path, written);
         return true;
     }
-    Ask(QStringLiteral("Не удалось сохранить файл ") + platform::ToDisplayPath(path) + QLatin1Char('\n') +
-            SaveFailureReason(result),
-        kMessageCaption, MessageIcon::Warning, MessageButtons::Ok);
+    Ask(forms::SaveFailedText(path, SaveFailureReason(result)), kMessageCaption, MessageIcon::Warning,
+        MessageButtons::Ok);
     return false;
 }
 
