@@ -1,5 +1,7 @@
 // The version-record walker on any file: found or not, every query stays inside the buffer that
-// GetFileVersionInfoSize asked for (AddressSanitizer watches), and asking twice gives the same answer.
+// GetFileVersionInfoSize asked for (AddressSanitizer watches), and asking twice gives the same answer. The
+// same bytes as an ELF file: the lookup of the record's section reads inside them, and what it finds is
+// bytes of the file.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ElfSection.h"
 #include "platform/VersionInfo.h"
 
 namespace {
@@ -33,6 +36,12 @@ Answer Query(const std::vector<char>& record, const char* path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
+    if (const auto section = platform::FindElfSection(file, platform::kVersionSectionName)) {
+        if (section->size() > size) {
+            std::abort();
+        }
+        platform::VersionBufferSizeOf(*section);
+    }
     const platform::VersionDword length = platform::VersionBufferSizeOf(file);
     if (length == 0) {
         return 0;

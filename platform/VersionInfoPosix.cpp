@@ -7,16 +7,21 @@
 // offset o of the block goes to offset o / 2 of the spare room, where its Windows-1251 text (one byte per
 // UTF-16 unit) always fits without touching another value's. So queries need no state and can repeat.
 //
+// On ELF files the record is looked for in its own section first, so that a start does not read the whole
+// executable.
+//
 // Every read is checked against the block's own length and the lengths of its parts: a truncated or corrupt
 // record gives "not found", never a read past the buffer.
 #include "platform/VersionInfo.h"
 
+#include "platform/ElfSection.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -72,11 +77,8 @@ std::optional<std::pair<std::size_t, std::size_t>> FindRecord(std::string_view f
     return std::nullopt;
 }
 
-std::optional<std::string> ReadFile(const char* path) {
-    if (path == nullptr) {
-        return std::nullopt;
-    }
-    std::ifstream in(ToOsPath(path), std::ios::binary | std::ios::ate);
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) {
         return std::nullopt;
     }
@@ -90,6 +92,31 @@ std::optional<std::string> ReadFile(const char* path) {
         return std::nullopt;
     }
     return content;
+}
+
+// The bytes to look for the record in: the section the build puts it in when the file is an ELF file with
+// one (a few small reads), otherwise the whole file, wherever a record may lie.
+std::optional<std::string> ReadRecordSource(const char* path) {
+    const std::filesystem::path file = ToOsPath(path);
+    if (auto section = FindElfSection(file, kVersionSectionName)) {
+        return section;
+    }
+    return ReadWholeFile(file);
+}
+
+// The program asks for its own identity several times (the title, the caption, the about box's five
+// labels); the running executable's record is read once and kept, since its bytes cannot change under the
+// running process. Other files are read anew at every call, as the system does.
+std::optional<std::string> RecordSource(const char* path) {
+    if (path == nullptr) {
+        return std::nullopt;
+    }
+    static const std::string self = ExePath();
+    if (!self.empty() && self == path) {
+        static const std::optional<std::string> kept = ReadRecordSource(path);
+        return kept;
+    }
+    return ReadRecordSource(path);
 }
 
 // What GetFileVersionInfo needs for a block of `length` bytes: the block, the trailer, the spare room.
@@ -229,12 +256,12 @@ VersionDword GetFileVersionInfoSize(const char* path, VersionDword* handle) {
     if (handle != nullptr) {
         *handle = 0;  // as on Windows: not used
     }
-    const auto file = ReadFile(path);
+    const auto file = RecordSource(path);
     return file ? VersionBufferSizeOf(*file) : 0;
 }
 
 bool GetFileVersionInfo(const char* path, VersionDword /*handle*/, VersionDword length, void* data) {
-    const auto file = ReadFile(path);
+    const auto file = RecordSource(path);
     return file && CopyVersionRecord(*file, length, data);
 }
 

@@ -45,8 +45,8 @@ std::string Find(const std::vector<Entry>& entries, const std::string& name) {
 std::string CppSource(const std::vector<std::uint8_t>& block) {
     std::ostringstream out;
     out << "// Generated at build time from the version description; do not edit.\n"
-           "// The executable's version record, kept by the linker so the version reader finds it in the "
-           "file.\n"
+           "// The executable's version record, kept by the linker in a section of its own, where the version "
+           "reader\n// finds it from the section headers (the name is platform::kVersionSectionName).\n"
            "namespace {\n"
            "#if defined(__GNUC__)\n"
            "__attribute__((used, section(\".qor_version\")))\n"
