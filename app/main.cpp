@@ -3,9 +3,11 @@
 // A task given on the command line runs without the window, on an application object that needs no
 // display.
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QStringList>
+#include <QTimer>
 #include <QTranslator>
 
 #include <exception>
@@ -27,6 +29,35 @@ QStringList EarlyArguments(int argc, char* argv[]) {
     return arguments;
 }
 
+// The program's icon, in every size a desktop asks for. Decoding the images takes a good part of a start,
+// and nothing needs them before the first window is drawn: a window manager takes the icon as readily a
+// moment later. So the icon comes right after the first paint.
+void SetWindowIconAfterFirstPaint() {
+    class TFirstPaint final : public QObject {
+    public:
+        using QObject::QObject;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint && !FDone) {
+                FDone = true;
+                QTimer::singleShot(0, this, [this] {
+                    QIcon icon;
+                    for (int size : {16, 32, 48, 64, 128, 256}) {
+                        icon.addFile(QStringLiteral(":/icons/qor-sprav-%1.png").arg(size), QSize(size, size));
+                    }
+                    QApplication::setWindowIcon(icon);
+                    qApp->removeEventFilter(this);
+                    deleteLater();
+                });
+            }
+            return QObject::eventFilter(watched, event);
+        }
+
+    private:
+        bool FDone = false;
+    };
+    qApp->installEventFilter(new TFirstPaint(qApp));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -40,11 +71,7 @@ int main(int argc, char* argv[]) {
     TApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("QorSprav"));
     QApplication::setOrganizationName(QStringLiteral("QOR"));
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/qor-sprav-%1.png").arg(size), QSize(size, size));
-    }
-    QApplication::setWindowIcon(icon);
+    SetWindowIconAfterFirstPaint();
     // Qt's own dialogs (file and folder choosers) in Russian, like the rest of the program.
     QTranslator qtTranslations;
     // The Windows zip carries them in translations/ beside the executable; an installed Qt keeps its own.

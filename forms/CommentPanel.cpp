@@ -1,4 +1,5 @@
 #include "forms/CommentPanel.h"
+#include "forms/Glyphs.h"
 
 #include <QFont>
 #include <QStyle>
@@ -88,11 +89,10 @@ QString NotReadNotice(comment_file::ReadStatus status, const QString& shown) {
 
 TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TCommentPanel>()) {
     ui->setupUi(this);
-    QStyle* s = style();
-    ui->bbSavePrim->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->imDownTestInfo->setPixmap(s->standardIcon(QStyle::SP_ArrowDown).pixmap(13, 13));
-    ui->imUpTestInfo->setPixmap(s->standardIcon(QStyle::SP_ArrowUp).pixmap(13, 13));
-    ui->imIsEditInfo->setPixmap(s->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(15, 15));
+    ui->bbSavePrim->setIcon(Glyph(QStyle::SP_DialogSaveButton));
+    SetGlyphPixmap(ui->imDownTestInfo, QStyle::SP_ArrowDown, 13);
+    SetGlyphPixmap(ui->imUpTestInfo, QStyle::SP_ArrowUp, 13);
+    SetGlyphPixmap(ui->imIsEditInfo, QStyle::SP_MessageBoxWarning, 15);
     // The indicator keeps its place while hidden, so that the save button never moves under the mouse.
     QSizePolicy indicatorPolicy = ui->imIsEditInfo->sizePolicy();
     indicatorPolicy.setRetainSizeWhenHidden(true);

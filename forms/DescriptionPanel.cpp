@@ -1,4 +1,5 @@
 #include "forms/DescriptionPanel.h"
+#include "forms/Glyphs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,11 +21,10 @@ using platform::FromCp1251;
 TDescriptionPanel::TDescriptionPanel(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TDescriptionPanel>()) {
     ui->setupUi(this);
-    QStyle* s = style();
-    ui->acSeeFileInfo->setIcon(s->standardIcon(QStyle::SP_FileDialogInfoView));
+    ui->acSeeFileInfo->setIcon(Glyph(QStyle::SP_FileDialogInfoView));
     ui->bbSeeFileInfo->setDefaultAction(ui->acSeeFileInfo);
-    ui->imDownInfoFile->setPixmap(s->standardIcon(QStyle::SP_ArrowDown).pixmap(13, 13));
-    ui->imUpInfoFile->setPixmap(s->standardIcon(QStyle::SP_ArrowUp).pixmap(13, 13));
+    SetGlyphPixmap(ui->imDownInfoFile, QStyle::SP_ArrowDown, 13);
+    SetGlyphPixmap(ui->imUpInfoFile, QStyle::SP_ArrowUp, 13);
 
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(13);

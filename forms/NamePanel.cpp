@@ -1,4 +1,5 @@
 #include "forms/NamePanel.h"
+#include "forms/Glyphs.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -20,7 +21,7 @@ using platform::MessageIcon;
 
 TNamePanel::TNamePanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TNamePanel>()) {
     ui->setupUi(this);
-    ui->bbRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    ui->bbRight->setIcon(Glyph(QStyle::SP_ArrowRight));
     ui->lbNames->installEventFilter(this);
 }
 

@@ -1,4 +1,5 @@
 #include "forms/PrefixPanel.h"
+#include "forms/Glyphs.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -66,14 +67,13 @@ QString ReadFailureText(const prefix_file::ReadResult& result) {
 
 TPrefixPanel::TPrefixPanel(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TPrefixPanel>()) {
     ui->setupUi(this);
-    QStyle* s = style();
-    ui->bbLeft->setIcon(s->standardIcon(QStyle::SP_ArrowLeft));
-    ui->bbLeft2->setIcon(s->standardIcon(QStyle::SP_ArrowLeft));
-    ui->bbSavePreff->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->bbLoadPreff->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-    ui->bbClearPref->setIcon(s->standardIcon(QStyle::SP_DialogResetButton));
-    ui->sbAddAll->setIcon(s->standardIcon(QStyle::SP_DialogYesButton));
-    ui->sbDelAll->setIcon(s->standardIcon(QStyle::SP_DialogNoButton));
+    ui->bbLeft->setIcon(Glyph(QStyle::SP_ArrowLeft));
+    ui->bbLeft2->setIcon(Glyph(QStyle::SP_ArrowLeft));
+    ui->bbSavePreff->setIcon(Glyph(QStyle::SP_DialogSaveButton));
+    ui->bbLoadPreff->setIcon(Glyph(QStyle::SP_DialogOpenButton));
+    ui->bbClearPref->setIcon(Glyph(QStyle::SP_DialogResetButton));
+    ui->sbAddAll->setIcon(Glyph(QStyle::SP_DialogYesButton));
+    ui->sbDelAll->setIcon(Glyph(QStyle::SP_DialogNoButton));
     ui->clbPref->setUniformItemSizes(true);
 }
 

@@ -1,4 +1,5 @@
 #include "forms/fm_Main.h"
+#include "forms/Glyphs.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -120,21 +121,20 @@ void TfmMain::BuildToolBar() {
 }
 
 void TfmMain::SetGlyphs() {
-    QStyle* s = style();
-    ui->FileNew1->setIcon(s->standardIcon(QStyle::SP_FileIcon));
-    ui->FileOpen1->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-    ui->FileSave1->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->FileSaveAs1->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    ui->acAddFile->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->acDeleteFile->setIcon(s->standardIcon(QStyle::SP_TrashIcon));
-    ui->acDeleteName->setIcon(s->standardIcon(QStyle::SP_DialogDiscardButton));
-    ui->acAddName->setIcon(s->standardIcon(QStyle::SP_FileDialogNewFolder));
-    ui->acFindSin->setIcon(s->standardIcon(QStyle::SP_FileDialogContentsView));
-    ui->acUndo->setIcon(QIcon::fromTheme(QStringLiteral("edit-undo"), s->standardIcon(QStyle::SP_ArrowBack)));
+    ui->FileNew1->setIcon(Glyph(QStyle::SP_FileIcon));
+    ui->FileOpen1->setIcon(Glyph(QStyle::SP_DialogOpenButton));
+    ui->FileSave1->setIcon(Glyph(QStyle::SP_DialogSaveButton));
+    ui->FileSaveAs1->setIcon(Glyph(QStyle::SP_DialogSaveButton));
+    ui->acAddFile->setIcon(Glyph(QStyle::SP_FileDialogNewFolder));
+    ui->acDeleteFile->setIcon(Glyph(QStyle::SP_TrashIcon));
+    ui->acDeleteName->setIcon(Glyph(QStyle::SP_DialogDiscardButton));
+    ui->acAddName->setIcon(Glyph(QStyle::SP_FileDialogNewFolder));
+    ui->acFindSin->setIcon(Glyph(QStyle::SP_FileDialogContentsView));
+    ui->acUndo->setIcon(Glyph(QStringLiteral("edit-undo"), QStyle::SP_ArrowBack));
     ui->acRedo->setIcon(
-        QIcon::fromTheme(QStringLiteral("edit-redo"), s->standardIcon(QStyle::SP_ArrowForward)));
-    ui->HelpAbout1->setIcon(s->standardIcon(QStyle::SP_MessageBoxInformation));
-    ui->acHelp->setIcon(s->standardIcon(QStyle::SP_DialogHelpButton));
+        Glyph(QStringLiteral("edit-redo"), QStyle::SP_ArrowForward));
+    ui->HelpAbout1->setIcon(Glyph(QStyle::SP_MessageBoxInformation));
+    ui->acHelp->setIcon(Glyph(QStyle::SP_DialogHelpButton));
 }
 
 // Lists first, then the name field and its buttons, then the description and comment panels.
