@@ -10,6 +10,8 @@
 //                        fsync of the folder: what a durable replacement costs at the least
 //   format_book          sprav_file::Format alone (model to bytes in memory)
 //   write_book           sprav_file::Save: format, temporary file, fsync, rename, fsync of the folder
+//   anchor_write_csv     the table's bytes written as anchor_write_fsync writes the book's
+//   export_csv           csv_export::Save: the table built from the model and replaced as the book is
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CsvExport.h"
 #include "core/Sprav.h"
 #include "core/SpravFile.h"
 #include "testkit/MaxBook.h"
@@ -35,6 +38,7 @@ struct Fixture {
     std::filesystem::path Folder;
     std::filesystem::path Book;
     std::string Bytes;
+    std::string Table;
     TSprav Model;
 
     Fixture() {
@@ -54,6 +58,7 @@ struct Fixture {
             std::fprintf(stderr, "the generated book does not load and format\n");
             std::exit(1);
         }
+        Table = csv_export::Format(Model, kDirs);
     }
     ~Fixture() {
         std::error_code ignored;
@@ -126,10 +131,10 @@ void anchor_write(benchmark::State& state) {
     SetBytes(state);
 }
 
-void anchor_write_fsync(benchmark::State& state) {
-    const std::filesystem::path target = Book().Folder / "anchor-fsync.spr";
-    const std::filesystem::path temporary = Book().Folder / "anchor-fsync.spr.tmp";
-    const std::string& bytes = Book().Bytes;
+// One durable replacement of `target` by `bytes` at the least cost: one write, fsync, rename, fsync of the
+// folder.
+void WriteDurably(benchmark::State& state, const std::filesystem::path& target, const std::string& bytes) {
+    const std::filesystem::path temporary = target.string() + ".tmp";
     for (auto _ : state) {
         std::FILE* file = std::fopen(temporary.c_str(), "wb");
         bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
@@ -146,7 +151,15 @@ void anchor_write_fsync(benchmark::State& state) {
             break;
         }
     }
-    SetBytes(state);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+void anchor_write_fsync(benchmark::State& state) {
+    WriteDurably(state, Book().Folder / "anchor-fsync.spr", Book().Bytes);
+}
+
+void anchor_write_csv(benchmark::State& state) {
+    WriteDurably(state, Book().Folder / "anchor.csv", Book().Table);
 }
 
 void format_book(benchmark::State& state) {
@@ -172,6 +185,17 @@ void write_book(benchmark::State& state) {
     SetBytes(state);
 }
 
+void export_csv(benchmark::State& state) {
+    const std::filesystem::path target = Book().Folder / "export.csv";
+    for (auto _ : state) {
+        if (csv_export::Save(target, Book().Model, kDirs)) {
+            state.SkipWithError("export failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(Book().Table.size()));
+}
+
 }  // namespace
 
 BENCHMARK(anchor_read)->Unit(benchmark::kMillisecond);
@@ -181,5 +205,7 @@ BENCHMARK(anchor_write)->Unit(benchmark::kMillisecond);
 BENCHMARK(anchor_write_fsync)->Unit(benchmark::kMillisecond);
 BENCHMARK(format_book)->Unit(benchmark::kMillisecond);
 BENCHMARK(write_book)->Unit(benchmark::kMillisecond);
+BENCHMARK(anchor_write_csv)->Unit(benchmark::kMillisecond);
+BENCHMARK(export_csv)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -17,44 +17,83 @@ constexpr std::string_view kHeader[] = {
     "\xD4\xE0\xE9\xEB \xEE\xEF\xE8\xF1\xE0\xED\xE8\xFF",
 };
 
-void AppendRow(std::string& out, std::string_view testFile, std::string_view name, std::string_view desc) {
-    AppendField(out, testFile);
-    out.push_back(kSeparator);
-    AppendField(out, name);
-    out.push_back(kSeparator);
-    AppendField(out, desc);
-    out.append(kRowEnd);
+// True when `field` holds a byte that makes it need quotes. A plain loop: the table has hundreds of
+// thousands of fields, and find_first_of pays a call per byte.
+bool NeedsQuotes(std::string_view field) {
+    for (const char c : field) {
+        if (c == kSeparator || c == '"' || c == '\r' || c == '\n') {
+            return true;
+        }
+    }
+    return false;
 }
 
-}  // namespace
-
-void AppendField(std::string& out, std::string_view field) {
-    if (field.find_first_of(";\"\r\n") == std::string_view::npos) {
-        out.append(field);
-        return;
-    }
-    out.push_back('"');
+void AppendQuoted(std::string& out, std::string_view field) {
     for (const char c : field) {
         if (c == '"') {
             out.push_back('"');
         }
         out.push_back(c);
     }
+}
+
+// A path field in the form the book file stores it, built in place: a leading `dir` written as `token`.
+void AppendPathField(std::string& out, std::string_view path, std::string_view dir, std::string_view token) {
+    const bool tokenForm = !dir.empty() && path.starts_with(dir);
+    const std::string_view rest = tokenForm ? path.substr(dir.size()) : path;
+    if (!NeedsQuotes(rest)) {
+        AppendInTokenForm(out, path, dir, token);
+        return;
+    }
+    out.push_back('"');
+    if (tokenForm) {
+        out.append(token);  // the tokens hold nothing that needs quotes
+    }
+    AppendQuoted(out, rest);
+    out.push_back('"');
+}
+
+}  // namespace
+
+void AppendField(std::string& out, std::string_view field) {
+    if (!NeedsQuotes(field)) {
+        out.append(field);
+        return;
+    }
+    out.push_back('"');
+    AppendQuoted(out, field);
     out.push_back('"');
 }
 
 std::string Format(const TSprav& sprav, const ServiceDirectories& dirs) {
     std::string out;
-    AppendRow(out, kHeader[0], kHeader[1], kHeader[2]);
+    // A guess from the row count, as the book's own save makes: a row holds its test file's path, a name
+    // and a description path. Longer rows just grow the buffer a few times.
+    constexpr std::size_t kTypicalRowBytes = 72;
+    out.reserve((sprav.LineCount() + 1) * kTypicalRowBytes);
+    AppendField(out, kHeader[0]);
+    out.push_back(kSeparator);
+    AppendField(out, kHeader[1]);
+    out.push_back(kSeparator);
+    AppendField(out, kHeader[2]);
+    out.append(kRowEnd);
+    std::string testFile;
     for (const auto& file : sprav.Files) {
-        const std::string testFile = ToTestsToken(file->Path, dirs.Tests);
+        testFile.clear();
+        AppendPathField(testFile, file->Path, dirs.Tests, kTestsToken);
         // A test file with no analogs yet is part of the book all the same: a table without it would hide
         // it from whoever counts or sorts the tests in the spreadsheet.
         if (file->Sinonims.empty()) {
-            AppendRow(out, testFile, {}, {});
+            out.append(testFile).push_back(kSeparator);
+            out.push_back(kSeparator);
+            out.append(kRowEnd);
         }
         for (const auto& sinonim : file->Sinonims) {
-            AppendRow(out, testFile, sinonim->Name, ToDescToken(sinonim->DescPath, dirs.Desc));
+            out.append(testFile).push_back(kSeparator);
+            AppendField(out, sinonim->Name);
+            out.push_back(kSeparator);
+            AppendPathField(out, sinonim->DescPath, dirs.Desc, kDescToken);
+            out.append(kRowEnd);
         }
     }
     return out;

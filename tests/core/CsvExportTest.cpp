@@ -89,10 +89,14 @@ TEST(CsvExport, GivesARowPerAnalogWithPathsAsTheBookStoresThem) {
     sprav.AddTestFile("C:\\T\\empty.qor");  // no analogs yet
     sprav.AddTestFile("D:\\Other; tests\\\"q\".qor");
     sprav.AddSinonimWithDesc("uA741", "D:\\Data\\ua741.pdf");
+    // Paths below the directories that need quotes: the token goes inside them.
+    sprav.AddTestFile("C:\\T\\a;b.qor");
+    sprav.AddSinonimWithDesc("K1", "C:\\D\\\"q\".pdf");
+    sprav.AddTestFile("C:\\T\\c;d.qor");
 
     const std::string table = csv_export::Format(sprav, {"C:\\T", "C:\\D"});
     const Rows rows = ParseTable(table);
-    ASSERT_EQ(rows.size(), 6u);
+    ASSERT_EQ(rows.size(), 8u);
     EXPECT_EQ(rows[0].size(), 3u) << "the header names three columns";
     const Rows expected = {
         {"<Tests>:\\TTL\\LA3.qor", "K155LA3", "<Desc>:\\la3.pdf"},
@@ -100,9 +104,12 @@ TEST(CsvExport, GivesARowPerAnalogWithPathsAsTheBookStoresThem) {
         {"<Tests>:\\TTL\\LA3.qor", "DM7400", ""},
         {"<Tests>:\\empty.qor", "", ""},
         {"D:\\Other; tests\\\"q\".qor", "uA741", "D:\\Data\\ua741.pdf"},
+        {"<Tests>:\\a;b.qor", "K1", "<Desc>:\\\"q\".pdf"},
+        {"<Tests>:\\c;d.qor", "", ""},
     };
     EXPECT_EQ(Rows(rows.begin() + 1, rows.end()), expected);
     EXPECT_NE(table.find("\r\n\"D:\\Other; tests\\\"\"q\"\".qor\";uA741;"), std::string::npos) << table;
+    EXPECT_NE(table.find("\r\n\"<Tests>:\\a;b.qor\";K1;\"<Desc>:\\\"\"q\"\".pdf\"\r\n"), std::string::npos) << table;
 }
 
 TEST(CsvExport, AnEmptyBookIsTheHeaderAlone) {
