@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "bench/BenchDialogs.h"
+#include "bench/PaintCount.h"
 #include "core/BookCheck.h"
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
@@ -118,10 +119,12 @@ std::unique_ptr<TfmMain> WindowOnMaximalBook() {
 void BM_CheckCommandOnMaximalBook(benchmark::State& state) {
     const std::unique_ptr<TfmMain> window = WindowOnMaximalBook();
     auto* check = window->findChild<QAction*>(QStringLiteral("acCheckSprav"));
+    BeginPaintCount();
     for (auto _ : state) {
         check->trigger();
         QApplication::processEvents();
     }
+    EndPaintCount(state);
     auto* report = window->findChild<QTreeWidget*>(QStringLiteral("lvFindings"));
     state.counters["rows"] = report != nullptr ? report->topLevelItemCount() : -1;
 }
@@ -142,6 +145,7 @@ void BM_CheckCommandLongestWait(benchmark::State& state) {
         longest = std::max(longest, now - last);
         last = now;
     });
+    BeginPaintCount();
     for (auto _ : state) {
         longest = 0;
         clock.start();
@@ -153,6 +157,7 @@ void BM_CheckCommandLongestWait(benchmark::State& state) {
         longest = std::max(longest, clock.nsecsElapsed() - last);
         state.counters["longest_wait_ms"] = static_cast<double>(longest) / 1e6;
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_CheckCommandLongestWait)->Unit(benchmark::kMillisecond)->Iterations(3);
 

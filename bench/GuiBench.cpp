@@ -36,6 +36,7 @@
 #include "files/AtomicFile.h"
 
 #include "bench/BenchDialogs.h"
+#include "bench/PaintCount.h"
 #include "core/PathTokens.h"
 #include "forms/fm_VvodSinonim.h"
 #include "platform/Dialogs.h"
@@ -94,15 +95,17 @@ Session& TheSession() {
 void BM_OpenMaximalBook(benchmark::State& state) {
     Session& session = TheSession();
     std::unique_ptr<TfmMain> window = session.StartWindow();
+    BeginPaintCount();
     for (auto _ : state) {
         window->FileOpen1Execute();
         Session::Show(*window);
-        state.PauseTiming();
+        PauseTiming(state);
         state.counters["rows"] = static_cast<double>(TfmMainProbe(*window).Sprav().Files.size());
         window->FileNew1Execute();
         QApplication::processEvents();
-        state.ResumeTiming();
+        ResumeTiming(state);
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_OpenMaximalBook)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -113,11 +116,13 @@ void BM_ClickTestFileRow(benchmark::State& state) {
     Session::Show(*window);
     auto* files = window->findChild<QListView*>(QStringLiteral("lbFiles"));
     int row = 0;
+    BeginPaintCount();
     for (auto _ : state) {
         row = (row + 7919) % files->model()->rowCount();
         SelectRow(*files, row);
         Session::Show(*window);
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_ClickTestFileRow)->Unit(benchmark::kMillisecond);
 
@@ -168,10 +173,12 @@ void ClickRowsWithComment(benchmark::State& state, const std::string& comment) {
     auto* list = window->findChild<QListView*>(QStringLiteral("lbFiles"));
     auto* editor = window->findChild<QPlainTextEdit*>(QStringLiteral("mmTestInfo"));
     std::size_t next = 0;
+    BeginPaintCount();
     for (auto _ : state) {
         SelectRow(*list, rows[next++ % rows.size()]);
         Session::Show(*window);
     }
+    EndPaintCount(state);
     if (editor->isReadOnly()) {
         state.SkipWithError("the comment file was not shown");
     }
@@ -218,15 +225,17 @@ void BM_KeystrokeInName(benchmark::State& state) {
     Session::Show(*window);
     auto* name = window->findChild<QLineEdit*>(QStringLiteral("eName"));
     name->setFocus();
+    BeginPaintCount();
     for (auto _ : state) {
         QTest::keyClick(name, Qt::Key_A);
         Session::Show(*window);
         if (name->text().size() > 20) {
-            state.PauseTiming();
+            PauseTiming(state);
             name->clear();
-            state.ResumeTiming();
+            ResumeTiming(state);
         }
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_KeystrokeInName)->Unit(benchmark::kMillisecond);
 
@@ -263,41 +272,56 @@ void RunFindDialog(TfmMain& window, const std::function<void(TfmVvodSinonim&)>& 
     window.findChild<QAction*>(QStringLiteral("acFindSin"))->trigger();
 }
 
-// From the command until the dialog is painted with every analog of the book listed.
+// From the command until the dialog is on screen and painted with every analog of the book listed: the
+// dialog's first paint ends the timing.
 void BM_OpenFindDialog(benchmark::State& state) {
     Session& session = TheSession();
     std::unique_ptr<TfmMain> window = session.StartWindow();
     window->FileOpen1Execute();
     Session::Show(*window);
+    long long paints = 0;
     for (auto _ : state) {
+        ThePaintCount().Reset();
+        ThePaintCount().Count(true);
         const Clock::time_point start = Clock::now();
         RunFindDialog(*window, [&](TfmVvodSinonim& dialog) {
-            dialog.repaint();
+            if (!WaitForPaint(dialog, 0)) {
+                state.SkipWithError("the find dialog was never painted");
+            }
             state.SetIterationTime(Seconds(start));
+            ThePaintCount().Count(false);
+            paints += ThePaintCount().Paints();
             state.counters["rows"] = dialog.lbNames->model()->rowCount();
             state.counters["peak_rss_MB"] = PeakRssMegabytes();
         });
     }
+    state.counters["paints"] = static_cast<double>(paints) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_OpenFindDialog)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
-// Typing a name's first letters into the filter and erasing them again, one keystroke an iteration: the
-// filter raised, the list refilled and painted, the test-file path shown. Erasing the last character lists
-// the whole book again, the dearest keystroke: `to_empty_ms` is the median of those, `worst_ms` the worst
-// keystroke of all.
+// Typing a name's first letters into the filter of the dialog on screen and erasing them again, one
+// keystroke an iteration: the filter raised, the list refilled, the test-file path shown, until the dialog
+// has painted what the key changed. Erasing the last character lists the whole book again, the dearest
+// keystroke: `to_empty_ms` is the median of those, `worst_ms` the worst keystroke of all.
 void BM_KeystrokeInFindFilter(benchmark::State& state) {
     Session& session = TheSession();
     std::unique_ptr<TfmMain> window = session.StartWindow();
     window->FileOpen1Execute();
     Session::Show(*window);
     RunFindDialog(*window, [&](TfmVvodSinonim& dialog) {
+        if (!WaitForPaint(dialog, 0)) {
+            state.SkipWithError("the find dialog was never painted");
+            return;
+        }
         const QString typed = QStringLiteral("кр1533ла");
         QLineEdit* filter = dialog.edFilter;
         filter->setFocus();
         double worst = 0;
         std::vector<double> toEmpty;
         int key = 0;
+        BeginPaintCount();
         for (auto _ : state) {
+            const long long before = ThePaintCount().PaintsOf(&dialog);
             const Clock::time_point start = Clock::now();
             const int at = key % (2 * static_cast<int>(typed.size()));
             if (at < typed.size()) {
@@ -307,7 +331,9 @@ void BM_KeystrokeInFindFilter(benchmark::State& state) {
             } else {
                 QTest::keyClick(filter, Qt::Key_Backspace);
             }
-            dialog.repaint();
+            if (!WaitForPaint(dialog, before)) {
+                state.SkipWithError("a keystroke was never painted");
+            }
             const double seconds = Seconds(start);
             state.SetIterationTime(seconds);
             worst = std::max(worst, seconds);
@@ -316,12 +342,14 @@ void BM_KeystrokeInFindFilter(benchmark::State& state) {
             }
             ++key;
         }
+        EndPaintCount(state);
         std::sort(toEmpty.begin(), toEmpty.end());
         state.counters["to_empty_ms"] = toEmpty.empty() ? 0 : toEmpty[toEmpty.size() / 2] * 1000;
         state.counters["worst_ms"] = worst * 1000;
     });
 }
 BENCHMARK(BM_KeystrokeInFindFilter)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(160);
+
 // The prefix panel open beside a test file of 3 000 names, with 300 prefixes in its list and a base name
 // typed that none of them has generated yet. Budgets: 16 ms per keystroke (marks recomputed), 100 ms for
 // select-all, 500 ms for deselect-all, 16 ms for undoing deselect-all. With 4 000 prefixes and their names
@@ -373,26 +401,30 @@ void BM_PrefixKeystrokeInName(benchmark::State& state) {
     std::unique_ptr<TfmMain> window = StartPrefixWindow(TheSession());
     auto* name = window->findChild<QLineEdit*>(QStringLiteral("eName"));
     name->setFocus();
+    BeginPaintCount();
     for (auto _ : state) {
         QTest::keyClick(name, name->text().size() > 12 ? Qt::Key_Backspace : Qt::Key_A);
         Session::Show(*window);
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_PrefixKeystrokeInName)->Unit(benchmark::kMillisecond);
 
 void BM_PrefixSelectAll(benchmark::State& state) {
     std::unique_ptr<TfmMain> window = StartPrefixWindow(TheSession());
     auto* selectAll = window->findChild<QToolButton*>(QStringLiteral("sbAddAll"));
+    BeginPaintCount();
     for (auto _ : state) {
         selectAll->click();
         Session::Show(*window);
-        state.PauseTiming();
+        PauseTiming(state);
         if (TfmMainProbe(*window).Sprav().CurrentFile->Sinonims.size() != kPrefixNames + kPrefixes) {
             state.SkipWithError("select-all did not generate every name");
         }
         DropGeneratedNames(*window);
-        state.ResumeTiming();
+        ResumeTiming(state);
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_PrefixSelectAll)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -403,22 +435,24 @@ void PrefixDeselectAll(benchmark::State& state, int prefixes) {
     auto* selectAll = window->findChild<QToolButton*>(QStringLiteral("sbAddAll"));
     auto* deselectAll = window->findChild<QToolButton*>(QStringLiteral("sbDelAll"));
     const auto names = [&window] { return TfmMainProbe(*window).Sprav().CurrentFile->Sinonims.size(); };
+    BeginPaintCount();
     for (auto _ : state) {
-        state.PauseTiming();
+        PauseTiming(state);
         selectAll->click();
         Session::Show(*window);
         if (names() != static_cast<std::size_t>(kPrefixNames + prefixes)) {
             state.SkipWithError("select-all did not generate every name");
         }
-        state.ResumeTiming();
+        ResumeTiming(state);
         deselectAll->click();
         Session::Show(*window);
-        state.PauseTiming();
+        PauseTiming(state);
         if (names() != static_cast<std::size_t>(kPrefixNames)) {
             state.SkipWithError("deselect-all did not remove every generated name");
         }
-        state.ResumeTiming();
+        ResumeTiming(state);
     }
+    EndPaintCount(state);
 }
 void BM_PrefixDeselectAll(benchmark::State& state) {
     PrefixDeselectAll(state, kPrefixes);
@@ -437,18 +471,20 @@ void BM_PrefixUntick4000(benchmark::State& state) {
     auto* list = window->findChild<QListWidget*>(QStringLiteral("clbPref"));
     const auto& names = TfmMainProbe(*window).Sprav().CurrentFile->Sinonims;
     int row = 0;
+    BeginPaintCount();
     for (auto _ : state) {
         row = (row + 997) % kManyPrefixes;
         list->item(row)->setCheckState(Qt::Unchecked);  // what the user's click on its box does
         Session::Show(*window);
-        state.PauseTiming();
+        PauseTiming(state);
         if (names.size() != kPrefixNames + kManyPrefixes - 1) {
             state.SkipWithError("unticking did not remove its name");
         }
         list->item(row)->setCheckState(Qt::Checked);
         Session::Show(*window);
-        state.ResumeTiming();
+        ResumeTiming(state);
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_PrefixUntick4000)->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -465,10 +501,11 @@ void BM_PrefixUndoDeselectAll(benchmark::State& state) {
     if (names() != static_cast<std::size_t>(kPrefixNames)) {
         state.SkipWithError("deselect-all did not remove every generated name");
     }
+    BeginPaintCount();
     for (auto _ : state) {
         undo->trigger();
         Session::Show(*window);
-        state.PauseTiming();
+        PauseTiming(state);
         if (names() != static_cast<std::size_t>(kPrefixNames + kPrefixes)) {
             state.SkipWithError("undo did not bring back every generated name");
         }
@@ -477,8 +514,9 @@ void BM_PrefixUndoDeselectAll(benchmark::State& state) {
         if (names() != static_cast<std::size_t>(kPrefixNames)) {
             state.SkipWithError("redo did not remove every generated name");
         }
-        state.ResumeTiming();
+        ResumeTiming(state);
     }
+    EndPaintCount(state);
 }
 BENCHMARK(BM_PrefixUndoDeselectAll)->Unit(benchmark::kMillisecond)->Iterations(20);
 
