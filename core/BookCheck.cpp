@@ -89,11 +89,15 @@ Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExis
         const TSpravFile& file = *sprav.Files[done];
         const int fileIndex = static_cast<int>(done);
 
-        if (auto [first, isFirst] = firstFileOfPath.try_emplace(file.Path, fileIndex); !isFirst) {
+        // A book read while the tests directory was unset keeps its <Tests>: paths in token form: they are
+        // looked for below the directory as it is now, and a listed path is the same file in either form.
+        std::string testPath = FromTestsToken(file.Path, dirs.Tests);
+        if (auto [first, isFirst] = firstFileOfPath.try_emplace(testPath, fileIndex); !isFirst) {
             result.Findings.push_back(
-                {FindingKind::RepeatedTestFile, fileIndex, -1, first->second, -1, {}, file.Path});
-        } else if (!existing(file.Path)) {
-            result.Findings.push_back({FindingKind::MissingTestFile, fileIndex, -1, -1, -1, {}, file.Path});
+                {FindingKind::RepeatedTestFile, fileIndex, -1, first->second, -1, {}, std::move(testPath)});
+        } else if (!existing(testPath)) {
+            result.Findings.push_back(
+                {FindingKind::MissingTestFile, fileIndex, -1, -1, -1, {}, std::move(testPath)});
         }
 
         exactNames.clear();

@@ -36,7 +36,8 @@ struct Finding {
     int OtherNameIndex = -1;
     // NameInSeveralFiles: every test file holding the name, in book order (the finding sits at the first).
     std::vector<int> Files;
-    // The path that was looked for: the test file's path, or the description path with <Desc>: expanded.
+    // The path that was looked for: the test file's path with <Tests>: expanded, or the description path
+    // with <Desc>: expanded, against the directories the check was given.
     std::string LookedFor;
 };
 

@@ -6,9 +6,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
 
 #include <functional>
 #include <stdexcept>
@@ -639,6 +642,59 @@ TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
     EXPECT_EQ(Probe().DirTests(), "/New");
     EXPECT_EQ(Probe().DirPDF(), "/D");
     EXPECT_FALSE(Probe().Modified());
+}
+
+// A book opened while the tests directory was unset keeps its "<Tests>:" paths. Once the directory is set
+// in "Сервис", they name the files below it everywhere: in the book check, in the question about a file
+// added again, and in the guard that keeps a comment off a test file.
+TEST_F(LifecycleTest, TokenPathsOfABookOpenedWithoutDirectoriesFollowTheDirectoriesSetLater) {
+    const QString la3 = MakeFile(QStringLiteral("T/TTL/LA3.qor"));
+    const QString notes = MakeFile(QStringLiteral("T/TTL/notes.txt"), "test bytes");
+    const QString book = MakeFile(QStringLiteral("demo.spr"), Native(Cp(" 0 <Tests>:/TTL/LA3.qor\r\n"
+                                                                        "К155ЛА3|\r\n"
+                                                                        " 1 <Tests>:/TTL/gone.qor\r\n"
+                                                                        " 2 <Tests>:/TTL/notes.txt\r\n")));
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Start();
+    desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    desktop->QueueOpenFile(book);
+    Action("FileOpen1")->trigger();
+    desktop->Take();
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    WhenModal([this](QWidget* modal) {
+        modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->setText(PathOf(QStringLiteral("T")));
+        modal->findChild<QPushButton*>(QStringLiteral("bbOk"))->click();
+    });
+    Action("N19")->trigger();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbFiles()).front(), Native(QStringLiteral("<Tests>:/TTL/LA3.qor")));
+
+    Action("acCheckSprav")->trigger();
+    const auto* report = window->findChild<QTreeWidget*>(QStringLiteral("lvFindings"));
+    ASSERT_NE(report, nullptr);
+    QStringList found;
+    for (int i = 0; i < report->topLevelItemCount(); ++i) {
+        found.append(report->topLevelItem(i)->text(0));
+    }
+    EXPECT_EQ(found, QStringList{QStringLiteral("Тестовый файл не найден: ") +
+                                 PathOf(QStringLiteral("T/TTL/gone.qor"))});
+
+    AddFiles({la3}, {MessageAnswer::No});
+    desktop->TakeMessageBox(QStringLiteral("Файл'") + la3 +
+                                QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
+                            QStringLiteral("Справочник"), MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(Count(lbFiles()), 3);
+
+    SetCurrentRow(lbFiles(), 2);
+    auto* comment = Find<QPlainTextEdit>("mmTestInfo");
+    comment->setPlainText(QStringLiteral("затрёт?"));
+    Find<QToolButton>("bbSavePrim")->click();
+    desktop->TakeInformation(
+        QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ") + notes);
+    EXPECT_EQ(ReadBytes(notes), "test bytes");
+    // Nothing of this changed what the book holds: it is saved as it was read.
+    EXPECT_EQ(Probe().Sprav().Files[0]->Path, Native(std::string("<Tests>:/TTL/LA3.qor")));
 }
 
 // Help files beside this test program, made for one test and removed after it whatever happens.
