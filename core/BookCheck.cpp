@@ -105,9 +105,14 @@ Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExis
         for (std::size_t n = 0; n < file.Sinonims.size(); ++n) {
             const TSpravSinonim& sinonim = *file.Sinonims[n];
             const int nameIndex = static_cast<int>(n);
+            // A new name may be left empty; no program that reads the book can find such a chip. It is
+            // not compared with the other names: one fault is said once.
+            const bool unnamed = sinonim.Name.empty();
             std::string folded = FoldCase(sinonim.Name);
 
-            if (auto [first, isFirst] = exactNames.try_emplace(sinonim.Name, nameIndex); !isFirst) {
+            if (unnamed) {
+                result.Findings.push_back({FindingKind::EmptyName, fileIndex, nameIndex, -1, -1, {}, {}});
+            } else if (auto [first, isFirst] = exactNames.try_emplace(sinonim.Name, nameIndex); !isFirst) {
                 result.Findings.push_back(
                     {FindingKind::RepeatedName, fileIndex, nameIndex, fileIndex, first->second, {}, {}});
             } else if (auto [variant, isNew] = foldedNames.try_emplace(folded, nameIndex); !isNew) {
@@ -128,6 +133,9 @@ Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExis
                 }
             }
 
+            if (unnamed) {
+                continue;
+            }
             auto [group, isNewName] = groupOfName.try_emplace(std::move(folded), groups.size());
             if (isNewName) {
                 groups.push_back({fileIndex, nameIndex, {}});

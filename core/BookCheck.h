@@ -18,6 +18,7 @@ enum class FindingKind {
     MissingTestFile,     // the test file is not on the disk
     RepeatedTestFile,    // the same test-file path is listed again
     MissingDescription,  // an analog's description file is not on the disk
+    EmptyName,           // an analog with no name: a bare "|" line in the book file
     RepeatedName,        // the same chip name again under one test file
     NameCaseVariant,     // a chip name that differs from an earlier one under the same test file only in case
     NameInSeveralFiles,  // one chip name under several test files: a notice, not a fault

@@ -123,6 +123,33 @@ TEST(BookCheck, TestPathsKeptInTokenFormAreLookedForBelowTheDirectoryAsItIsNow) 
     EXPECT_EQ(sprav.Files[0]->Path, "<Tests>:\TTL\LA3.qor");  // the book keeps what it read
 }
 
+// A rename may leave an analog without a name; the book file then holds a bare "|" line. Each such analog
+// is one fault where it is, whatever the names beside it, and its datasheet is still looked for.
+TEST(BookCheck, AnAnalogWithAnEmptyNameIsAFaultWhereItIs) {
+    TSprav sprav;
+    sprav.AddTestFile("C:\\a.qor");
+    sprav.AddSinonimWithDesc("K155LA3", "");
+    sprav.AddSinonimWithDesc("", "");
+    sprav.AddSinonimWithDesc("", "C:\\gone.pdf");
+    sprav.AddTestFile("C:\\b.qor");
+    sprav.AddSinonimWithDesc("", "");
+    const auto result =
+        book_check::Check(sprav, {}, [](const std::string& p) { return p != "C:\\gone.pdf"; });
+    using Row = std::tuple<FindingKind, int, int>;
+    std::vector<Row> rows;
+    for (const auto& f : result.Findings) {
+        rows.emplace_back(f.Kind, f.FileIndex, f.NameIndex);
+    }
+    const std::vector<Row> expected = {
+        {FindingKind::EmptyName, 0, 1},
+        {FindingKind::EmptyName, 0, 2},
+        {FindingKind::MissingDescription, 0, 2},
+        {FindingKind::EmptyName, 1, 0},
+    };
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(result.Faults(), 4u);
+}
+
 TEST(BookCheck, ProgressReportsTheWorkAndCanStopIt) {
     TSprav sprav;
     for (int i = 0; i < 1000; ++i) {
