@@ -403,9 +403,7 @@ void TfmMain::FileNew1Execute() {
     }
     ClearSprav();
     Modified = false;
-    // The new book has no file yet: nothing may offer to save it over the previous one.
-    FNewBookFolder = platform::ExtractFileDir(SpravFileName);
-    SetSpravFileName({});
+    FNewBook = true;
     setWindowTitle(platform::ApplicationTitle());
 }
 
@@ -431,6 +429,7 @@ void TfmMain::OpenRecentBook(const std::string& path) {
 }
 
 void TfmMain::OpenBook(const std::string& path) {
+    FNewBook = false;
     SetSpravFileName(path);
     ClearSprav();
     LoadSprav(SpravFileName);
@@ -444,10 +443,10 @@ void TfmMain::OpenBook(const std::string& path) {
 
 bool TfmMain::FileSave1Execute() {
     platform::FileDialogOptions options = SpravDialogOptions();
-    if (SpravFileName.empty()) {
-        options.InitialDir = platform::ToOsPathText(FNewBookFolder);
-    } else {
+    if (!SpravFileName.empty()) {
         options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(SpravFileName));
+    }
+    if (!FNewBook && !SpravFileName.empty()) {
         // The current book's name is proposed, so that saving it again is one confirmation away.
         options.FileName =
             platform::ToDisplayPath(SpravFileName.substr(platform::ExtractFilePath(SpravFileName).size()));
@@ -462,6 +461,7 @@ bool TfmMain::FileSave1Execute() {
     if (!SaveSprav(*path)) {
         return false;
     }
+    FNewBook = false;
     SetSpravFileName(*path);
     SetBookCaption(SpravFileName);
     FRecent->Add(SpravFileName);
@@ -472,7 +472,7 @@ bool TfmMain::FileSave1Execute() {
 
 // The book as it is in the window, saved or not; the export changes neither the book nor its file.
 void TfmMain::acExportCsvExecute() {
-    forms::ExportCsv(this, FBook.Sprav(), FBook.Directories(), SpravFileName);
+    forms::ExportCsv(this, FBook.Sprav(), FBook.Directories(), FNewBook ? std::string() : SpravFileName);
 }
 
 void TfmMain::FileExit1Execute() {

@@ -126,8 +126,10 @@ private:
     bool Modified = false;
     std::string DirQOR;
     TMainSettings FSettings;
-    // After New the book has no file; its save dialog still opens where the previous book lay.
-    std::string FNewBookFolder;
+    // After New the book has no file of its own until it is saved: its save dialog proposes no name, so that
+    // nothing offers to save it over the last book. SpravFileName still names that book, which the next
+    // start reopens and in whose folder the book dialogs open.
+    bool FNewBook = false;
     // What the book file was when last read or written, to ask before replacing another's changes.
     TSharedBook FSharedBook;
     QPointer<TfmBookCheck> FBookCheck;

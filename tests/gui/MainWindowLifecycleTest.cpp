@@ -286,9 +286,10 @@ TEST_F(LifecycleTest, UnreadableSettingsFileIsSaidOnceAndLeftAlone) {
     EXPECT_EQ(ReadBytes(path), content);
 }
 
-// After New nothing may offer to save the empty book over the previous one: the caption names no file, the
-// save dialog proposes no name (it still opens in the previous book's folder), and the next start opens none.
-TEST_F(LifecycleTest, NewShowsAnEmptyBookWithNoTraceOfThePreviousOne) {
+// After New nothing may offer to save the empty book over the previous one: the caption names no file and
+// the save dialog proposes no name (it still opens in the previous book's folder). The previous book is
+// still the one the next start reopens.
+TEST_F(LifecycleTest, NewShowsAnEmptyBookAndTheNextStartReopensThePreviousOne) {
     MakeFile(QStringLiteral("book.spr"), SmallBook());
     SetDirectories("/T");
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("book.spr")));
@@ -307,8 +308,14 @@ TEST_F(LifecycleTest, NewShowsAnEmptyBookWithNoTraceOfThePreviousOne) {
     const DesktopCall call = desktop->Take();
     EXPECT_EQ(call.options.FileName, QString());
     EXPECT_EQ(call.options.InitialDir, QDir::toNativeSeparators(folder.path()));
-    ASSERT_TRUE(CloseWindow());
-    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
+    Action("FileExit1")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), Stored(QStringLiteral("book.spr")));
+
+    window.reset();
+    Start();
+    EXPECT_EQ(Count(lbFiles()), 2);
+    EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("book.spr"))));
 }
 
 TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
