@@ -180,7 +180,8 @@ QString TfmBookCheck::WhatIsWrong(const Row& row) const {
     switch (f.Kind) {
         case FindingKind::MissingTestFile:
         case FindingKind::MissingDescription:
-            return forms::FindingKindText(f.Kind) + QStringLiteral(": ") + platform::ToDisplayPath(f.LookedFor);
+            return forms::FindingKindText(f.Kind) + QStringLiteral(": ") +
+                   platform::ToDisplayPath(f.LookedFor);
         case FindingKind::RepeatedTestFile:
             return forms::FindingKindText(f.Kind) + QStringLiteral(" (строка %1)").arg(f.OtherFileIndex + 1);
         case FindingKind::EmptyName:
