@@ -411,7 +411,9 @@ void TfmMain::FileOpen1Execute() {
     if (!FComment->MaybeSaveComment(true) || !MaybeSaveChanges()) {
         return;
     }
-    const std::optional<std::string> path = forms::ChoosePathToOpen(this, SpravDialogOptions());
+    platform::FileDialogOptions options = SpravDialogOptions();
+    options.InitialDir = BookFolder();
+    const std::optional<std::string> path = forms::ChoosePathToOpen(this, options);
     if (!path || !platform::FileExists(*path)) {
         return;
     }
@@ -426,6 +428,12 @@ void TfmMain::OpenRecentBook(const std::string& path) {
         return;
     }
     OpenBook(path);
+}
+
+// A book that could not be read leaves no current book: the list of books opened knows the last one.
+QString TfmMain::BookFolder() const {
+    const std::string book = SpravFileName.empty() ? FRecent->GetSlots().front() : SpravFileName;
+    return book.empty() ? QString() : platform::ToOsPathText(platform::ExtractFileDir(book));
 }
 
 void TfmMain::OpenBook(const std::string& path) {
@@ -443,9 +451,7 @@ void TfmMain::OpenBook(const std::string& path) {
 
 bool TfmMain::FileSave1Execute() {
     platform::FileDialogOptions options = SpravDialogOptions();
-    if (!SpravFileName.empty()) {
-        options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(SpravFileName));
-    }
+    options.InitialDir = BookFolder();
     if (!FNewBook && !SpravFileName.empty()) {
         // The current book's name is proposed, so that saving it again is one confirmation away.
         options.FileName =

@@ -92,6 +92,8 @@ private:
     void ReadSettings();
     bool WriteSettings();
     void OpenBook(const std::string& path);
+    // Where the book dialogs open: the current book's folder, or the folder of the book opened last.
+    QString BookFolder() const;
     void SetBookCaption(const std::string& path);
     // The fields the comment panel guards go through these, so that it always knows them.
     void SetSpravFileName(std::string path);

@@ -335,6 +335,32 @@ TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
     EXPECT_FALSE(pMain()->isHidden());
 }
 
+// Books are kept together: Open starts in the folder of the book in the window, after New in the last
+// book's, and after a book that could not be read in the folder of the one opened before it.
+TEST_F(LifecycleTest, OpenStartsInTheFolderOfTheCurrentOrLastBook) {
+    SetDirectories("/T");
+    Start();
+    desktop->QueueOpenFile(std::nullopt);
+    window->FileOpen1Execute();
+    EXPECT_TRUE(desktop->Take().options.InitialDir.isEmpty());  // no book yet: the platform's choice
+
+    const QString first = MakeFile(QStringLiteral("books/first.spr"), SmallBook());
+    desktop->QueueOpenFile(first);
+    window->FileOpen1Execute();
+    desktop->Take();
+    window->FileNew1Execute();
+    desktop->QueueOpenFile(MakeFile(QStringLiteral("other/broken.spr"), "SN7400|\r\n"));
+    window->FileOpen1Execute();
+    EXPECT_EQ(desktop->Take().options.InitialDir, PathOf(QStringLiteral("books")));
+    const DesktopCall refusal = desktop->Take();
+    EXPECT_EQ(refusal.kind, DesktopCall::Kind::Information);
+    ASSERT_TRUE(Probe().SpravFileName().empty());
+
+    desktop->QueueOpenFile(std::nullopt);
+    window->FileOpen1Execute();
+    EXPECT_EQ(desktop->Take().options.InitialDir, PathOf(QStringLiteral("books")));
+}
+
 TEST_F(LifecycleTest, OpenIgnoresCancelAndMissingFiles) {
     SetDirectories("/T");
     Start();
