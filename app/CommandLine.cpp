@@ -306,24 +306,6 @@ bool LoadBook(const QString& argument, const ServiceDirectories& dirs, TSprav& s
     return false;
 }
 
-QString KindText(FindingKind kind) {
-    switch (kind) {
-        case FindingKind::MissingTestFile:
-            return QStringLiteral("Тестовый файл не найден");
-        case FindingKind::RepeatedTestFile:
-            return QStringLiteral("Тестовый файл уже есть в списке");
-        case FindingKind::MissingDescription:
-            return QStringLiteral("Файл описания не найден");
-        case FindingKind::RepeatedName:
-            return QStringLiteral("Название повторяется");
-        case FindingKind::NameCaseVariant:
-            return QStringLiteral("Название отличается только регистром букв");
-        case FindingKind::NameInSeveralFiles:
-            return QStringLiteral("Название есть в нескольких тестовых файлах");
-    }
-    return {};
-}
-
 // A book whose paths carry a token that no directory stands behind is checked as it is written, and
 // every such file is "not found": the user learns why.
 void WarnOfUnsetDirectories(const TSprav& sprav, const ServiceDirectories& dirs) {
@@ -362,7 +344,7 @@ int CheckBook(const Request& request) {
         const std::string name = finding.NameIndex >= 0
                                      ? file.Sinonims[static_cast<std::size_t>(finding.NameIndex)]->Name
                                      : std::string();
-        lines += KindText(finding.Kind) + QLatin1Char('\t') +
+        lines += forms::FindingKindText(finding.Kind) + QLatin1Char('\t') +
                  platform::ToDisplayPath(ToTestsToken(file.Path, dirs->Tests)) + QLatin1Char('\t') +
                  platform::FromCp1251(name) + QLatin1Char('\n');
     }

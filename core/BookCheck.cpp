@@ -89,11 +89,15 @@ Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExis
         const TSpravFile& file = *sprav.Files[done];
         const int fileIndex = static_cast<int>(done);
 
-        if (auto [first, isFirst] = firstFileOfPath.try_emplace(file.Path, fileIndex); !isFirst) {
+        // A book read while the tests directory was unset keeps its <Tests>: paths in token form: they are
+        // looked for below the directory as it is now, and a listed path is the same file in either form.
+        std::string testPath = FromTestsToken(file.Path, dirs.Tests);
+        if (auto [first, isFirst] = firstFileOfPath.try_emplace(testPath, fileIndex); !isFirst) {
             result.Findings.push_back(
-                {FindingKind::RepeatedTestFile, fileIndex, -1, first->second, -1, {}, file.Path});
-        } else if (!existing(file.Path)) {
-            result.Findings.push_back({FindingKind::MissingTestFile, fileIndex, -1, -1, -1, {}, file.Path});
+                {FindingKind::RepeatedTestFile, fileIndex, -1, first->second, -1, {}, std::move(testPath)});
+        } else if (!existing(testPath)) {
+            result.Findings.push_back(
+                {FindingKind::MissingTestFile, fileIndex, -1, -1, -1, {}, std::move(testPath)});
         }
 
         exactNames.clear();
@@ -101,9 +105,14 @@ Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExis
         for (std::size_t n = 0; n < file.Sinonims.size(); ++n) {
             const TSpravSinonim& sinonim = *file.Sinonims[n];
             const int nameIndex = static_cast<int>(n);
+            // A new name may be left empty; no program that reads the book can find such a chip. It is
+            // not compared with the other names: one fault is said once.
+            const bool unnamed = sinonim.Name.empty();
             std::string folded = FoldCase(sinonim.Name);
 
-            if (auto [first, isFirst] = exactNames.try_emplace(sinonim.Name, nameIndex); !isFirst) {
+            if (unnamed) {
+                result.Findings.push_back({FindingKind::EmptyName, fileIndex, nameIndex, -1, -1, {}, {}});
+            } else if (auto [first, isFirst] = exactNames.try_emplace(sinonim.Name, nameIndex); !isFirst) {
                 result.Findings.push_back(
                     {FindingKind::RepeatedName, fileIndex, nameIndex, fileIndex, first->second, {}, {}});
             } else if (auto [variant, isNew] = foldedNames.try_emplace(folded, nameIndex); !isNew) {
@@ -124,6 +133,9 @@ Result Check(const TSprav& sprav, const ServiceDirectories& dirs, const FileExis
                 }
             }
 
+            if (unnamed) {
+                continue;
+            }
             auto [group, isNewName] = groupOfName.try_emplace(std::move(folded), groups.size());
             if (isNewName) {
                 groups.push_back({fileIndex, nameIndex, {}});

@@ -18,6 +18,7 @@ enum class FindingKind {
     MissingTestFile,     // the test file is not on the disk
     RepeatedTestFile,    // the same test-file path is listed again
     MissingDescription,  // an analog's description file is not on the disk
+    EmptyName,           // an analog with no name: a bare "|" line in the book file
     RepeatedName,        // the same chip name again under one test file
     NameCaseVariant,     // a chip name that differs from an earlier one under the same test file only in case
     NameInSeveralFiles,  // one chip name under several test files: a notice, not a fault
@@ -36,7 +37,8 @@ struct Finding {
     int OtherNameIndex = -1;
     // NameInSeveralFiles: every test file holding the name, in book order (the finding sits at the first).
     std::vector<int> Files;
-    // The path that was looked for: the test file's path, or the description path with <Desc>: expanded.
+    // The path that was looked for: the test file's path with <Tests>: expanded, or the description path
+    // with <Desc>: expanded, against the directories the check was given.
     std::string LookedFor;
 };
 

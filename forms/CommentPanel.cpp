@@ -48,12 +48,14 @@ QString BookFileRefusal(const QString& shown) {
 }
 
 // The refusal when `same` finds the comment file to be one of the editor's other files: a test file of the
-// book, the book file or the prefix file in use; empty when it is none of them.
+// book, the book file or the prefix file in use; empty when it is none of them. A test file kept in token
+// form (its book was read while the tests directory was unset) lies below the directory as it is now.
 template <typename Same>
-QString OtherFileRefusal(const TSprav& sprav, const std::string& book, const std::string& prefixes,
-                         const QString& shown, Same same) {
+QString OtherFileRefusal(const TSprav& sprav, const std::string& dirTests, const std::string& book,
+                         const std::string& prefixes, const QString& shown, Same same) {
     for (const auto& file : sprav.Files) {
-        if (same(file->Path)) {
+        const bool inTokenForm = !dirTests.empty() && file->Path.starts_with(kTestsToken);
+        if (inTokenForm ? same(FromTestsToken(file->Path, dirTests)) : same(file->Path)) {
             return TestFileRefusal(shown);
         }
     }
@@ -153,7 +155,7 @@ QString TCommentPanel::NoCommentFileReason(const std::string& commentPath) const
     const auto same = [&commentPath](const std::string& other) {
         return other.size() == commentPath.size() && comment_file::SamePath(other, commentPath);
     };
-    return OtherFileRefusal(FBook->Sprav(), FBookFile, FPrefixFile, shown, same);
+    return OtherFileRefusal(FBook->Sprav(), FBook->DirTests(), FBookFile, FPrefixFile, shown, same);
 }
 
 // The file a save would replace, links followed, compared by identity with the book, the prefix file and
@@ -172,7 +174,7 @@ QString TCommentPanel::SameFileReason(const std::string& commentPath) const {
         return other && *other == *comment;
     };
     const QString shown = platform::ToDisplayPath(commentPath);
-    return OtherFileRefusal(FBook->Sprav(), FBookFile, FPrefixFile, shown, same);
+    return OtherFileRefusal(FBook->Sprav(), FBook->DirTests(), FBookFile, FPrefixFile, shown, same);
 }
 
 bool TCommentPanel::MayReplace(const std::string& commentPath) {

@@ -79,6 +79,10 @@ void TDescriptionPanel::bbLoadFileInfoClick() {
         const std::string stored = platform::ToCp1251(shown).value_or(std::string());
         odFileInfo.InitialDir =
             platform::ToOsPathText(platform::ExtractFileDir(FromDescToken(stored, FBook->DirPDF())));
+    } else if (!FBook->DirPDF().empty()) {
+        // A chip without a datasheet yet: datasheets live in the descriptions directory.
+        odFileInfo.InitialDir = platform::ToOsPathText(FBook->DirPDF());
+        odFileInfo.FileName.clear();
     }
     const std::optional<std::string> path = forms::ChoosePathToOpen(window(), odFileInfo);
     if (!path) {

@@ -230,4 +230,25 @@ bool MayReplaceExisting(const std::string& path) {
                platform::MessageButtons::YesNo) == platform::MessageAnswer::Yes;
 }
 
+QString FindingKindText(book_check::FindingKind kind) {
+    using book_check::FindingKind;
+    switch (kind) {
+        case FindingKind::MissingTestFile:
+            return QStringLiteral("Тестовый файл не найден");
+        case FindingKind::RepeatedTestFile:
+            return QStringLiteral("Тестовый файл уже есть в списке");
+        case FindingKind::MissingDescription:
+            return QStringLiteral("Файл описания не найден");
+        case FindingKind::EmptyName:
+            return QStringLiteral("Пустое название аналога");
+        case FindingKind::RepeatedName:
+            return QStringLiteral("Название повторяется");
+        case FindingKind::NameCaseVariant:
+            return QStringLiteral("Название отличается только регистром букв");
+        case FindingKind::NameInSeveralFiles:
+            return QStringLiteral("Название есть в нескольких тестовых файлах");
+    }
+    return {};
+}
+
 }  // namespace forms

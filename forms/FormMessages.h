@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/BookCheck.h"
 #include "core/SpravFile.h"
 #include "platform/Dialogs.h"
 
@@ -92,5 +93,9 @@ QString SaveFailureReason(const sprav_file::WriteResult& result);
 
 // "Невозможно открыть файл." and, for a file that is not a book at all, where it shows.
 QString LoadFailureText(const std::string& path, const sprav_file::ReadResult& result);
+
+// What a finding of the book check is, in a few words: the start of its row in the report window and the
+// whole of it on the command line.
+QString FindingKindText(book_check::FindingKind kind);
 
 }  // namespace forms

@@ -116,8 +116,11 @@ void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
         if (!forms::FitsLineCount(lines, *path)) {
             break;  // said once: no later file fits either
         }
-        const bool listed = std::any_of(sprav.Files.begin(), sprav.Files.end(),
-                                        [&](const auto& file) { return file->Path == *path; });
+        // A path kept in token form (read while the tests directory was unset) names the file below the
+        // directory as it is now.
+        const bool listed = std::any_of(sprav.Files.begin(), sprav.Files.end(), [&](const auto& file) {
+            return FromTestsToken(file->Path, FBook->DirTests()) == *path;
+        });
         if (listed && Ask(QStringLiteral("Файл'") + platform::ToDisplayPath(*path) +
                               QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
                           QStringLiteral("Справочник"), MessageIcon::Question,

@@ -179,14 +179,18 @@ QString TfmBookCheck::WhatIsWrong(const Row& row) const {
     const TSprav& sprav = FBook.Sprav();
     switch (f.Kind) {
         case FindingKind::MissingTestFile:
-            return QStringLiteral("Тестовый файл не найден: %1").arg(platform::ToDisplayPath(f.LookedFor));
-        case FindingKind::RepeatedTestFile:
-            return QStringLiteral("Тестовый файл уже есть в списке (строка %1)").arg(f.OtherFileIndex + 1);
         case FindingKind::MissingDescription:
-            return QStringLiteral("Файл описания не найден: %1").arg(platform::ToDisplayPath(f.LookedFor));
+            return forms::FindingKindText(f.Kind) + QStringLiteral(": ") +
+                   platform::ToDisplayPath(f.LookedFor);
+        case FindingKind::RepeatedTestFile:
+            return forms::FindingKindText(f.Kind) + QStringLiteral(" (строка %1)").arg(f.OtherFileIndex + 1);
+        case FindingKind::EmptyName:
+            // The name column is empty: the row's place in the list says which analog it is.
+            return forms::FindingKindText(f.Kind) +
+                   QStringLiteral(" (строка %1 списка аналогов)").arg(f.NameIndex + 1);
         case FindingKind::RepeatedName:
-            return QStringLiteral("Название повторяется (строка %1 списка аналогов)")
-                .arg(f.OtherNameIndex + 1);
+            return forms::FindingKindText(f.Kind) +
+                   QStringLiteral(" (строка %1 списка аналогов)").arg(f.OtherNameIndex + 1);
         case FindingKind::NameCaseVariant: {
             // The rows are made from the book as it is at that moment, so the other name is there.
             const TSpravFile& file = *sprav.Files[static_cast<std::size_t>(f.FileIndex)];

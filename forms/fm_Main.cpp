@@ -403,9 +403,7 @@ void TfmMain::FileNew1Execute() {
     }
     ClearSprav();
     Modified = false;
-    // The new book has no file yet: nothing may offer to save it over the previous one.
-    FNewBookFolder = platform::ExtractFileDir(SpravFileName);
-    SetSpravFileName({});
+    FNewBook = true;
     setWindowTitle(platform::ApplicationTitle());
 }
 
@@ -413,7 +411,9 @@ void TfmMain::FileOpen1Execute() {
     if (!FComment->MaybeSaveComment(true) || !MaybeSaveChanges()) {
         return;
     }
-    const std::optional<std::string> path = forms::ChoosePathToOpen(this, SpravDialogOptions());
+    platform::FileDialogOptions options = SpravDialogOptions();
+    options.InitialDir = BookFolder();
+    const std::optional<std::string> path = forms::ChoosePathToOpen(this, options);
     if (!path || !platform::FileExists(*path)) {
         return;
     }
@@ -430,7 +430,14 @@ void TfmMain::OpenRecentBook(const std::string& path) {
     OpenBook(path);
 }
 
+// A book that could not be read leaves no current book: the list of books opened knows the last one.
+QString TfmMain::BookFolder() const {
+    const std::string book = SpravFileName.empty() ? FRecent->GetSlots().front() : SpravFileName;
+    return book.empty() ? QString() : platform::ToOsPathText(platform::ExtractFileDir(book));
+}
+
 void TfmMain::OpenBook(const std::string& path) {
+    FNewBook = false;
     SetSpravFileName(path);
     ClearSprav();
     LoadSprav(SpravFileName);
@@ -444,10 +451,8 @@ void TfmMain::OpenBook(const std::string& path) {
 
 bool TfmMain::FileSave1Execute() {
     platform::FileDialogOptions options = SpravDialogOptions();
-    if (SpravFileName.empty()) {
-        options.InitialDir = platform::ToOsPathText(FNewBookFolder);
-    } else {
-        options.InitialDir = platform::ToOsPathText(platform::ExtractFileDir(SpravFileName));
+    options.InitialDir = BookFolder();
+    if (!FNewBook && !SpravFileName.empty()) {
         // The current book's name is proposed, so that saving it again is one confirmation away.
         options.FileName =
             platform::ToDisplayPath(SpravFileName.substr(platform::ExtractFilePath(SpravFileName).size()));
@@ -462,6 +467,7 @@ bool TfmMain::FileSave1Execute() {
     if (!SaveSprav(*path)) {
         return false;
     }
+    FNewBook = false;
     SetSpravFileName(*path);
     SetBookCaption(SpravFileName);
     FRecent->Add(SpravFileName);
@@ -472,7 +478,7 @@ bool TfmMain::FileSave1Execute() {
 
 // The book as it is in the window, saved or not; the export changes neither the book nor its file.
 void TfmMain::acExportCsvExecute() {
-    forms::ExportCsv(this, FBook.Sprav(), FBook.Directories(), SpravFileName);
+    forms::ExportCsv(this, FBook.Sprav(), FBook.Directories(), FNewBook ? std::string() : SpravFileName);
 }
 
 void TfmMain::FileExit1Execute() {

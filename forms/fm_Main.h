@@ -92,6 +92,8 @@ private:
     void ReadSettings();
     bool WriteSettings();
     void OpenBook(const std::string& path);
+    // Where the book dialogs open: the current book's folder, or the folder of the book opened last.
+    QString BookFolder() const;
     void SetBookCaption(const std::string& path);
     // The fields the comment panel guards go through these, so that it always knows them.
     void SetSpravFileName(std::string path);
@@ -126,8 +128,10 @@ private:
     bool Modified = false;
     std::string DirQOR;
     TMainSettings FSettings;
-    // After New the book has no file; its save dialog still opens where the previous book lay.
-    std::string FNewBookFolder;
+    // After New the book has no file of its own until it is saved: its save dialog proposes no name, so that
+    // nothing offers to save it over the last book. SpravFileName still names that book, which the next
+    // start reopens and in whose folder the book dialogs open.
+    bool FNewBook = false;
     // What the book file was when last read or written, to ask before replacing another's changes.
     TSharedBook FSharedBook;
     QPointer<TfmBookCheck> FBookCheck;

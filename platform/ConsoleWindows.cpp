@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/Console.h"
+#include "platform/ConsoleText.h"
 
 namespace platform {
 
@@ -98,15 +99,35 @@ void WriteBytes(HANDLE handle, UINT codePage, const std::wstring& text) {
 
 }  // namespace
 
+HoldsCharacter CodePageHolds(unsigned int codePage) {
+    return [codePage](char16_t c) {
+        // UTF-8 holds everything, and takes no question about default characters.
+        if (codePage == CP_UTF8) {
+            return true;
+        }
+        const wchar_t wide = static_cast<wchar_t>(c);
+        char bytes[8];
+        BOOL usedDefault = FALSE;
+        const int size = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes,
+                                             static_cast<int>(sizeof bytes), nullptr, &usedDefault);
+        // A code page that takes no such question is left to write the character its own way.
+        return size == 0 || !usedDefault;
+    };
+}
+
 void Print(ConsoleStream stream, std::u16string_view text) {
     static const Streams streams = Connect();
     const Target& target = stream == ConsoleStream::Output ? streams.Output : streams.Error;
     if (target.Handle == nullptr) {
         return;
     }
+    // The console shows, and a file or pipe is read back, in the console's code page: a mark it lacks is
+    // written plainly rather than as the system's nearest character ("…" would read ":").
+    static const HoldsCharacter holds = CodePageHolds(streams.CodePage);
+    const std::u16string plain = WithPlainMarks(text, holds);
     std::wstring lines;
-    lines.reserve(text.size() + text.size() / 32);
-    for (const char16_t c : text) {
+    lines.reserve(plain.size() + plain.size() / 32);
+    for (const char16_t c : plain) {
         if (c == u'\n') {
             lines.push_back(L'\r');
         }

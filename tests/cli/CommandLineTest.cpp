@@ -98,7 +98,7 @@ protected:
     // A book with one trouble of each kind, its test files under T and its datasheets under D:
     //   0 <Tests>:/a.qor     К155ЛА3 (<Desc>:/la3.pdf), SN7400 (<Desc>:/gone.pdf), К155ЛА3 again, к155ла3
     //   1 <Tests>:/gone.qor  SN7400
-    //   2 <Tests>:/a.qor     (listed again)
+    //   2 <Tests>:/a.qor     (listed again) an analog whose name was left empty
     QString TroubledBook() {
         MakeFile(QStringLiteral("T/a.qor"));
         MakeFile(QStringLiteral("D/la3.pdf"));
@@ -109,7 +109,8 @@ protected:
                                                        "к155ла3|\r\n"
                                                        " 1 <Tests>:/gone.qor\r\n"
                                                        "SN7400|\r\n"
-                                                       " 2 <Tests>:/a.qor\r\n"));
+                                                       " 2 <Tests>:/a.qor\r\n"
+                                                       "|\r\n"));
     }
     QString CleanBook() {
         MakeFile(QStringLiteral("T/a.qor"));
@@ -135,8 +136,9 @@ TEST_F(CommandLineTest, CheckPrintsAFindingALineAndExitsOneWhenThereAreAny) {
                              "Название повторяется\t<Tests>:/a.qor\tК155ЛА3\n"
                              "Название отличается только регистром букв\t<Tests>:/a.qor\tк155ла3\n"
                              "Тестовый файл не найден\t<Tests>:/gone.qor\t\n"
-                             "Тестовый файл уже есть в списке\t<Tests>:/a.qor\t\n"));
-    EXPECT_EQ(run.ErrorText(), QStringLiteral("Ошибок: 5. Сведений: 1.\n"));
+                             "Тестовый файл уже есть в списке\t<Tests>:/a.qor\t\n"
+                             "Пустое название аналога\t<Tests>:/a.qor\t\n"));
+    EXPECT_EQ(run.ErrorText(), QStringLiteral("Ошибок: 6. Сведений: 1.\n"));
 }
 
 TEST_F(CommandLineTest, CheckOfACleanBookPrintsNothingAndLeavesTheSettingsAsTheyWere) {

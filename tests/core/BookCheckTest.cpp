@@ -96,6 +96,60 @@ TEST(BookCheck, AWholeBookOnDiskWithDistinctNamesHasNoFindingsAndStaysUnchanged)
     EXPECT_EQ(sprav.Files[1]->Sinonims[0]->DescPath, "<Desc>:x.pdf");
 }
 
+// A book read while the tests directory was unset keeps its <Tests>: paths; once the directory is set, the
+// check looks for them below it, and the same file listed in both forms is a repeat.
+TEST(BookCheck, TestPathsKeptInTokenFormAreLookedForBelowTheDirectoryAsItIsNow) {
+    TSprav sprav;
+    sprav.AddTestFile("<Tests>:\TTL\LA3.qor");
+    sprav.AddTestFile("<Tests>:\TTL\gone.qor");
+    sprav.AddTestFile("C:\Tests\TTL\LA3.qor");
+    const std::set<std::string> onDisk = {"C:\Tests\TTL\LA3.qor"};
+    std::vector<std::string> asked;
+    const auto result = book_check::Check(sprav, {"C:\Tests", ""}, [&](const std::string& p) {
+        asked.push_back(p);
+        return onDisk.count(p) > 0;
+    });
+    using Row = std::tuple<FindingKind, int, int, std::string>;
+    std::vector<Row> rows;
+    for (const auto& f : result.Findings) {
+        rows.emplace_back(f.Kind, f.FileIndex, f.OtherFileIndex, f.LookedFor);
+    }
+    const std::vector<Row> expected = {
+        {FindingKind::MissingTestFile, 1, -1, "C:\Tests\TTL\gone.qor"},
+        {FindingKind::RepeatedTestFile, 2, 0, "C:\Tests\TTL\LA3.qor"},
+    };
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(asked, (std::vector<std::string>{"C:\Tests\TTL\LA3.qor", "C:\Tests\TTL\gone.qor"}));
+    EXPECT_EQ(sprav.Files[0]->Path, "<Tests>:\TTL\LA3.qor");  // the book keeps what it read
+}
+
+// A rename may leave an analog without a name; the book file then holds a bare "|" line. Each such analog
+// is one fault where it is, whatever the names beside it, and its datasheet is still looked for.
+TEST(BookCheck, AnAnalogWithAnEmptyNameIsAFaultWhereItIs) {
+    TSprav sprav;
+    sprav.AddTestFile("C:\\a.qor");
+    sprav.AddSinonimWithDesc("K155LA3", "");
+    sprav.AddSinonimWithDesc("", "");
+    sprav.AddSinonimWithDesc("", "C:\\gone.pdf");
+    sprav.AddTestFile("C:\\b.qor");
+    sprav.AddSinonimWithDesc("", "");
+    const auto result =
+        book_check::Check(sprav, {}, [](const std::string& p) { return p != "C:\\gone.pdf"; });
+    using Row = std::tuple<FindingKind, int, int>;
+    std::vector<Row> rows;
+    for (const auto& f : result.Findings) {
+        rows.emplace_back(f.Kind, f.FileIndex, f.NameIndex);
+    }
+    const std::vector<Row> expected = {
+        {FindingKind::EmptyName, 0, 1},
+        {FindingKind::EmptyName, 0, 2},
+        {FindingKind::MissingDescription, 0, 2},
+        {FindingKind::EmptyName, 1, 0},
+    };
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(result.Faults(), 4u);
+}
+
 TEST(BookCheck, ProgressReportsTheWorkAndCanStopIt) {
     TSprav sprav;
     for (int i = 0; i < 1000; ++i) {

@@ -143,6 +143,29 @@ TEST_F(BookCheckTest, AfterTheBookChangesARowIsFollowedToWhereItIsNowOrReportedG
     EXPECT_EQ(Count(lbFiles()), 0);
 }
 
+// A rename may leave an analog without a name; the check says so where it is, and its row jumps there.
+TEST_F(BookCheckTest, AnAnalogRenamedToNothingIsReportedAndJumpedTo) {
+    window->ShowAnalog(1, 0);
+    eName()->clear();
+    Button("bbEditSinonim")->click();
+    ASSERT_EQ(Probe().Sprav().Files[1]->Sinonims[0]->Name, "");
+
+    window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
+    const std::vector<QStringList> rows = ReportRows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2], (QStringList{QStringLiteral("Пустое название аналога (строка 1 списка аналогов)"),
+                                    Native(QStringLiteral("<Tests>:/gone.qor")), QString()}));
+    EXPECT_TRUE(Dialog()
+                    ->findChild<QLabel*>(QStringLiteral("lbSummary"))
+                    ->text()
+                    .startsWith(QStringLiteral("Ошибок: 4. Сведений: 0.")));
+
+    DoubleClickRow(0);
+    ExpectShown(0, 1, QStringLiteral("SN7400"));
+    DoubleClickRow(2);
+    ExpectShown(1, 0, QString());
+}
+
 TEST_F(BookCheckTest, ARowWhoseEntryWasRenamedBehindTheReportsBackIsNotFollowedBlindly) {
     window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
     // A change the report was not told of: the entry at the row's place is another one now.

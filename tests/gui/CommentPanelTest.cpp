@@ -629,7 +629,7 @@ TEST_F(DescriptionPanelTest, ChosenFileIsShownInDescFormStoredInFullAndOpened) {
     EXPECT_EQ(first.FilterIndex, 1);
     EXPECT_TRUE(first.DefaultExtension.isEmpty());
     EXPECT_FALSE(first.MustExist);
-    EXPECT_TRUE(first.InitialDir.isEmpty());
+    EXPECT_EQ(first.InitialDir, PathOf(QStringLiteral("desc")));  // no datasheet shown: where they live
 
     EXPECT_EQ(edFileInfo()->text(), Native(QStringLiteral("<Desc>:/ttl/К155ЛА3.pdf")));
     EXPECT_EQ(Entry(0).DescPath, Stored(QStringLiteral("desc/ttl/К155ЛА3.pdf")));
@@ -651,6 +651,13 @@ TEST_F(DescriptionPanelTest, ChosenFileIsShownInDescFormStoredInFullAndOpened) {
     EXPECT_EQ(second.InitialDir, PathOf(QStringLiteral("desc/ttl")));
     EXPECT_EQ(second.FileName, QStringLiteral("К155ЛА3.pdf"));
     EXPECT_EQ(edFileInfo()->text(), other);
+
+    // A chip without a datasheet starts in the descriptions directory again, proposing no name.
+    SetCurrentRow(lbNames(), 1);
+    ASSERT_EQ(edFileInfo()->text(), QString());
+    const platform::FileDialogOptions third = Choose(std::nullopt);
+    EXPECT_EQ(third.InitialDir, PathOf(QStringLiteral("desc")));
+    EXPECT_TRUE(third.FileName.isEmpty());
 }
 
 TEST_F(DescriptionPanelTest, ChoosingNeverRenamesOrReassignsAnotherChip) {

@@ -6,9 +6,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
 
 #include <functional>
 #include <stdexcept>
@@ -283,9 +286,10 @@ TEST_F(LifecycleTest, UnreadableSettingsFileIsSaidOnceAndLeftAlone) {
     EXPECT_EQ(ReadBytes(path), content);
 }
 
-// After New nothing may offer to save the empty book over the previous one: the caption names no file, the
-// save dialog proposes no name (it still opens in the previous book's folder), and the next start opens none.
-TEST_F(LifecycleTest, NewShowsAnEmptyBookWithNoTraceOfThePreviousOne) {
+// After New nothing may offer to save the empty book over the previous one: the caption names no file and
+// the save dialog proposes no name (it still opens in the previous book's folder). The previous book is
+// still the one the next start reopens.
+TEST_F(LifecycleTest, NewShowsAnEmptyBookAndTheNextStartReopensThePreviousOne) {
     MakeFile(QStringLiteral("book.spr"), SmallBook());
     SetDirectories("/T");
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("book.spr")));
@@ -304,8 +308,14 @@ TEST_F(LifecycleTest, NewShowsAnEmptyBookWithNoTraceOfThePreviousOne) {
     const DesktopCall call = desktop->Take();
     EXPECT_EQ(call.options.FileName, QString());
     EXPECT_EQ(call.options.InitialDir, QDir::toNativeSeparators(folder.path()));
-    ASSERT_TRUE(CloseWindow());
-    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
+    Action("FileExit1")->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), Stored(QStringLiteral("book.spr")));
+
+    window.reset();
+    Start();
+    EXPECT_EQ(Count(lbFiles()), 2);
+    EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("book.spr"))));
 }
 
 TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
@@ -323,6 +333,32 @@ TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(Count(lbFiles()), 2);
     EXPECT_FALSE(pMain()->isHidden());
+}
+
+// Books are kept together: Open starts in the folder of the book in the window, after New in the last
+// book's, and after a book that could not be read in the folder of the one opened before it.
+TEST_F(LifecycleTest, OpenStartsInTheFolderOfTheCurrentOrLastBook) {
+    SetDirectories("/T");
+    Start();
+    desktop->QueueOpenFile(std::nullopt);
+    window->FileOpen1Execute();
+    EXPECT_TRUE(desktop->Take().options.InitialDir.isEmpty());  // no book yet: the platform's choice
+
+    const QString first = MakeFile(QStringLiteral("books/first.spr"), SmallBook());
+    desktop->QueueOpenFile(first);
+    window->FileOpen1Execute();
+    desktop->Take();
+    window->FileNew1Execute();
+    desktop->QueueOpenFile(MakeFile(QStringLiteral("other/broken.spr"), "SN7400|\r\n"));
+    window->FileOpen1Execute();
+    EXPECT_EQ(desktop->Take().options.InitialDir, PathOf(QStringLiteral("books")));
+    const DesktopCall refusal = desktop->Take();
+    EXPECT_EQ(refusal.kind, DesktopCall::Kind::Information);
+    ASSERT_TRUE(Probe().SpravFileName().empty());
+
+    desktop->QueueOpenFile(std::nullopt);
+    window->FileOpen1Execute();
+    EXPECT_EQ(desktop->Take().options.InitialDir, PathOf(QStringLiteral("books")));
 }
 
 TEST_F(LifecycleTest, OpenIgnoresCancelAndMissingFiles) {
@@ -639,6 +675,59 @@ TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
     EXPECT_EQ(Probe().DirTests(), "/New");
     EXPECT_EQ(Probe().DirPDF(), "/D");
     EXPECT_FALSE(Probe().Modified());
+}
+
+// A book opened while the tests directory was unset keeps its "<Tests>:" paths. Once the directory is set
+// in "Сервис", they name the files below it everywhere: in the book check, in the question about a file
+// added again, and in the guard that keeps a comment off a test file.
+TEST_F(LifecycleTest, TokenPathsOfABookOpenedWithoutDirectoriesFollowTheDirectoriesSetLater) {
+    const QString la3 = MakeFile(QStringLiteral("T/TTL/LA3.qor"));
+    const QString notes = MakeFile(QStringLiteral("T/TTL/notes.txt"), "test bytes");
+    const QString book = MakeFile(QStringLiteral("demo.spr"), Native(Cp(" 0 <Tests>:/TTL/LA3.qor\r\n"
+                                                                        "К155ЛА3|\r\n"
+                                                                        " 1 <Tests>:/TTL/gone.qor\r\n"
+                                                                        " 2 <Tests>:/TTL/notes.txt\r\n")));
+    desktop->QueueMessageBoxAnswer(MessageAnswer::No);
+    Start();
+    desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    desktop->QueueOpenFile(book);
+    Action("FileOpen1")->trigger();
+    desktop->Take();
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    WhenModal([this](QWidget* modal) {
+        modal->findChild<QLineEdit*>(QStringLiteral("edTestDir"))->setText(PathOf(QStringLiteral("T")));
+        modal->findChild<QPushButton*>(QStringLiteral("bbOk"))->click();
+    });
+    Action("N19")->trigger();
+    desktop->Take();
+    EXPECT_EQ(Rows(lbFiles()).front(), Native(QStringLiteral("<Tests>:/TTL/LA3.qor")));
+
+    Action("acCheckSprav")->trigger();
+    const auto* report = window->findChild<QTreeWidget*>(QStringLiteral("lvFindings"));
+    ASSERT_NE(report, nullptr);
+    QStringList found;
+    for (int i = 0; i < report->topLevelItemCount(); ++i) {
+        found.append(report->topLevelItem(i)->text(0));
+    }
+    EXPECT_EQ(found, QStringList{QStringLiteral("Тестовый файл не найден: ") +
+                                 PathOf(QStringLiteral("T/TTL/gone.qor"))});
+
+    AddFiles({la3}, {MessageAnswer::No});
+    desktop->TakeMessageBox(QStringLiteral("Файл'") + la3 +
+                                QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
+                            QStringLiteral("Справочник"), MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(Count(lbFiles()), 3);
+
+    SetCurrentRow(lbFiles(), 2);
+    auto* comment = Find<QPlainTextEdit>("mmTestInfo");
+    comment->setPlainText(QStringLiteral("затрёт?"));
+    Find<QToolButton>("bbSavePrim")->click();
+    desktop->TakeInformation(
+        QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ") + notes);
+    EXPECT_EQ(ReadBytes(notes), "test bytes");
+    // Nothing of this changed what the book holds: it is saved as it was read.
+    EXPECT_EQ(Probe().Sprav().Files[0]->Path, Native(std::string("<Tests>:/TTL/LA3.qor")));
 }
 
 // Help files beside this test program, made for one test and removed after it whatever happens.

@@ -7,6 +7,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/ConsoleText.h"
 #endif
 
 namespace test_support {
@@ -40,7 +42,11 @@ QString ConsoleText(const QByteArray& bytes) {
 
 QString AsConsoleWrites(const QString& text) {
 #ifdef _WIN32
-    const std::wstring wide = text.toStdWString();
+    const std::u16string plain =
+        platform::WithPlainMarks(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                     static_cast<std::size_t>(text.size())),
+                                 platform::CodePageHolds(ConsoleCodePage()));
+    const std::wstring wide(plain.begin(), plain.end());
     const int length = static_cast<int>(wide.size());
     const int size =
         WideCharToMultiByte(ConsoleCodePage(), 0, wide.data(), length, nullptr, 0, nullptr, nullptr);

@@ -17,8 +17,9 @@ struct EditorRun {
     QString ErrorText() const;
 };
 
-// `text` as the editor's streams carry it: on Windows in the console's code page, which may hold no «»
-// or other characters of a message, so the system writes its nearest ones in their place.
+// `text` as the editor's streams carry it: on Windows in the console's code page, which may hold no «» or
+// other marks of a message; the editor writes those plainly, and what else the code page lacks the system
+// writes as its nearest characters.
 QString AsConsoleWrites(const QString& text);
 
 // Runs the editor with `arguments` and the settings store in `settingsFile` (POSIX; on Windows the store is
