@@ -36,7 +36,7 @@ Answer Query(const std::vector<char>& record, const char* path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
-    if (const auto section = platform::FindElfSection(file, platform::kVersionSectionName)) {
+    if (const auto section = platform::FindElfSectionInBytes(file, platform::kVersionSectionName)) {
         if (section->size() > size) {
             std::abort();
         }

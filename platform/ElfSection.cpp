@@ -101,7 +101,7 @@ std::optional<std::string> FindElfSection(const ReadAt& read, std::string_view n
     return std::nullopt;
 }
 
-std::optional<std::string> FindElfSection(std::string_view file, std::string_view name) {
+std::optional<std::string> FindElfSectionInBytes(std::string_view file, std::string_view name) {
     return FindElfSection(
         [file](std::uint64_t offset, std::size_t size, std::string& out) {
             if (offset > file.size() || size > file.size() - offset) {
@@ -113,7 +113,7 @@ std::optional<std::string> FindElfSection(std::string_view file, std::string_vie
         name);
 }
 
-std::optional<std::string> FindElfSection(const std::filesystem::path& path, std::string_view name) {
+std::optional<std::string> FindElfSectionInFile(const std::filesystem::path& path, std::string_view name) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return std::nullopt;

@@ -24,9 +24,9 @@ using ReadAt = std::function<bool(std::uint64_t offset, std::size_t size, std::s
 std::optional<std::string> FindElfSection(const ReadAt& read, std::string_view name);
 
 // The same on bytes already in memory: for the tests and the fuzzer.
-std::optional<std::string> FindElfSection(std::string_view file, std::string_view name);
+std::optional<std::string> FindElfSectionInBytes(std::string_view file, std::string_view name);
 
 // The same on a file; nullopt too when it cannot be opened.
-std::optional<std::string> FindElfSection(const std::filesystem::path& path, std::string_view name);
+std::optional<std::string> FindElfSectionInFile(const std::filesystem::path& path, std::string_view name);
 
 }  // namespace platform

@@ -98,7 +98,7 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
 // one (a few small reads), otherwise the whole file, wherever a record may lie.
 std::optional<std::string> ReadRecordSource(const char* path) {
     const std::filesystem::path file = ToOsPath(path);
-    if (auto section = FindElfSection(file, kVersionSectionName)) {
+    if (auto section = FindElfSectionInFile(file, kVersionSectionName)) {
         return section;
     }
     return ReadWholeFile(file);

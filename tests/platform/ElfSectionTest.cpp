@@ -89,11 +89,11 @@ const std::vector<std::pair<std::string, std::string>> kSections = {
 TEST(ElfSection, FindsTheSectionByItsWholeNameInBothClasses) {
     for (bool is64 : {false, true}) {
         const Image image = MakeElf(is64, kSections);
-        EXPECT_EQ(platform::FindElfSection(image.Bytes, ".qor_version"), std::string("the record\0bytes", 16))
+        EXPECT_EQ(platform::FindElfSectionInBytes(image.Bytes, ".qor_version"), std::string("the record\0bytes", 16))
             << is64;
-        EXPECT_EQ(platform::FindElfSection(image.Bytes, ".text"), std::string("\x90\x90\xC3", 3)) << is64;
-        EXPECT_EQ(platform::FindElfSection(image.Bytes, ".data"), std::nullopt) << is64;
-        EXPECT_EQ(platform::FindElfSection(image.Bytes, ""), std::nullopt) << is64 << " the null section";
+        EXPECT_EQ(platform::FindElfSectionInBytes(image.Bytes, ".text"), std::string("\x90\x90\xC3", 3)) << is64;
+        EXPECT_EQ(platform::FindElfSectionInBytes(image.Bytes, ".data"), std::nullopt) << is64;
+        EXPECT_EQ(platform::FindElfSectionInBytes(image.Bytes, ""), std::nullopt) << is64 << " the null section";
     }
 }
 
@@ -101,7 +101,7 @@ TEST(ElfSection, DamagedOrForeignImagesGiveNothingAndAreNeverReadPastTheirEnd) {
     const Image good = MakeElf(true, kSections);
     // Cut short anywhere: the headers lie at the end, so nothing is found (and the sanitizers watch the reads).
     for (std::size_t keep = 0; keep < good.Bytes.size(); keep += 5) {
-        EXPECT_EQ(platform::FindElfSection(good.Bytes.substr(0, keep), ".qor_version"), std::nullopt) << keep;
+        EXPECT_EQ(platform::FindElfSectionInBytes(good.Bytes.substr(0, keep), ".qor_version"), std::nullopt) << keep;
     }
     struct Damage {
         const char* what;
@@ -132,17 +132,17 @@ TEST(ElfSection, DamagedOrForeignImagesGiveNothingAndAreNeverReadPastTheirEnd) {
     for (const Damage& damage : damages) {
         std::string bytes = good.Bytes;
         Put(bytes, damage.at, damage.value, damage.size);
-        EXPECT_EQ(platform::FindElfSection(bytes, ".qor_version"), std::nullopt) << damage.what;
+        EXPECT_EQ(platform::FindElfSectionInBytes(bytes, ".qor_version"), std::nullopt) << damage.what;
     }
 }
 
 TEST(ElfSection, ThisProgramsVersionRecordIsInItsOwnSection) {
-    const auto section = platform::FindElfSection(platform::ToOsPath(platform::ExePath()),
+    const auto section = platform::FindElfSectionInFile(platform::ToOsPath(platform::ExePath()),
                                                   platform::kVersionSectionName);
     ASSERT_TRUE(section.has_value());
     EXPECT_GT(platform::VersionBufferSizeOf(*section), 0u);
     EXPECT_LT(section->size(), 4096u) << "the record alone, not the file";
-    EXPECT_EQ(platform::FindElfSection(std::filesystem::path("/nonexistent/file"), ".qor_version"),
+    EXPECT_EQ(platform::FindElfSectionInFile(std::filesystem::path("/nonexistent/file"), ".qor_version"),
               std::nullopt);
 }
 
