@@ -5,6 +5,7 @@
 #include <string>
 #include <type_traits>
 
+#include "files/WholeFile.h"
 #include "files/WholePath.h"
 
 #ifdef _WIN32
@@ -133,11 +134,29 @@ std::error_code WriteTemporary(const std::filesystem::path& temporary, std::stri
     return ec;
 }
 
+// Whether what `target` names is something other than a file on a disk: a device ("NUL", "COM1",
+// "\\.\PIPE\..."), a pipe. Asked of the open handle, which is the only sure way on Windows: device names
+// are reserved in every folder. A name that cannot be opened is no such thing.
+bool IsDeviceOrPipe(const std::filesystem::path& target) {
+    HANDLE handle = ::CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const DWORD type = ::GetFileType(handle);
+    ::CloseHandle(handle);
+    return type != FILE_TYPE_DISK;
+}
+
 std::error_code CheckReplaceable(const std::filesystem::path& target) {
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     // A folder in the file's place is said as a folder, as on POSIX, not as a refusal to write.
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return std::make_error_code(std::errc::is_a_directory);
+    }
+    // Only a file is ever replaced: a device or a pipe would be swapped for a file of the same name.
+    if (IsDeviceOrPipe(target)) {
+        return NotARegularFileError();
     }
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return {ERROR_ACCESS_DENIED, std::system_category()};
@@ -231,6 +250,12 @@ std::error_code CheckReplaceable(const std::filesystem::path& target, mode_t& mo
     }
     if (S_ISDIR(info.st_mode)) {
         return std::make_error_code(std::errc::is_a_directory);
+    }
+    // Only a regular file is ever replaced: a named pipe, a device or a socket would be swapped for a
+    // regular file of the same name, under every program that uses it (the target has been followed
+    // through its links already, so a link to a regular file passes).
+    if (!S_ISREG(info.st_mode)) {
+        return NotARegularFileError();
     }
     if (::access(target.c_str(), W_OK) != 0) {
         return LastError();

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,7 +24,9 @@
 #include "core/PrefixFile.h"
 #include "core/Sprav.h"
 #include "core/SpravFile.h"
+#include "core/CsvExport.h"
 #include "files/AtomicFile.h"
+#include "files/WholeFile.h"
 #include "testkit/MaxBook.h"
 #include "tests/core/TempFolder.h"
 
@@ -102,6 +106,49 @@ TEST(SaveFaults, EverySaveKeepsTheOldFileAndReportsTheReason) {
 
 // A temporary file left by a save that died is replaced by the next save of the same target, not piled
 // up beside it.
+// A save never swaps what is not a file for one: a named pipe another program reads, a device (as root, a
+// save to a device file would replace it for every program), or a link to one of them. The save is refused
+// with its own reason and the thing stays what it was.
+TEST(SaveFaults, OnlyARegularFileIsEverReplaced) {
+    TempFolder folder;
+    std::vector<std::filesystem::path> targets;
+#ifdef _WIN32
+    targets.push_back(folder / "NUL");  // a device name, reserved in every folder
+#else
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    targets.push_back(folder / "pipe");
+    std::filesystem::create_symlink(folder / "pipe", folder / "link-to-pipe");
+    targets.push_back(folder / "link-to-pipe");
+    // A device of our own making, as /dev/null is one: only root may make it.
+    if (::mknod((folder / "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
+        targets.push_back(folder / "null");
+    }
+#endif
+    std::vector<SaveKind> kinds = SaveKinds();
+    TSprav table;
+    table.AddTestFile("C:\\Tests\\a.qor");
+    kinds.push_back({"table", {}, [&table](const std::filesystem::path& path) {
+                         return csv_export::Save(path, table, {"C:\\Tests", "C:\\Desc"});
+                     }});
+    const std::set<std::string> before = folder.Names();
+    for (const auto& target : targets) {
+        for (const SaveKind& kind : kinds) {
+            EXPECT_EQ(kind.save(target), NotARegularFileError()) << kind.what << " to " << target;
+            EXPECT_EQ(folder.Names(), before) << kind.what << " to " << target;
+        }
+    }
+#ifndef _WIN32
+    struct stat info {};
+    ASSERT_EQ(::lstat((folder / "pipe").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(::lstat((folder / "link-to-pipe").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    if (::lstat((folder / "null").c_str(), &info) == 0) {
+        EXPECT_TRUE(S_ISCHR(info.st_mode));
+    }
+#endif
+}
+
 TEST(SaveFaults, LeftoverTemporaryFileIsReplaced) {
     TempFolder folder;
     const auto path = folder / "book.spr";
