@@ -365,14 +365,15 @@ int ExportBook(const Request& request) {
     if (!target) {
         return kFailed;
     }
-    // A slip of the keyboard must not put a table in place of the book it was made from.
-    const QFileInfo book(request.Arguments.at(0));
-    if (QFileInfo(request.Arguments.at(1)).canonicalFilePath() == book.canonicalFilePath()) {
-        PrintError(QStringLiteral("Таблица не может заменить сам справочник: укажите другой файл."));
+    const std::optional<std::string> book = StoredPath(request.Arguments.at(0));
+    if (!book) {
         return kFailed;
     }
-    if (const std::error_code error = csv_export::Save(platform::ToOsPath(*target), sprav, *dirs)) {
-        PrintError(forms::SaveFailedText(*target, forms::SystemErrorText(error)));
+    if (const std::error_code error =
+            csv_export::Save(platform::ToOsPath(*target), sprav, *dirs, platform::ToOsPath(*book))) {
+        PrintError(error == csv_export::TargetIsTheBookError()
+                       ? forms::TableOverBookText()
+                       : forms::SaveFailedText(*target, forms::SystemErrorText(error)));
         return kFailed;
     }
     return kClean;

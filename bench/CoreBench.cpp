@@ -188,7 +188,7 @@ void write_book(benchmark::State& state) {
 void export_csv(benchmark::State& state) {
     const std::filesystem::path target = Book().Folder / "export.csv";
     for (auto _ : state) {
-        if (csv_export::Save(target, Book().Model, kDirs)) {
+        if (csv_export::Save(target, Book().Model, kDirs, Book().Book)) {
             state.SkipWithError("export failed");
             break;
         }

@@ -1,5 +1,6 @@
 #include "core/CsvExport.h"
 
+#include "core/FileIdentity.h"
 #include "core/Sprav.h"
 #include "files/AtomicFile.h"
 
@@ -28,6 +29,13 @@ bool NeedsQuotes(std::string_view field) {
     return false;
 }
 
+// A spreadsheet takes a cell that begins with one of these as a formula (or a number with its sign): "=1+1"
+// is computed, "=HYPERLINK(...)" becomes a live link, "+7400" and "-5V" lose their text. A leading
+// apostrophe, which spreadsheets show as nothing, keeps such a field text.
+bool ReadsAsFormula(std::string_view field) {
+    return !field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+}
+
 void AppendQuoted(std::string& out, std::string_view field) {
     for (const char c : field) {
         if (c == '"') {
@@ -40,15 +48,18 @@ void AppendQuoted(std::string& out, std::string_view field) {
 // A path field in the form the book file stores it, built in place: a leading `dir` written as `token`.
 void AppendPathField(std::string& out, std::string_view path, std::string_view dir, std::string_view token) {
     const bool tokenForm = !dir.empty() && path.starts_with(dir);
-    const std::string_view rest = tokenForm ? path.substr(dir.size()) : path;
+    if (!tokenForm) {
+        AppendField(out, path);
+        return;
+    }
+    // The token leads: nothing a spreadsheet would compute, and nothing that needs quotes.
+    const std::string_view rest = path.substr(dir.size());
     if (!NeedsQuotes(rest)) {
-        AppendInTokenForm(out, path, dir, token);
+        out.append(token).append(rest);
         return;
     }
     out.push_back('"');
-    if (tokenForm) {
-        out.append(token);  // the tokens hold nothing that needs quotes
-    }
+    out.append(token);
     AppendQuoted(out, rest);
     out.push_back('"');
 }
@@ -56,13 +67,19 @@ void AppendPathField(std::string& out, std::string_view path, std::string_view d
 }  // namespace
 
 void AppendField(std::string& out, std::string_view field) {
-    if (!NeedsQuotes(field)) {
-        out.append(field);
-        return;
+    const bool quoted = NeedsQuotes(field);
+    if (quoted) {
+        out.push_back('"');
     }
-    out.push_back('"');
-    AppendQuoted(out, field);
-    out.push_back('"');
+    if (ReadsAsFormula(field)) {
+        out.push_back('\'');
+    }
+    if (quoted) {
+        AppendQuoted(out, field);
+        out.push_back('"');
+    } else {
+        out.append(field);
+    }
 }
 
 std::string Format(const TSprav& sprav, const ServiceDirectories& dirs) {
@@ -99,8 +116,29 @@ std::string Format(const TSprav& sprav, const ServiceDirectories& dirs) {
     return out;
 }
 
+bool IsTheBookItself(const std::filesystem::path& target, const std::filesystem::path& book) {
+    if (book.empty()) {
+        return false;
+    }
+    const std::optional<FileIdentity> targetIdentity = IdentityOf(target);
+    return targetIdentity && targetIdentity == IdentityOf(book);
+}
+
+std::error_code TargetIsTheBookError() {
+    class Category final : public std::error_category {
+    public:
+        const char* name() const noexcept override { return "csv_export"; }
+        std::string message(int) const override { return "the table would replace the book itself"; }
+    };
+    static const Category category;
+    return {1, category};
+}
+
 std::error_code Save(const std::filesystem::path& path, const TSprav& sprav, const ServiceDirectories& dirs,
-                     std::string* written) {
+                     const std::filesystem::path& book, std::string* written) {
+    if (IsTheBookItself(path, book)) {
+        return TargetIsTheBookError();
+    }
     std::string table = Format(sprav, dirs);
     if (std::error_code error = WriteFileAtomically(path, table)) {
         return error;

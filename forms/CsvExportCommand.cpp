@@ -21,12 +21,20 @@ bool ExportCsv(QWidget* parent, const TSprav& sprav, const ServiceDirectories& d
     if (!path) {
         return false;
     }
+    // The book's own file is refused before the question whether to replace it: no answer may put a
+    // table in its place.
+    const std::filesystem::path book = bookPath.empty() ? std::filesystem::path() : platform::ToOsPath(bookPath);
+    if (csv_export::IsTheBookItself(platform::ToOsPath(*path), book)) {
+        Inform(TableOverBookText());
+        return false;
+    }
     if (!MayReplaceExisting(*path)) {
         return false;
     }
-    if (const std::error_code error = csv_export::Save(platform::ToOsPath(*path), sprav, dirs)) {
-        Ask(SaveFailedText(*path, SystemErrorText(error)), kMessageCaption, platform::MessageIcon::Warning,
-            platform::MessageButtons::Ok);
+    if (const std::error_code error = csv_export::Save(platform::ToOsPath(*path), sprav, dirs, book)) {
+        Ask(error == csv_export::TargetIsTheBookError() ? TableOverBookText()
+                                                         : SaveFailedText(*path, SystemErrorText(error)),
+            kMessageCaption, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
         return false;
     }
     return true;

@@ -89,6 +89,10 @@ QString SystemErrorText(const std::error_code& error) {
     return QString::fromLocal8Bit(error.message());
 }
 
+QString TableOverBookText() {
+    return QStringLiteral("Таблица не может заменить сам справочник: укажите другой файл.");
+}
+
 bool CheckStorablePath(const QString& path) {
     const std::optional<std::string> bytes = platform::ToCp1251(path);
     if (!bytes) {

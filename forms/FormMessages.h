@@ -49,6 +49,9 @@ platform::MessageAnswer Ask(const QString& text, const QString& caption, platfor
 // A failure to write or read a file, in the user's words.
 QString SystemErrorText(const std::error_code& error);
 
+// The refusal of an export whose target is the open book's own file, in the window and on the command line.
+QString TableOverBookText();
+
 // The refusal of text with a byte below 0x20, which no name or path of the book may hold.
 QString ControlCharacterRefusal();
 

@@ -80,6 +80,36 @@ TEST(CsvExport, QuotesOnlyTheFieldsThatNeedIt) {
     }
 }
 
+// What a spreadsheet would compute or take as a number is written so that it shows as the text it is.
+TEST(CsvExport, AFieldASpreadsheetWouldComputeStaysText) {
+    const struct {
+        std::string field;
+        std::string written;
+    } cases[] = {
+        {"=1+1", "'=1+1"},
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"+7400", "'+7400"},
+        {"-5V", "'-5V"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tK1", "'\tK1"},
+        {"\rK1", "\"'\rK1\""},
+        {"=a;b", "\"'=a;b\""},
+        {"007", "007"},  // the rule guards formulas and signs, not digits
+        {"K-1=2", "K-1=2"},
+        {"'x", "'x"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        csv_export::AppendField(out, c.field);
+        EXPECT_EQ(out, c.written) << c.field;
+    }
+    TSprav sprav;
+    sprav.AddTestFile("-T\\a.qor");  // a path outside the directories is a field like any other
+    sprav.AddSinonimWithDesc("=K1", "C:\\D\\=d.pdf");
+    EXPECT_EQ(ParseTable(csv_export::Format(sprav, {"C:\\T", "C:\\D"})).back(),
+              (std::vector<std::string>{"'-T\\a.qor", "'=K1", "<Desc>:\\=d.pdf"}));
+}
+
 TEST(CsvExport, GivesARowPerAnalogWithPathsAsTheBookStoresThem) {
     TSprav sprav;
     sprav.AddTestFile("C:\\T\\TTL\\LA3.qor");
@@ -112,6 +142,30 @@ TEST(CsvExport, GivesARowPerAnalogWithPathsAsTheBookStoresThem) {
     EXPECT_NE(table.find("\r\n\"<Tests>:\\a;b.qor\";K1;\"<Desc>:\\\"\"q\"\".pdf\"\r\n"), std::string::npos) << table;
 }
 
+TEST(CsvExport, TheBooksOwnFileIsKnownByWhatItIsNotByItsSpelling) {
+    TempFolder folder;
+    WriteBytes(folder / "book.spr", " 0 C:\\a.qor\r\n");
+    WriteBytes(folder / "other.spr", "x");
+    std::filesystem::create_directory(folder / "sub");
+    const auto book = folder / "book.spr";
+    EXPECT_TRUE(csv_export::IsTheBookItself(book, book));
+    EXPECT_TRUE(csv_export::IsTheBookItself(folder / "sub" / ".." / "book.spr", book));
+    EXPECT_FALSE(csv_export::IsTheBookItself(folder / "other.spr", book));
+    EXPECT_FALSE(csv_export::IsTheBookItself(folder / "new.csv", book)) << "a file not there yet";
+    EXPECT_FALSE(csv_export::IsTheBookItself(book, {})) << "a book never saved has no file";
+#ifndef _WIN32
+    std::filesystem::create_symlink(book, folder / "link.spr");
+    std::filesystem::create_hard_link(book, folder / "hard.spr");
+    EXPECT_TRUE(csv_export::IsTheBookItself(folder / "link.spr", book));
+    EXPECT_TRUE(csv_export::IsTheBookItself(folder / "hard.spr", book));
+#endif
+    TSprav sprav;
+    sprav.AddTestFile("C:\\a.qor");
+    EXPECT_EQ(csv_export::Save(book, sprav, {}, book), csv_export::TargetIsTheBookError());
+    EXPECT_EQ(ReadBytes(book), " 0 C:\\a.qor\r\n");
+    EXPECT_FALSE(csv_export::Save(folder / "out.csv", sprav, {}, book));
+}
+
 TEST(CsvExport, AnEmptyBookIsTheHeaderAlone) {
     TSprav sprav;
     const std::string table = csv_export::Format(sprav, {});
@@ -129,12 +183,12 @@ TEST(CsvExport, SaveReplacesTheFileWholeOrNotAtAll) {
 
     atomic_file::ArmFault(atomic_file::Fault{atomic_file::FaultStep::Write,
                                              std::make_error_code(std::errc::no_space_on_device), 5});
-    EXPECT_EQ(csv_export::Save(path, sprav, {}), std::errc::no_space_on_device);
+    EXPECT_EQ(csv_export::Save(path, sprav, {}, {}), std::errc::no_space_on_device);
     EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(folder.Names(), std::set<std::string>{"book.csv"});
 
     std::string written;
-    EXPECT_FALSE(csv_export::Save(path, sprav, {}, &written));
+    EXPECT_FALSE(csv_export::Save(path, sprav, {}, {}, &written));
     EXPECT_EQ(written, csv_export::Format(sprav, {}));
     EXPECT_EQ(ReadBytes(path), written);
 }

@@ -128,7 +128,7 @@ TEST(SaveFaults, OnlyARegularFileIsEverReplaced) {
     TSprav table;
     table.AddTestFile("C:\\Tests\\a.qor");
     kinds.push_back({"table", {}, [&table](const std::filesystem::path& path) {
-                         return csv_export::Save(path, table, {"C:\\Tests", "C:\\Desc"});
+                         return csv_export::Save(path, table, {"C:\\Tests", "C:\\Desc"}, {});
                      }});
     const std::set<std::string> before = folder.Names();
     for (const auto& target : targets) {

@@ -100,5 +100,23 @@ TEST_F(CsvExportTest, AFileIsReplacedOnlyWhenTheUserSaysSoAndAFailureIsShown) {
               QStringList{QStringLiteral("old.csv")});
 }
 
+// Neither the book's own file nor another way to it may take the table: refused before the question to
+// replace it, whatever the answer would be, as the command line refuses it.
+TEST_F(CsvExportTest, TheBooksOwnFileIsRefusedHoweverItIsReached) {
+    const std::string bookBytes = ReadBytes(book);
+    QFile::link(book, PathOf(QStringLiteral("link.spr")));
+    for (const QString& target : {book, PathOf(QStringLiteral("link.spr"))}) {
+        Export(target);
+        desktop->TakeInformation(QStringLiteral("Таблица не может заменить сам справочник: укажите другой файл."));
+        EXPECT_EQ(ReadBytes(book), bookBytes) << target.toStdString();
+    }
+    const test_support::EditorRun run = test_support::RunEditor(
+        {QStringLiteral("--export-csv"), book, PathOf(QStringLiteral("link.spr"))},
+        folder.filePath(QStringLiteral("settings.ini")));
+    EXPECT_TRUE(run.Finished && run.ExitCode == 2) << run.ErrorText().toStdString();
+    EXPECT_TRUE(run.ErrorText().contains(QStringLiteral("Таблица не может заменить сам справочник")));
+    EXPECT_EQ(ReadBytes(book), bookBytes);
+}
+
 }  // namespace
 }  // namespace gui_test
