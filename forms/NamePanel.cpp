@@ -137,6 +137,7 @@ void TNamePanel::bbAddSinonimClick() {
         ui->eName->setFocus();
         return;
     }
+    const QString shownDescription = FDescriptionText;
     bool added = false;
     {
         const TBookStep step(FBook->History(), QStringLiteral("добавление «%1»").arg(typed));
@@ -144,10 +145,17 @@ void TNamePanel::bbAddSinonimClick() {
     }
     emit NamesChanged();
     if (!added) {
-        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
+        KeepEntry(typed, shownDescription);
     }
     emit TypedNameChanged();
     ReadyForNextName();
+}
+
+// A refused name stays in the field to be corrected, and the description path with it: the user's entry
+// must not turn into the selected analog's, or the corrected name would be stored with another's datasheet.
+void TNamePanel::KeepEntry(const QString& typed, const QString& shownDescription) {
+    ui->eName->setText(typed);
+    emit DescriptionTextKept(shownDescription);
 }
 
 // After a name is stored the next one is usually typed at once: the field keeps the focus, its text selected.
@@ -159,6 +167,7 @@ void TNamePanel::ReadyForNextName() {
 void TNamePanel::bbEditSinonimClick() {
     emit Edited();
     const QString typed = ui->eName->text();
+    const QString shownDescription = FDescriptionText;
     bool refused = false;
     const int row = SelectedRow();
     if (row >= 0) {
@@ -178,7 +187,7 @@ void TNamePanel::bbEditSinonimClick() {
     }
     emit NamesChanged();
     if (refused) {
-        ui->eName->setText(typed);  // a refused name stays in the field to be corrected
+        KeepEntry(typed, shownDescription);
     }
     emit TypedNameChanged();
     ReadyForNextName();

@@ -66,6 +66,9 @@ signals:
     void TypedNameChanged();
     // A command has added, renamed or deleted a name: the list selects the current analog again.
     void NamesChanged();
+    // A refused add or rename: the description path beside the name goes back to what the user left there
+    // (`shown`), which selecting the current analog again had replaced with that analog's own.
+    void DescriptionTextKept(const QString& shown);
     // The button beside the name asks for the prefix panel.
     void PrefixPanelRequested();
 
@@ -77,6 +80,7 @@ private:
     bool FitsBookLine(const std::string& name, const std::string& descPath) const;
     std::string DescriptionPath() const;
     void ReadyForNextName();
+    void KeepEntry(const QString& typed, const QString& shownDescription);
 
     std::unique_ptr<Ui::TNamePanel> ui;
     TBook* FBook = nullptr;

@@ -210,6 +210,7 @@ void TfmMain::ConnectPanels() {
         FNames->SetDescriptionText(shown);
         eNameChange();
     });
+    connect(FNames, &TNamePanel::DescriptionTextKept, FDescription, &TDescriptionPanel::ShowPath);
     connect(FDescription, &TDescriptionPanel::FileChosen, this, [this](const std::string& path) {
         if (FNames->TakeDescriptionFile(path)) {
             FDescription->ShowStoredPath(path);

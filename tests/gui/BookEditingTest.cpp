@@ -390,6 +390,29 @@ TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
     desktop->TakeInformation(unstorable);
     EXPECT_EQ(eName()->text(), QStringLiteral("K|2"));
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K1")});
+
+    // The datasheet chosen for the refused name stays beside it, not the selected analog's: corrected and
+    // added, the new name takes the file the user chose.
+    Probe().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/x.pdf";
+    window->RefreshNames(true);
+    ASSERT_EQ(edFileInfo()->text(), Native(QStringLiteral("/d/x.pdf")));
+    eName()->setText(QStringLiteral(" K2"));
+    desktop->QueueOpenFile(MakeFile(QStringLiteral("y.pdf")));
+    Find<QPushButton>("bbLoadFileInfo")->click();
+    desktop->Take();
+    const QString chosen = edFileInfo()->text();
+    ASSERT_TRUE(chosen.endsWith(QStringLiteral("y.pdf")));
+    for (const char* button : {"bbAddSinonim", "bbEditSinonim"}) {
+        Find<QPushButton>(button)->click();
+        desktop->TakeInformation(unstorable);
+        EXPECT_EQ(eName()->text(), QStringLiteral(" K2")) << button;
+        EXPECT_EQ(edFileInfo()->text(), chosen) << button;
+    }
+    eName()->setText(QStringLiteral("K2"));
+    Button("bbAddSinonim")->click();
+    ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2u);
+    EXPECT_TRUE(QString::fromStdString(Probe().Sprav().CurrentFile->Sinonims[1]->DescPath).endsWith("y.pdf"));
+    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->DescPath, "/d/x.pdf");
 }
 
 TEST_F(BookEditingTest, PrefixMarksShowWhichPrefixedNamesAreListed) {
