@@ -388,9 +388,12 @@ void TfmMain::SetBookCaption(const std::string& path) {
 }
 
 void TfmMain::ClearSprav() {
-    FNames->ClearTypedName();
     FComment->ForgetTestFile();
+    // The lists first, then the name: the prefix marks are worked out against the empty book. They are
+    // worked out again even when the name was empty already, for then no change of the field would.
     FBook.Sprav().ClearAll();
+    FNames->ClearTypedName();
+    eNameChange();
     ui->pMain->show();
 }
 

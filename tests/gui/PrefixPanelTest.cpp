@@ -112,6 +112,20 @@ TEST_F(PrefixPanelTest, TickingAddsTheGeneratedNameAndUntickingTakesItAway) {
     EXPECT_FALSE(Probe().Modified());
 }
 
+// New empties the lists before the name field: no mark stays for a name the empty book does not hold, also
+// when the field was empty already (a prefix alone is a listed name then).
+TEST_F(PrefixPanelTest, NoMarkOutlivesTheBookAfterNew) {
+    LoadPrefixes("SN\r\nKR\r\n");
+    for (const QString typed : {QString(), QStringLiteral("155")}) {
+        BookWithNames({QStringLiteral("SN"), QStringLiteral("KR155")});
+        Type(typed);
+        ASSERT_EQ(Marks(), typed.isEmpty() ? "10" : "01");
+        window->FileNew1Execute();
+        EXPECT_EQ(Marks(), "00") << typed.toStdString();
+        EXPECT_TRUE(eName()->text().isEmpty());
+    }
+}
+
 TEST_F(PrefixPanelTest, ANamePresentInAnotherCaseOrTwiceStaysAndKeepsItsMark) {
     LoadPrefixes("KR\r\nSN\r\n");
     BookWithNames({QStringLiteral("kr155"), QStringLiteral("SN155"), QStringLiteral("SN155")});
