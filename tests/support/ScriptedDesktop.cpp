@@ -206,26 +206,26 @@ DesktopCall FileDialogCall(Kind kind, QWidget* parent, const platform::FileDialo
 
 }  // namespace
 
-std::optional<QString> ScriptedDesktop::OpenFile(QWidget* parent,
-                                                 const platform::FileDialogOptions& options) {
+std::optional<QString> ScriptedDesktop::ShowOpenFile(QWidget* parent,
+                                                     const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFile, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
-std::optional<QStringList> ScriptedDesktop::OpenFiles(QWidget* parent,
-                                                      const platform::FileDialogOptions& options) {
+std::optional<QStringList> ScriptedDesktop::ShowOpenFiles(QWidget* parent,
+                                                          const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFiles, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths) : std::nullopt;
 }
 
-std::optional<QString> ScriptedDesktop::SaveFile(QWidget* parent,
-                                                 const platform::FileDialogOptions& options) {
+std::optional<QString> ScriptedDesktop::ShowSaveFile(QWidget* parent,
+                                                     const platform::FileDialogOptions& options) {
     const auto answer = NextAnswer(FileDialogCall(Kind::SaveFile, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
-std::optional<QString> ScriptedDesktop::ChooseFolder(QWidget* parent, const QString& title,
-                                                     const QString& initialDir) {
+std::optional<QString> ScriptedDesktop::ShowChooseFolder(QWidget* parent, const QString& title,
+                                                         const QString& initialDir) {
     DesktopCall call = NewCall(Kind::ChooseFolder);
     call.title = title;
     call.initialDir = initialDir;

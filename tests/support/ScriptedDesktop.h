@@ -76,18 +76,20 @@ public:
     platform::MessageAnswer MessageBox(const QString& text, const QString& caption,
                                        platform::MessageIcon icon, platform::MessageButtons buttons) override;
     void ErrorReport(const QString& text) override;
-    std::optional<QString> OpenFile(QWidget* parent, const platform::FileDialogOptions& options) override;
-    std::optional<QStringList> OpenFiles(QWidget* parent,
-                                         const platform::FileDialogOptions& options) override;
-    std::optional<QString> SaveFile(QWidget* parent, const platform::FileDialogOptions& options) override;
-    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
-                                        const QString& initialDir) override;
 
     // platform::Shell
     void Execute(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
                  const QString& directory, int showCommand) override;
 
 private:
+    // platform::Dialogs: the file and folder dialogs, shown through its public calls
+    std::optional<QString> ShowOpenFile(QWidget* parent, const platform::FileDialogOptions& options) override;
+    std::optional<QStringList> ShowOpenFiles(QWidget* parent,
+                                             const platform::FileDialogOptions& options) override;
+    std::optional<QString> ShowSaveFile(QWidget* parent, const platform::FileDialogOptions& options) override;
+    std::optional<QString> ShowChooseFolder(QWidget* parent, const QString& title,
+                                            const QString& initialDir) override;
+
     struct QueuedAnswer {
         DesktopCall::Kind kind;
         platform::MessageAnswer message = platform::MessageAnswer::Cancel;
