@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -99,9 +100,13 @@ private:
 
     // The next queued answer when it is of `call`'s kind; records the call either way.
     std::optional<QueuedAnswer> NextAnswer(const DesktopCall& call);
+    // A file or folder dialog is a window of its own: while it is open it holds the activation, and when it
+    // closes nothing promises that the window which opened it gets the activation back.
+    void TakeActivationAsADialogWould();
 
     std::deque<DesktopCall> FCalls;
     std::deque<QueuedAnswer> FAnswers;
+    std::unique_ptr<QWidget> FDialogWindow;  // the stand-in for the dialog's own window
 };
 
 }  // namespace test_support
