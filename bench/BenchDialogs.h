@@ -13,8 +13,14 @@ public:
         return platform::MessageAnswer::No;
     }
     void ErrorReport(const QString&) override {}
-    std::optional<QString> OpenFile(QWidget*, const platform::FileDialogOptions&) override { return Book; }
-    std::optional<QStringList> OpenFiles(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-    std::optional<QString> SaveFile(QWidget*, const platform::FileDialogOptions&) override { return {}; }
-    std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
+
+private:
+    std::optional<QString> ShowOpenFile(QWidget*, const platform::FileDialogOptions&) override {
+        return Book;
+    }
+    std::optional<QStringList> ShowOpenFiles(QWidget*, const platform::FileDialogOptions&) override {
+        return {};
+    }
+    std::optional<QString> ShowSaveFile(QWidget*, const platform::FileDialogOptions&) override { return {}; }
+    std::optional<QString> ShowChooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };

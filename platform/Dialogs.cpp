@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform {
 
@@ -135,6 +136,33 @@ std::optional<QStringList> RunFileDialog(QFileDialog& dialog, const FileDialogOp
     return paths;
 }
 
+// The window that opens a dialog, and its focus widget, taken before the dialog and given the activation and
+// the focus back when it has closed. Guarded pointers: what ran in the dialog's event loop (a timer, a
+// closing window) may have deleted either.
+class ActivationReturn {
+public:
+    explicit ActivationReturn(QWidget* parent)
+        : FWindow(parent != nullptr ? parent->window() : QApplication::activeWindow()),
+          FFocus(FWindow != nullptr ? FWindow->focusWidget() : nullptr) {}
+    ~ActivationReturn() {
+        if (FWindow == nullptr || !FWindow->isVisible()) {
+            return;
+        }
+        FWindow->raise();
+        FWindow->activateWindow();
+        // On an inactive window this names the widget its activation focuses.
+        if (FFocus != nullptr && FFocus->window() == FWindow && FFocus->isVisible()) {
+            FFocus->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    ActivationReturn(const ActivationReturn&) = delete;
+    ActivationReturn& operator=(const ActivationReturn&) = delete;
+
+private:
+    QPointer<QWidget> FWindow;
+    QPointer<QWidget> FFocus;
+};
+
 class QtDialogs final : public Dialogs {
 public:
     void Information(const QString& text) override { ShowOkBox(text, QMessageBox::NoIcon); }
@@ -170,7 +198,7 @@ public:
 
     void ErrorReport(const QString& text) override { ShowOkBox(text, QMessageBox::Critical); }
 
-    std::optional<QString> OpenFile(QWidget* parent, const FileDialogOptions& options) override {
+    std::optional<QString> ShowOpenFile(QWidget* parent, const FileDialogOptions& options) override {
         QFileDialog dialog(parent);
         Configure(dialog, options);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -183,7 +211,7 @@ public:
         return paths ? std::optional(paths->front()) : std::nullopt;
     }
 
-    std::optional<QStringList> OpenFiles(QWidget* parent, const FileDialogOptions& options) override {
+    std::optional<QStringList> ShowOpenFiles(QWidget* parent, const FileDialogOptions& options) override {
         QFileDialog dialog(parent);
         Configure(dialog, options);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -193,7 +221,7 @@ public:
         return RunFileDialog(dialog, options);
     }
 
-    std::optional<QString> SaveFile(QWidget* parent, const FileDialogOptions& options) override {
+    std::optional<QString> ShowSaveFile(QWidget* parent, const FileDialogOptions& options) override {
         QFileDialog dialog(parent);
         Configure(dialog, options);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -203,8 +231,8 @@ public:
         return paths ? std::optional(paths->front()) : std::nullopt;
     }
 
-    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
-                                        const QString& initialDir) override {
+    std::optional<QString> ShowChooseFolder(QWidget* parent, const QString& title,
+                                            const QString& initialDir) override {
         const QString folder = QFileDialog::getExistingDirectory(parent, title, initialDir);
         if (folder.isEmpty()) {
             return std::nullopt;
@@ -221,6 +249,27 @@ QtDialogs& Standard() {
 Dialogs* installed = nullptr;
 
 }  // namespace
+
+std::optional<QString> Dialogs::OpenFile(QWidget* parent, const FileDialogOptions& options) {
+    const ActivationReturn back(parent);
+    return ShowOpenFile(parent, options);
+}
+
+std::optional<QStringList> Dialogs::OpenFiles(QWidget* parent, const FileDialogOptions& options) {
+    const ActivationReturn back(parent);
+    return ShowOpenFiles(parent, options);
+}
+
+std::optional<QString> Dialogs::SaveFile(QWidget* parent, const FileDialogOptions& options) {
+    const ActivationReturn back(parent);
+    return ShowSaveFile(parent, options);
+}
+
+std::optional<QString> Dialogs::ChooseFolder(QWidget* parent, const QString& title,
+                                             const QString& initialDir) {
+    const ActivationReturn back(parent);
+    return ShowChooseFolder(parent, title, initialDir);
+}
 
 Dialogs& CurrentDialogs() {
     return installed != nullptr ? *installed : Standard();

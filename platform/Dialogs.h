@@ -44,12 +44,22 @@ public:
     // The application's default error report: the platform's error text, the application title as caption.
     virtual void ErrorReport(const QString& text) = 0;
 
-    // File dialogs give paths with native separators; nullopt when cancelled.
-    virtual std::optional<QString> OpenFile(QWidget* parent, const FileDialogOptions& options) = 0;
-    virtual std::optional<QStringList> OpenFiles(QWidget* parent, const FileDialogOptions& options) = 0;
-    virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogOptions& options) = 0;
-    virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
-                                                const QString& initialDir) = 0;
+    // File dialogs give paths with native separators; nullopt when cancelled. Each gives the window that
+    // opened it (the parent's window, or the window active at the call when there is no parent) the
+    // activation back when it closes, with the focus on the widget that had it. A closing dialog does not
+    // promise that itself: under Wine no window was left active, and keys went nowhere until a click.
+    std::optional<QString> OpenFile(QWidget* parent, const FileDialogOptions& options);
+    std::optional<QStringList> OpenFiles(QWidget* parent, const FileDialogOptions& options);
+    std::optional<QString> SaveFile(QWidget* parent, const FileDialogOptions& options);
+    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title, const QString& initialDir);
+
+protected:
+    // The dialogs themselves, shown by the calls above.
+    virtual std::optional<QString> ShowOpenFile(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QStringList> ShowOpenFiles(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> ShowSaveFile(QWidget* parent, const FileDialogOptions& options) = 0;
+    virtual std::optional<QString> ShowChooseFolder(QWidget* parent, const QString& title,
+                                                    const QString& initialDir) = 0;
 };
 
 // The application title: the caption of information boxes and error reports. Kept apart from Qt's

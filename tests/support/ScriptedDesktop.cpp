@@ -1,6 +1,9 @@
 #include "tests/support/ScriptedDesktop.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -166,6 +169,27 @@ std::optional<ScriptedDesktop::QueuedAnswer> ScriptedDesktop::NextAnswer(const D
     return answer;
 }
 
+void ScriptedDesktop::TakeActivationAsADialogWould() {
+    // Only where there is an activation to take: a window of the application is active.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
+        QApplication::activeWindow() == nullptr) {
+        return;
+    }
+    if (FDialogWindow == nullptr) {
+        FDialogWindow = std::make_unique<QWidget>();
+        FDialogWindow->setObjectName(QStringLiteral("ScriptedFileDialog"));
+        FDialogWindow->resize(200, 100);
+    }
+    FDialogWindow->show();
+    FDialogWindow->activateWindow();
+    if (!QTest::qWaitForWindowActive(FDialogWindow.get(), 1000)) {
+        ADD_FAILURE() << "The scripted dialog's window did not become active";
+    }
+    // Hidden, it leaves the activation where the platform puts it (the offscreen one: nowhere), as a closing
+    // dialog under Wine left it.
+    FDialogWindow->hide();
+}
+
 void ScriptedDesktop::Information(const QString& text) {
     DesktopCall call = NewCall(Kind::Information);
     call.text = text;
@@ -206,26 +230,30 @@ DesktopCall FileDialogCall(Kind kind, QWidget* parent, const platform::FileDialo
 
 }  // namespace
 
-std::optional<QString> ScriptedDesktop::OpenFile(QWidget* parent,
-                                                 const platform::FileDialogOptions& options) {
+std::optional<QString> ScriptedDesktop::ShowOpenFile(QWidget* parent,
+                                                     const platform::FileDialogOptions& options) {
+    TakeActivationAsADialogWould();
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFile, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
-std::optional<QStringList> ScriptedDesktop::OpenFiles(QWidget* parent,
-                                                      const platform::FileDialogOptions& options) {
+std::optional<QStringList> ScriptedDesktop::ShowOpenFiles(QWidget* parent,
+                                                          const platform::FileDialogOptions& options) {
+    TakeActivationAsADialogWould();
     const auto answer = NextAnswer(FileDialogCall(Kind::OpenFiles, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths) : std::nullopt;
 }
 
-std::optional<QString> ScriptedDesktop::SaveFile(QWidget* parent,
-                                                 const platform::FileDialogOptions& options) {
+std::optional<QString> ScriptedDesktop::ShowSaveFile(QWidget* parent,
+                                                     const platform::FileDialogOptions& options) {
+    TakeActivationAsADialogWould();
     const auto answer = NextAnswer(FileDialogCall(Kind::SaveFile, parent, options));
     return answer && answer->chosen ? std::optional(answer->paths.value(0)) : std::nullopt;
 }
 
-std::optional<QString> ScriptedDesktop::ChooseFolder(QWidget* parent, const QString& title,
-                                                     const QString& initialDir) {
+std::optional<QString> ScriptedDesktop::ShowChooseFolder(QWidget* parent, const QString& title,
+                                                         const QString& initialDir) {
+    TakeActivationAsADialogWould();
     DesktopCall call = NewCall(Kind::ChooseFolder);
     call.title = title;
     call.initialDir = initialDir;

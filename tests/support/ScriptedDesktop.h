@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -76,18 +77,20 @@ public:
     platform::MessageAnswer MessageBox(const QString& text, const QString& caption,
                                        platform::MessageIcon icon, platform::MessageButtons buttons) override;
     void ErrorReport(const QString& text) override;
-    std::optional<QString> OpenFile(QWidget* parent, const platform::FileDialogOptions& options) override;
-    std::optional<QStringList> OpenFiles(QWidget* parent,
-                                         const platform::FileDialogOptions& options) override;
-    std::optional<QString> SaveFile(QWidget* parent, const platform::FileDialogOptions& options) override;
-    std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
-                                        const QString& initialDir) override;
 
     // platform::Shell
     void Execute(QWidget* owner, const QString& verb, const QString& file, const QString& parameters,
                  const QString& directory, int showCommand) override;
 
 private:
+    // platform::Dialogs: the file and folder dialogs, shown through its public calls
+    std::optional<QString> ShowOpenFile(QWidget* parent, const platform::FileDialogOptions& options) override;
+    std::optional<QStringList> ShowOpenFiles(QWidget* parent,
+                                             const platform::FileDialogOptions& options) override;
+    std::optional<QString> ShowSaveFile(QWidget* parent, const platform::FileDialogOptions& options) override;
+    std::optional<QString> ShowChooseFolder(QWidget* parent, const QString& title,
+                                            const QString& initialDir) override;
+
     struct QueuedAnswer {
         DesktopCall::Kind kind;
         platform::MessageAnswer message = platform::MessageAnswer::Cancel;
@@ -97,9 +100,13 @@ private:
 
     // The next queued answer when it is of `call`'s kind; records the call either way.
     std::optional<QueuedAnswer> NextAnswer(const DesktopCall& call);
+    // A file or folder dialog is a window of its own: while it is open it holds the activation, and when it
+    // closes nothing promises that the window which opened it gets the activation back.
+    void TakeActivationAsADialogWould();
 
     std::deque<DesktopCall> FCalls;
     std::deque<QueuedAnswer> FAnswers;
+    std::unique_ptr<QWidget> FDialogWindow;  // the stand-in for the dialog's own window
 };
 
 }  // namespace test_support
