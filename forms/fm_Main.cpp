@@ -679,9 +679,17 @@ void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
 void TfmMain::acFindSinExecute() {
     TfmVvodSinonim dialog(this);
     dialog.Sprav = &FBook.Sprav();
-    if (dialog.exec() == QDialog::Accepted) {
-        ShowAnalog(dialog.FileIndex, dialog.NameIndex);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
     }
+    // On an empty book the choice names no row: the chain runs all the same, with no test file selected,
+    // as a click that leaves the list without a selection does.
+    if (FBook.Sprav().Files.empty()) {
+        FFiles->SelectRow(dialog.FileIndex);
+        lbFilesClick();
+        return;
+    }
+    ShowAnalog(dialog.FileIndex, dialog.NameIndex);
 }
 
 // The right-hand area widens by the prefix panel when it opens, so that the names keep their width, and
