@@ -195,7 +195,7 @@ left=$(find "$program_dir" -type f 2> /dev/null || true)
 [ -z "$left" ] || fail "files left after removal: $left"
 [ -z "$(shortcut_path)" ] || fail "the shortcut is left after removal"
 [ -z "$(installed_products)" ] || fail "the installed programs still show $(installed_products)"
-for key in 'HKCR\.spr' 'HKCR\QorSprav.Book'; do
+for key in 'HKCR\.spr' 'HKCR\QorSprav.Book' 'HKLM\Software\QorSprav'; do
   wine reg query "$key" > /dev/null 2>&1 && fail "$key is left after removal"
 done
 [ "$(reg_value 'HKCU\Software\QOR_Sprav' FileName)" = "$book_path" ] || fail "removal took the settings (HKCU\\Software\\QOR_Sprav)"
