@@ -5,7 +5,7 @@ QOR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QOR_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
               libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
               g++-mingw-w64-x86-64-posix wine64 googletest locales
-              clang libclang-rt-14-dev lintian x11-utils)
+              clang libclang-rt-14-dev lintian x11-utils icoutils wixl msitools)
 
 # ccache when the machine has it: the builds of the test command share most sources.
 QOR_LAUNCHER=()

@@ -2,7 +2,8 @@
 # The editor for Windows, where its users are: Qt cross-built once into a machine cache (tools/windows/qt.sh),
 # QorSprav.exe and every suite cross-built against it in build-win64/ (preset "win64"), the suites run under
 # Wine with a Russian locale (ANSI code page Windows-1251), the real program started once under Wine and
-# Xvfb with the sample book, and the zip users unpack. The last line printed is the zip's path.
+# Xvfb with the sample book, then the zip users unpack and the installer (MSI) made of the same files, each
+# tried in a fresh prefix as a user would. The last two lines printed are the zip's path and the MSI's.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$QOR_ROOT/tools/windows/qt.sh"
 source "$QOR_ROOT/tools/windows/wine.sh"
@@ -35,8 +36,9 @@ name="QorSprav-$version-win64"
 stage="$build_dir/package/$name"
 rm -rf "$build_dir/package"
 mkdir -p "$stage/translations" "$stage/licenses/Qt"
-cp "$build_dir/app/QorSprav.exe" "$QOR_ROOT/app/help/guide.html" "$stage/"
-mv "$stage/guide.html" "$stage/QorSprav.html"
+# The program without its debugging symbols: half the size, the same code.
+x86_64-w64-mingw32-strip -o "$stage/QorSprav.exe" "$build_dir/app/QorSprav.exe"
+cp "$QOR_ROOT/app/help/guide.html" "$stage/QorSprav.html"
 cp /usr/share/qt6/translations/qtbase_ru.qm "$stage/translations/"
 cp "$QOR_ROOT/app/package/LICENSE.txt" "$stage/licenses/QorSprav.txt"
 cp "$QOR_WINDOWS_QT"/licenses/*.txt "$stage/licenses/Qt/"
@@ -48,4 +50,10 @@ cp "$QOR_ROOT/app/package/Qt-NOTICE.txt" "$stage/licenses/Qt/NOTICE.txt"
 qor_step "the zip started under Wine and Xvfb" bash "$QOR_ROOT/tools/windows/try-zip.sh" \
   "$build_dir/package/$name.zip" "$QOR_ROOT/tests/data/demo.spr" "$build_dir/try"
 qor_wine_stop "$prefix"
+
+# The installer, with the name, version and publisher of the version record, tried in a prefix of its own.
+qor_step "the MSI made" bash "$QOR_ROOT/tools/windows/make-msi.sh" "$build_dir" "$stage" "$build_dir/package/$name.msi"
+qor_step "the MSI installed, upgraded and removed under Wine" bash "$QOR_ROOT/tools/windows/try-msi.sh" \
+  "$build_dir" "$stage" "$build_dir/package/$name.msi" "$QOR_ROOT/tests/data/demo.spr" "$build_dir/try-msi"
 echo "$build_dir/package/$name.zip"
+echo "$build_dir/package/$name.msi"

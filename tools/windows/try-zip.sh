@@ -45,9 +45,11 @@ if kill -0 \$program 2> /dev/null; then echo "QorSprav.exe did not end when aske
 [ \$shown = 1 ] || { echo "no window showed the book:"; cat '$work/windows.txt'; exit 1; }
 SESSION
 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/session.sh"
-stored=$(wine reg query 'HKCU\Software\QOR_Sprav' /v FileName 2>&1 | tr -d '\r')
+# reg.exe writes in the console's code page, which for Russian is CP866, not the log's UTF-8.
+stored=$(wine reg query 'HKCU\Software\QOR_Sprav' /v FileName 2>&1 | tr -d '\r' | iconv -f CP866 -t UTF-8)
 qor_wine_stop "$prefix"
-if ! grep -aq "$(basename "$book")" <<< "$stored"; then
+# The whole path, the Cyrillic folder included: the name arrives as the program was given it.
+if ! grep -aqF "$book_path" <<< "$stored"; then
   echo "error: no FileName of the book under HKCU\\Software\\QOR_Sprav after close:" >&2
   echo "$stored" >&2
   exit 1

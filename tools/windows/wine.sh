@@ -60,6 +60,24 @@ qor_wine_prefix_end() {
   # One server and one set of Wine's services for the whole run rather than one per program.
   WINEPREFIX=$prefix "$QOR_WINESERVER" -p 60 || true  # fails when one already runs
   WINEPREFIX=$prefix WINEDEBUG=-all "$QOR_WINE" cmd.exe /c exit > /dev/null 2>&1 < /dev/null || true
+  # The faces Windows' dialogs and programs ask for by name are not there: without a replacement Wine falls
+  # back to a serif face, and screenshots and GUI tests would not look as on Windows.
+  if ! grep -qF '[Software\\Wine\\Fonts\\Replacements]' "$prefix/user.reg" 2> /dev/null; then
+    local face reg_file="$prefix/font-replacements.reg"
+    {
+      echo REGEDIT4
+      echo '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+      for face in Arial Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI"; do
+        echo "\"$face\"=\"DejaVu Sans\""
+      done
+      echo '"Times New Roman"="DejaVu Serif"'
+      echo '"Courier New"="DejaVu Sans Mono"'
+    } > "$reg_file"
+    (export WINEPREFIX=$prefix WINEDEBUG=-all
+     "$QOR_WINE" reg import "$("$QOR_WINE" winepath.exe -w "$reg_file" 2> /dev/null | tr -d '\r')") \
+      > "$reg_file.log" 2>&1 < /dev/null ||
+      { echo "error: the font replacements were not imported into $prefix:"; cat "$reg_file.log"; return 1; }
+  fi
 }
 
 qor_wine_stop() {
