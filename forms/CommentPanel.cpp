@@ -100,7 +100,9 @@ TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_un
     indicatorPolicy.setRetainSizeWhenHidden(true);
     ui->imIsEditInfo->setSizePolicy(indicatorPolicy);
 
-    ui->mmTestInfo->setFont(FixedPitchFont(13));
+    // Finding a fixed-pitch face loads a font of its own: that waits until the comment is on screen, which a
+    // start without a book is not.
+    OnFirstShow(ui->mmTestInfo, [editor = ui->mmTestInfo] { editor->setFont(FixedPitchFont(13)); });
     ui->mmTestInfo->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tab moves on to the next control, as everywhere else in the window; a comment needs no tab characters.
     ui->mmTestInfo->setTabChangesFocus(true);

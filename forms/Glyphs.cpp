@@ -62,27 +62,26 @@ private:
     QStyle::StandardPixmap FWhich;
 };
 
-// Puts the pixmap into its label at the label's first Show, then goes.
-class TGlyphOnShow final : public QObject {
+// Runs its action at the widget's first Show, then goes.
+class TFirstShow final : public QObject {
 public:
-    TGlyphOnShow(QLabel* label, QStyle::StandardPixmap which, int size)
-        : QObject(label), FLabel(label), FWhich(which), FSize(size) {
-        label->installEventFilter(this);
+    TFirstShow(QWidget* widget, std::function<void()> action)
+        : QObject(widget), FWidget(widget), FAction(std::move(action)) {
+        widget->installEventFilter(this);
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == FLabel && event->type() == QEvent::Show) {
-            FLabel->removeEventFilter(this);
-            FLabel->setPixmap(Glyph(FWhich).pixmap(FSize, FSize));
+        if (watched == FWidget && event->type() == QEvent::Show) {
+            FWidget->removeEventFilter(this);
+            FAction();
             deleteLater();
         }
         return false;
     }
 
 private:
-    QLabel* FLabel;
-    QStyle::StandardPixmap FWhich;
-    int FSize;
+    QWidget* FWidget;
+    std::function<void()> FAction;
 };
 
 }  // namespace
@@ -95,6 +94,10 @@ QIcon Glyph(const QString& themeName, QStyle::StandardPixmap fallback) {
     return QIcon(new TGlyphEngine(themeName, fallback));
 }
 
+void OnFirstShow(QWidget* widget, std::function<void()> action) {
+    new TFirstShow(widget, std::move(action));
+}
+
 void SetGlyphPixmap(QLabel* label, QStyle::StandardPixmap which, int size) {
-    new TGlyphOnShow(label, which, size);
+    OnFirstShow(label, [label, which, size] { label->setPixmap(Glyph(which).pixmap(size, size)); });
 }

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <QIcon>
+#include <QWidget>
+
+#include <functional>
 #include <QLabel>
 #include <QString>
 #include <QStyle>
@@ -13,6 +16,10 @@
 QIcon Glyph(QStyle::StandardPixmap which);
 // The icon theme's `themeName` where the theme has it, else the style's `fallback`.
 QIcon Glyph(const QString& themeName, QStyle::StandardPixmap fallback);
+// Runs `action` when `widget` is first shown, before it is drawn: for what only a widget on screen needs,
+// so that a start does not pay for panels that stay hidden.
+void OnFirstShow(QWidget* widget, std::function<void()> action);
+
 // Gives `label` the style's icon `which` at `size` pixels square when the label is first shown (an image
 // label of a fixed size, so that nothing moves when it comes).
 void SetGlyphPixmap(QLabel* label, QStyle::StandardPixmap which, int size);
