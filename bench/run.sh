@@ -30,6 +30,6 @@ if [ -n "${DISPLAY:-}" ]; then
   startup
 else
   export -f startup
-  export build stripped
+  export build stripped QOR_ROOT
   xvfb-run -a -s "-screen 0 1920x1080x24" bash -c startup
 fi
