@@ -18,6 +18,7 @@
 #include "forms/Application.h"
 #include "forms/FormMessages.h"
 #include "platform/Console.h"
+#include "platform/ConsoleText.h"
 #include "platform/Paths.h"
 #include "platform/Settings.h"
 #include "platform/Text.h"
@@ -166,11 +167,19 @@ void PrintError(const QString& text) {
 }
 
 // Words at most `width` characters a line, every line after the first indented by `indent` blanks.
+// A word's width on any console: where the code page lacks a typographic mark, the mark is written in
+// plain characters ("..." for "…"), which is the widest the word can come out.
+qsizetype ConsoleWidth(const QString& word) {
+    return static_cast<qsizetype>(
+        platform::WithPlainMarks(word.toStdU16String(), [](char16_t) { return false; }).size());
+}
+
 QString Wrapped(const QString& text, qsizetype indent, qsizetype width) {
     QString out;
     qsizetype column = indent;
     for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (column > indent && column + 1 + word.size() > width) {
+        const qsizetype wordWidth = ConsoleWidth(word);
+        if (column > indent && column + 1 + wordWidth > width) {
             out += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
             column = indent;
         } else if (column > indent) {
@@ -178,7 +187,7 @@ QString Wrapped(const QString& text, qsizetype indent, qsizetype width) {
             ++column;
         }
         out += word;
-        column += word.size();
+        column += wordWidth;
     }
     return out;
 }

@@ -395,7 +395,7 @@ TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
     // added, the new name takes the file the user chose.
     Probe().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/x.pdf";
     window->RefreshNames(true);
-    ASSERT_EQ(edFileInfo()->text(), Native(QStringLiteral("/d/x.pdf")));
+    ASSERT_TRUE(edFileInfo()->text().endsWith(QStringLiteral("x.pdf")));
     eName()->setText(QStringLiteral(" K2"));
     desktop->QueueOpenFile(MakeFile(QStringLiteral("y.pdf")));
     Find<QPushButton>("bbLoadFileInfo")->click();
