@@ -52,6 +52,19 @@ qor_wine_prefix_end() {
     wait "$QOR_WINE_INIT" || true
     WINEPREFIX=$prefix "$QOR_WINESERVER" -w
     QOR_WINE_INIT=
+    # Now and then wineboot leaves a prefix without its system DLLs ("could not load kernel32.dll"):
+    # such a prefix is made once more, from scratch, before anything runs in it.
+    if [ ! -f "$prefix/drive_c/windows/system32/kernel32.dll" ]; then
+      echo "The Wine prefix $prefix came out incomplete; making it again." >&2
+      cat "$prefix.wineboot.log" >&2 || true
+      rm -rf "$prefix"
+      mkdir -p "$prefix"
+      WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" "$QOR_WINE" wineboot --init \
+        > "$prefix.wineboot.log" 2>&1 < /dev/null || true
+      WINEPREFIX=$prefix "$QOR_WINESERVER" -w
+      [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] ||
+        { echo "error: cannot make the Wine prefix $prefix:" >&2; cat "$prefix.wineboot.log" >&2; return 1; }
+    fi
   fi
   # A new prefix has no fonts, and the offscreen platform of the suites reads Windows' font folder: the
   # texts would have no size at all. DejaVu stands in for the fonts every Windows machine has.
