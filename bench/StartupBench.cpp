@@ -231,8 +231,15 @@ int main(int argc, char* argv[]) {
         {"start, directories set, no book", {editor}, {minimal}, DirectoriesSet},
         {"start with the maximal book", {editor, bookPath}, {minimal, bookPath}, DirectoriesSet},
     };
-    const std::vector<std::string> env =
-        Environment({"QOR_SPRAV_SETTINGS=" + QFile::encodeName(settings).toStdString()});
+    std::vector<std::string> extra = {"QOR_SPRAV_SETTINGS=" + QFile::encodeName(settings).toStdString()};
+    // Qt wants a runtime folder of the user's; without one every start prints a warning of its own.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString runtime = folder.filePath(QStringLiteral("runtime"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        extra.push_back("XDG_RUNTIME_DIR=" + QFile::encodeName(runtime).toStdString());
+    }
+    const std::vector<std::string> env = Environment(extra);
 
     Display display;
     std::printf("%-34s %12s %12s %8s  (medians of %d, ms)\n", "operation", "editor", "minimal", "ratio", runs);

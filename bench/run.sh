@@ -29,7 +29,7 @@ startup() {
 if [ -n "${DISPLAY:-}" ]; then
   startup
 else
-  export -f startup
+  # xvfb-run is a POSIX shell script, which drops exported functions: the function goes as text.
   export build stripped QOR_ROOT
-  xvfb-run -a -s "-screen 0 1920x1080x24" bash -c startup
+  xvfb-run -a -s "-screen 0 1920x1080x24" bash -c "$(declare -f startup); startup"
 fi
