@@ -729,6 +729,10 @@ void TfmMain::acCheckSpravExecute() {
     if (FBookCheck == nullptr) {
         FBookCheck = new TfmBookCheck(
             FBook, [this](int file, int name) { ShowAnalog(file, name); }, this);
+    }
+    // A report opened anew finds its place beside the window as it is now (moved, resized, the prefix
+    // panel opened since); one still open stays where the user has it.
+    if (!FBookCheck->isVisible()) {
         FBookCheck->PlaceBeside(*this);
     }
     FBookCheck->show();

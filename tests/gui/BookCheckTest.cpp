@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QToolButton>
 #include <QProgressDialog>
 #include <QScreen>
 #include <QTest>
@@ -213,18 +214,37 @@ TEST_F(BookCheckTest, ASlowCheckShowsItsProgressAndCanBeStopped) {
 // none of its buttons, though the screen below the window is all the room there is.
 TEST_F(BookCheckTest, TheReportOpensClearOfTheListsAndTheNameEntry) {
     const QRect screen = window->screen()->availableGeometry();
-    window->setGeometry(QRect(screen.topLeft(), QSize(screen.width() * 3 / 4, screen.height() - 340)));
-    QApplication::processEvents();
-    window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
-    ASSERT_NE(Dialog(), nullptr);
-    QApplication::processEvents();
-    const QRect report = Dialog()->frameGeometry();
-    EXPECT_TRUE(screen.contains(report)) << report.x() << "," << report.y();
-    for (const char* name :
-         {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
-        const QWidget* control = window->findChild<QWidget*>(QLatin1String(name));
-        ASSERT_TRUE(control != nullptr && control->isVisible()) << name;
-        EXPECT_FALSE(report.intersects(QRect(control->mapToGlobal(QPoint(0, 0)), control->size()))) << name;
+    for (const bool prefixPanel : {false, true}) {
+        // The window where it was, then moved down and right: a report opened again finds its place anew.
+        const QSize size(screen.width() * 3 / 4, screen.height() - 340);
+        for (const QRect& geometry : {QRect(screen.topLeft(), size),
+                                      QRect(screen.bottomRight() - QPoint(size.width(), size.height()) +
+                                                QPoint(1, 1),
+                                            size)}) {
+            if (Dialog() != nullptr) {
+                Dialog()->close();
+                QApplication::processEvents();
+            }
+            window->setGeometry(geometry);
+            if (prefixPanel && !window->findChild<QWidget*>(QStringLiteral("paPref"))->isVisible()) {
+                window->findChild<QToolButton*>(QStringLiteral("bbRight"))->click();
+            }
+            QApplication::processEvents();
+            window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
+            ASSERT_NE(Dialog(), nullptr);
+            QApplication::processEvents();
+            const QRect report = Dialog()->frameGeometry();
+            const std::string where = std::string(prefixPanel ? "with" : "without") + " the prefix panel, window at " +
+                                      std::to_string(geometry.x()) + "," + std::to_string(geometry.y());
+            EXPECT_TRUE(screen.contains(report)) << report.x() << "," << report.y() << " " << where;
+            for (const char* name :
+                 {"lbFiles", "lbNames", "eName", "bbAddSinonim", "bbEditSinonim", "bbDelSinonim"}) {
+                const QWidget* control = window->findChild<QWidget*>(QLatin1String(name));
+                ASSERT_TRUE(control != nullptr && control->isVisible()) << name << " " << where;
+                EXPECT_FALSE(report.intersects(QRect(control->mapToGlobal(QPoint(0, 0)), control->size())))
+                    << name << " " << where;
+            }
+        }
     }
 }
 
