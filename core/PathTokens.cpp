@@ -10,14 +10,6 @@ std::string ToToken(std::string_view path, std::string_view dir, std::string_vie
     return result;
 }
 
-void AppendInTokenForm(std::string& out, std::string_view path, std::string_view dir, std::string_view token) {
-    if (!dir.empty() && path.starts_with(dir)) {
-        out.append(token).append(path.substr(dir.size()));
-    } else {
-        out.append(path);
-    }
-}
-
 std::string FromToken(std::string_view path, std::string_view dir, std::string_view token) {
     // With the directory unset the token stays: dropping it would lose where the file lies, and a book
     // opened before the directories are set would be saved back changed.

@@ -21,10 +21,6 @@ std::string ToToken(std::string_view path, std::string_view dir, std::string_vie
 // begin with the token.
 std::string FromToken(std::string_view path, std::string_view dir, std::string_view token);
 
-// Appends ToToken(path, dir, token) to `out` without building a temporary string: a save or an export
-// writes every path of the book.
-void AppendInTokenForm(std::string& out, std::string_view path, std::string_view dir, std::string_view token);
-
 inline std::string ToTestsToken(std::string_view path, std::string_view dirTests) {
     return ToToken(path, dirTests, kTestsToken);
 }

@@ -22,6 +22,16 @@ std::string_view WrittenPart(std::string_view path, std::string_view dir) {
     return !dir.empty() && path.starts_with(dir) ? path.substr(dir.size()) : path;
 }
 
+// Appends `path` in token form without building a temporary string.
+void AppendInTokenForm(std::string& out, std::string_view path, std::string_view dir,
+                       std::string_view token) {
+    if (!dir.empty() && path.starts_with(dir)) {
+        out.append(token).append(path.substr(dir.size()));
+    } else {
+        out.append(path);
+    }
+}
+
 }  // namespace
 
 ReadResult SplitLines(std::string_view content, std::vector<std::string_view>& lines) {

@@ -54,8 +54,7 @@ template <typename Same>
 QString OtherFileRefusal(const TSprav& sprav, const std::string& dirTests, const std::string& book,
                          const std::string& prefixes, const QString& shown, Same same) {
     for (const auto& file : sprav.Files) {
-        const bool inTokenForm = !dirTests.empty() && file->Path.starts_with(kTestsToken);
-        if (inTokenForm ? same(FromTestsToken(file->Path, dirTests)) : same(file->Path)) {
+        if (same(FromTestsToken(file->Path, dirTests))) {
             return TestFileRefusal(shown);
         }
     }
