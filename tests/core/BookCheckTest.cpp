@@ -100,12 +100,12 @@ TEST(BookCheck, AWholeBookOnDiskWithDistinctNamesHasNoFindingsAndStaysUnchanged)
 // check looks for them below it, and the same file listed in both forms is a repeat.
 TEST(BookCheck, TestPathsKeptInTokenFormAreLookedForBelowTheDirectoryAsItIsNow) {
     TSprav sprav;
-    sprav.AddTestFile("<Tests>:\TTL\LA3.qor");
-    sprav.AddTestFile("<Tests>:\TTL\gone.qor");
-    sprav.AddTestFile("C:\Tests\TTL\LA3.qor");
-    const std::set<std::string> onDisk = {"C:\Tests\TTL\LA3.qor"};
+    sprav.AddTestFile("<Tests>:\\TTL\\LA3.qor");
+    sprav.AddTestFile("<Tests>:\\TTL\\gone.qor");
+    sprav.AddTestFile("C:\\Tests\\TTL\\LA3.qor");
+    const std::set<std::string> onDisk = {"C:\\Tests\\TTL\\LA3.qor"};
     std::vector<std::string> asked;
-    const auto result = book_check::Check(sprav, {"C:\Tests", ""}, [&](const std::string& p) {
+    const auto result = book_check::Check(sprav, {"C:\\Tests", ""}, [&](const std::string& p) {
         asked.push_back(p);
         return onDisk.count(p) > 0;
     });
@@ -115,12 +115,12 @@ TEST(BookCheck, TestPathsKeptInTokenFormAreLookedForBelowTheDirectoryAsItIsNow) 
         rows.emplace_back(f.Kind, f.FileIndex, f.OtherFileIndex, f.LookedFor);
     }
     const std::vector<Row> expected = {
-        {FindingKind::MissingTestFile, 1, -1, "C:\Tests\TTL\gone.qor"},
-        {FindingKind::RepeatedTestFile, 2, 0, "C:\Tests\TTL\LA3.qor"},
+        {FindingKind::MissingTestFile, 1, -1, "C:\\Tests\\TTL\\gone.qor"},
+        {FindingKind::RepeatedTestFile, 2, 0, "C:\\Tests\\TTL\\LA3.qor"},
     };
     EXPECT_EQ(rows, expected);
-    EXPECT_EQ(asked, (std::vector<std::string>{"C:\Tests\TTL\LA3.qor", "C:\Tests\TTL\gone.qor"}));
-    EXPECT_EQ(sprav.Files[0]->Path, "<Tests>:\TTL\LA3.qor");  // the book keeps what it read
+    EXPECT_EQ(asked, (std::vector<std::string>{"C:\\Tests\\TTL\\LA3.qor", "C:\\Tests\\TTL\\gone.qor"}));
+    EXPECT_EQ(sprav.Files[0]->Path, "<Tests>:\\TTL\\LA3.qor");  // the book keeps what it read
 }
 
 // A rename may leave an analog without a name; the book file then holds a bare "|" line. Each such analog

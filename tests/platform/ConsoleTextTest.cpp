@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <map>
 #include <string>
 
 #include "platform/ConsoleText.h"
@@ -52,17 +51,6 @@ TEST(ConsoleText, MarksTheCodePageLacksAreWrittenPlainlyAndEverythingElseStays) 
         // Windows-1251 holds every one of these marks: nothing changes.
         EXPECT_EQ(Plain(c.text, HoldsLikeWindows1251), c.text);
     }
-}
-
-TEST(ConsoleText, TheCodePageIsAskedOnlyAboutMarksAndOnceEach) {
-    std::map<char16_t, int> asked;
-    const auto counting = [&asked](char16_t c) {
-        ++asked[c];
-        return HoldsLikeDosCyrillic(c);
-    };
-    EXPECT_EQ(Plain(QStringLiteral("Ошибок: 3… и ещё… «а» «б»"), counting),
-              QStringLiteral("Ошибок: 3... и ещё... \"а\" \"б\""));
-    EXPECT_EQ(asked, (std::map<char16_t, int>{{u'\u2026', 1}, {u'\u00AB', 1}, {u'\u00BB', 1}}));
 }
 
 }  // namespace
