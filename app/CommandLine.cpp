@@ -15,8 +15,7 @@
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
 #include "core/SpravFile.h"
-#include "forms/Application.h"
-#include "forms/FormMessages.h"
+#include "document/BookTexts.h"
 #include "platform/Console.h"
 #include "platform/ConsoleText.h"
 #include "platform/Paths.h"
@@ -268,7 +267,7 @@ std::optional<ServiceDirectories> Directories(const Request& request) {
                 QStringLiteral("Не удалось прочитать файл настроек %1: %2 Директории тестов и описаний "
                                "не заданы.")
                     .arg(QString::fromStdString(platform::Registry::StoreLocation()),
-                         forms::SystemErrorText(error)));
+                         document::SystemErrorText(error)));
         }
     }
     for (auto [given, dir] : {std::pair{&request.Tests, &dirs.Tests}, std::pair{&request.Desc, &dirs.Desc}}) {
@@ -293,19 +292,19 @@ bool LoadBook(const QString& argument, const ServiceDirectories& dirs, TSprav& s
     }
     const QString shown = platform::ToDisplayPath(*path);
     if (!platform::FileExists(*path)) {
-        PrintError(forms::BookNotOpenedText(*path));
+        PrintError(document::BookNotOpenedText(*path));
         return false;
     }
     const sprav_file::ReadResult result = sprav_file::Load(platform::ToOsPath(*path), sprav, dirs.Tests);
     if (result.Ok()) {
         return true;
     }
-    QString text = forms::LoadFailureText(*path, result);
+    QString text = document::LoadFailureText(*path, result);
     // The window's text stops short for these two; here nobody can look at the file instead.
     if (result.Failure == sprav_file::ReadFailure::CannotRead) {
         text += QLatin1Char('\n') + shown + QStringLiteral(": ") +
                 (result.Error == std::errc::permission_denied ? QStringLiteral("Нет прав на чтение.")
-                                                              : forms::SystemErrorText(result.Error));
+                                                              : document::SystemErrorText(result.Error));
     } else if (result.Failure == sprav_file::ReadFailure::TooManyLines) {
         text +=
             QLatin1Char('\n') +
@@ -353,7 +352,7 @@ int CheckBook(const Request& request) {
         const std::string name = finding.NameIndex >= 0
                                      ? file.Sinonims[static_cast<std::size_t>(finding.NameIndex)]->Name
                                      : std::string();
-        lines += forms::FindingKindText(finding.Kind) + QLatin1Char('\t') +
+        lines += document::FindingKindText(finding.Kind) + QLatin1Char('\t') +
                  platform::ToDisplayPath(ToTestsToken(file.Path, dirs->Tests)) + QLatin1Char('\t') +
                  platform::FromCp1251(name) + QLatin1Char('\n');
     }
@@ -381,8 +380,8 @@ int ExportBook(const Request& request) {
     if (const std::error_code error =
             csv_export::Save(platform::ToOsPath(*target), sprav, *dirs, platform::ToOsPath(*book))) {
         PrintError(error == csv_export::TargetIsTheBookError()
-                       ? forms::TableOverBookText()
-                       : forms::SaveFailedText(*target, forms::SystemErrorText(error)));
+                       ? document::TableOverBookText()
+                       : document::SaveFailedText(*target, document::SystemErrorText(error)));
         return kFailed;
     }
     return kClean;
@@ -416,7 +415,7 @@ int Run(const QStringList& arguments) {
         }
         return request.Check ? CheckBook(request) : ExportBook(request);
     } catch (const std::exception& error) {
-        PrintError(TApplication::ExceptionText(error));
+        PrintError(document::ExceptionText(error));
     } catch (...) {
         PrintError(QStringLiteral("Неизвестная ошибка."));
     }

@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "app/CommandLine.h"
+#include "document/BookTexts.h"
 #include "forms/Application.h"
 #include "forms/fm_Main.h"
 
@@ -88,9 +89,9 @@ int main(int argc, char* argv[]) {
         fmMain.showMaximized();
         return QApplication::exec();
     } catch (const std::exception& error) {
-        TApplication::ShowException(TApplication::ExceptionText(error));
+        TApplication::ShowException(document::ExceptionText(error));
     } catch (...) {
-        TApplication::ShowException(TApplication::UnknownExceptionText());
+        TApplication::ShowException(document::UnknownExceptionText());
     }
     return 1;
 }

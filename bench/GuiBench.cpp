@@ -28,7 +28,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -38,12 +37,13 @@
 #include "bench/BenchDialogs.h"
 #include "bench/PaintCount.h"
 #include "core/PathTokens.h"
+#include "forms/PrefixPanel.h"
+#include "forms/fm_Main.h"
 #include "forms/fm_VvodSinonim.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Settings.h"
 #include "platform/Text.h"
-#include "testkit/MainWindowProbe.h"
 #include "testkit/MaxBook.h"
 
 namespace {
@@ -100,7 +100,7 @@ void BM_OpenMaximalBook(benchmark::State& state) {
         window->FileOpen1Execute();
         Session::Show(*window);
         PauseTiming(state);
-        state.counters["rows"] = static_cast<double>(TfmMainProbe(*window).Sprav().Files.size());
+        state.counters["rows"] = static_cast<double>(window->Book().Sprav().Files.size());
         window->FileNew1Execute();
         QApplication::processEvents();
         ResumeTiming(state);
@@ -154,8 +154,7 @@ void ClickRowsWithComment(benchmark::State& state, const std::string& comment) {
     std::unique_ptr<TfmMain> window = session.StartWindow();
     window->FileOpen1Execute();
     Session::Show(*window);
-    TfmMainProbe probe(*window);
-    const auto& files = probe.Sprav().Files;
+    const auto& files = window->Book().Sprav().Files;
     std::vector<int> rows;
     std::vector<std::filesystem::path> written;
     for (int row = 0; row < static_cast<int>(files.size()) && rows.size() < 256; row += 61) {
@@ -360,15 +359,15 @@ constexpr int kManyPrefixes = 4000;
 
 std::unique_ptr<TfmMain> StartPrefixWindow(Session& session, int prefixes = kPrefixes) {
     std::unique_ptr<TfmMain> window = session.StartWindow();
-    window->FileNew1Execute();
-    TfmMainProbe probe(*window);
-    TSprav& sprav = probe.Sprav();
-    sprav.AddTestFile("C:\\QOR\\Tests\\dig\\la3.qor");
-    for (int i = 0; i < kPrefixNames; ++i) {
-        std::string name = std::to_string(100000 + i);
-        sprav.AddSinonim(name.insert(0, 1, 'K').append("LA3"));
+    const QString names = QDir::toNativeSeparators(session.folder.filePath(QStringLiteral("names.spr")));
+    {
+        std::ofstream out(platform::ToOsPath(*platform::ToStoredPath(names)), std::ios::binary);
+        out << " 0 C:\\QOR\\Tests\\dig\\la3.qor\r\n";
+        for (int i = 0; i < kPrefixNames; ++i) {
+            out << 'K' << (100000 + i) << "LA3\r\n";
+        }
     }
-    window->RefreshFileList();
+    window->LoadSprav(*platform::ToStoredPath(names));
 
     const QString list = QDir::toNativeSeparators(session.folder.filePath(QStringLiteral("bench.prf")));
     {
@@ -379,22 +378,17 @@ std::unique_ptr<TfmMain> StartPrefixWindow(Session& session, int prefixes = kPre
     }
     const QString book = session.dialogs.Book;
     session.dialogs.Book = list;
-    probe.Prefixes().bbLoadPreffClick();
+    window->PrefixPanel().bbLoadPreffClick();
     session.dialogs.Book = book;
-    probe.Prefixes().bbRightClick();
+    window->PrefixPanel().bbRightClick();
     window->findChild<QLineEdit*>(QStringLiteral("eName"))->setText(QStringLiteral("155LA3"));
     Session::Show(*window);
     return window;
 }
 
-// Takes the generated names away again without timing it: the test file back to its own names.
+// Takes the generated names away again without timing it, as the user would: the select-all undone.
 void DropGeneratedNames(TfmMain& window) {
-    TfmMainProbe probe(window);
-    TSpravFile& file = *probe.Sprav().CurrentFile;
-    std::vector<int> generated(file.Sinonims.size() - kPrefixNames);
-    std::iota(generated.begin(), generated.end(), kPrefixNames);
-    probe.Sprav().RemoveSinonims(file, generated);
-    window.RefreshNames(false);
+    window.acUndoExecute();
 }
 
 void BM_PrefixKeystrokeInName(benchmark::State& state) {
@@ -418,7 +412,7 @@ void BM_PrefixSelectAll(benchmark::State& state) {
         selectAll->click();
         Session::Show(*window);
         PauseTiming(state);
-        if (TfmMainProbe(*window).Sprav().CurrentFile->Sinonims.size() != kPrefixNames + kPrefixes) {
+        if (window->Book().Sprav().CurrentFile->Sinonims.size() != kPrefixNames + kPrefixes) {
             state.SkipWithError("select-all did not generate every name");
         }
         DropGeneratedNames(*window);
@@ -434,7 +428,7 @@ void PrefixDeselectAll(benchmark::State& state, int prefixes) {
     std::unique_ptr<TfmMain> window = StartPrefixWindow(TheSession(), prefixes);
     auto* selectAll = window->findChild<QToolButton*>(QStringLiteral("sbAddAll"));
     auto* deselectAll = window->findChild<QToolButton*>(QStringLiteral("sbDelAll"));
-    const auto names = [&window] { return TfmMainProbe(*window).Sprav().CurrentFile->Sinonims.size(); };
+    const auto names = [&window] { return window->Book().Sprav().CurrentFile->Sinonims.size(); };
     BeginPaintCount();
     for (auto _ : state) {
         PauseTiming(state);
@@ -469,7 +463,7 @@ void BM_PrefixUntick4000(benchmark::State& state) {
     window->findChild<QToolButton*>(QStringLiteral("sbAddAll"))->click();
     Session::Show(*window);
     auto* list = window->findChild<QListWidget*>(QStringLiteral("clbPref"));
-    const auto& names = TfmMainProbe(*window).Sprav().CurrentFile->Sinonims;
+    const auto& names = window->Book().Sprav().CurrentFile->Sinonims;
     int row = 0;
     BeginPaintCount();
     for (auto _ : state) {
@@ -497,7 +491,7 @@ void BM_PrefixUndoDeselectAll(benchmark::State& state) {
     Session::Show(*window);
     auto* undo = window->findChild<QAction*>(QStringLiteral("acUndo"));
     auto* redo = window->findChild<QAction*>(QStringLiteral("acRedo"));
-    const auto names = [&window] { return TfmMainProbe(*window).Sprav().CurrentFile->Sinonims.size(); };
+    const auto names = [&window] { return window->Book().Sprav().CurrentFile->Sinonims.size(); };
     if (names() != static_cast<std::size_t>(kPrefixNames)) {
         state.SkipWithError("deselect-all did not remove every generated name");
     }

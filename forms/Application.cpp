@@ -1,8 +1,8 @@
 #include "forms/Application.h"
 
+#include "document/BookTexts.h"
 #include "platform/Dialogs.h"
 
-#include <QStringDecoder>
 
 // The event that failed is dropped; the window and the book stay as the handler left them. Ending the
 // program here would lose every unsaved change for the sake of one command.
@@ -10,23 +10,11 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowException(CommandFailureText(ExceptionText(error)));
+        ShowException(CommandFailureText(document::ExceptionText(error)));
     } catch (...) {
-        ShowException(CommandFailureText(UnknownExceptionText()));
+        ShowException(CommandFailureText(document::UnknownExceptionText()));
     }
     return false;
-}
-
-// Our own texts are UTF-8; the system's (a Windows error's, say) come in the ANSI code page, which on
-// Linux is UTF-8 too.
-QString TApplication::ExceptionText(const std::exception& error) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(QByteArrayView(error.what()));
-    return utf8.hasError() ? QString::fromLocal8Bit(error.what()) : text;
-}
-
-QString TApplication::UnknownExceptionText() {
-    return QStringLiteral("Неизвестная ошибка.");
 }
 
 QString TApplication::CommandFailureText(const QString& exceptionText) {

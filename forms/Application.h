@@ -14,9 +14,6 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // The text of whatever was thrown.
-    static QString ExceptionText(const std::exception& error);
-    static QString UnknownExceptionText();
     // The error box for a command that failed while the editor goes on.
     static QString CommandFailureText(const QString& exceptionText);
     static void ShowException(const QString& text);

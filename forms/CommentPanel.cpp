@@ -9,9 +9,10 @@
 #include "core/FileIdentity.h"
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
-#include "forms/Book.h"
+#include "document/Book.h"
 #include "forms/CollapsibleTitle.h"
 #include "forms/FormFont.h"
+#include "document/BookTexts.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -118,7 +119,7 @@ TCommentPanel::TCommentPanel(QWidget* parent) : QWidget(parent), ui(std::make_un
 
 TCommentPanel::~TCommentPanel() = default;
 
-void TCommentPanel::SetBook(TBook& book) {
+void TCommentPanel::SetBook(const TBook& book) {
     FBook = &book;
 }
 
@@ -210,7 +211,7 @@ void TCommentPanel::LoadTestComment() {
     // The editor is emptied and filled in one step: a long comment is laid out once per click, not twice.
     QString text;
     QString notice;
-    const TSpravFile* current = FBook->Sprav().CurrentFile;
+    const TSpravFile* current = FBook->CurrentFile();
     if (current != nullptr) {
         FCommentPath = CommentFileName(current->Path, FBook->DirTests());
         // A test file that is its own comment file shows an empty comment, and so does a folder. A file
@@ -279,7 +280,7 @@ bool TCommentPanel::SaveComment() {
     if (const std::error_code error = comment_file::Write(platform::ToOsPath(path), *text, &written)) {
         platform::CurrentDialogs().ErrorReport(QStringLiteral("Не удалось сохранить комментарий в файл ") +
                                                platform::ToDisplayPath(path) + QLatin1Char('\n') +
-                                               forms::SystemErrorText(error));
+                                               document::SystemErrorText(error));
         return false;
     }
     FSeen = {comment_file::ReadStatus::Ok, {}, written};
@@ -289,7 +290,7 @@ bool TCommentPanel::SaveComment() {
 
 void TCommentPanel::bbSavePrimClick() {
     // With no test file current the text cannot be saved; the indicator stays as it is.
-    if (FBook->Sprav().CurrentFile == nullptr) {
+    if (FBook->CurrentFile() == nullptr) {
         return;
     }
     SaveComment();

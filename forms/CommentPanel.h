@@ -25,7 +25,7 @@ public:
     ~TCommentPanel() override;
 
     // The book whose current test file the comment belongs to.
-    void SetBook(TBook& book);
+    void SetBook(const TBook& book);
     // The book file and the prefix file in use: a comment file is never one of them.
     void SetFilesInUse(const std::string& bookFile, const std::string& prefixFile);
 
@@ -62,7 +62,7 @@ private:
 
     std::unique_ptr<Ui::TCommentPanel> ui;
     TCollapsibleTitle* FTitle = nullptr;
-    TBook* FBook = nullptr;
+    const TBook* FBook = nullptr;
     std::string FBookFile;
     std::string FPrefixFile;
     // The comment file of the test file the text was loaded for, fixed at loading: a later change of the

@@ -1,13 +1,14 @@
 #include "forms/CsvExportCommand.h"
 
-#include "core/CsvExport.h"
+#include "document/Book.h"
+#include "document/BookTexts.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 
 namespace forms {
 
-bool ExportCsv(QWidget* parent, const TSprav& sprav, const ServiceDirectories& dirs,
-               const std::string& bookPath) {
+bool ExportCsv(QWidget* parent, const TBook& book) {
+    const std::string bookPath = book.IsNew() ? std::string() : book.SpravFileName();
     platform::FileDialogOptions options;
     options.Title = QStringLiteral("Экспорт в CSV");
     options.Filter = QStringLiteral("Таблицы CSV|*.csv|Все файлы|*.*");
@@ -23,18 +24,15 @@ bool ExportCsv(QWidget* parent, const TSprav& sprav, const ServiceDirectories& d
     }
     // The book's own file is refused before the question whether to replace it: no answer may put a
     // table in its place.
-    const std::filesystem::path book = bookPath.empty() ? std::filesystem::path() : platform::ToOsPath(bookPath);
-    if (csv_export::IsTheBookItself(platform::ToOsPath(*path), book)) {
-        Inform(TableOverBookText());
+    if (book.IsBookFile(*path)) {
+        Inform(document::TableOverBookText());
         return false;
     }
     if (!MayReplaceExisting(*path)) {
         return false;
     }
-    if (const std::error_code error = csv_export::Save(platform::ToOsPath(*path), sprav, dirs, book)) {
-        Ask(error == csv_export::TargetIsTheBookError() ? TableOverBookText()
-                                                         : SaveFailedText(*path, SystemErrorText(error)),
-            kMessageCaption, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    if (const QString failure = book.Export(*path); !failure.isEmpty()) {
+        Ask(failure, kMessageCaption, platform::MessageIcon::Warning, platform::MessageButtons::Ok);
         return false;
     }
     return true;

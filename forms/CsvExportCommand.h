@@ -2,19 +2,14 @@
 // that a spreadsheet opens.
 #pragma once
 
-#include <string>
-
-#include "core/PathTokens.h"
-
 class QWidget;
-class TSprav;
+class TBook;
 
 namespace forms {
 
 // Asks where to write (beside the book file, under its name), asks before replacing a file as the book's
 // save does, and writes the table. A failure is shown with the file's name and the system's reason. True
 // when the table was written.
-bool ExportCsv(QWidget* parent, const TSprav& sprav, const ServiceDirectories& dirs,
-               const std::string& bookPath);
+bool ExportCsv(QWidget* parent, const TBook& book);
 
 }  // namespace forms

@@ -8,7 +8,7 @@
 
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
-#include "forms/Book.h"
+#include "document/Book.h"
 #include "forms/CollapsibleTitle.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
@@ -72,7 +72,7 @@ void TDescriptionPanel::pTitleInfoFileClick() {
 }
 
 void TDescriptionPanel::bbLoadFileInfoClick() {
-    emit Edited();  // first, so that it holds when the dialog is cancelled
+    FBook->SetModified();  // first, so that it holds when the dialog is cancelled
     const QString shown = ui->edFileInfo->text();
     if (!shown.isEmpty()) {
         // The edit only ever shows text that came from the book or from this dialog, so it converts.

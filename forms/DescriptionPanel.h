@@ -40,8 +40,6 @@ public:
     void acSeeFileInfoExecute();
 
 signals:
-    // A command that changes the book has begun: the book counts as changed, even if it is cancelled.
-    void Edited();
     // The path shown has changed.
     void TextChanged(const QString& shown);
     // The user has chosen a description file (its full path as stored). Whoever owns the names decides

@@ -5,9 +5,8 @@
 #include <QMenu>
 #include <QStyle>
 
-#include "core/PathTokens.h"
 #include "core/Sprav.h"
-#include "forms/Book.h"
+#include "document/Book.h"
 #include "forms/FormMessages.h"
 #include "forms/ListRows.h"
 #include "platform/Text.h"
@@ -74,11 +73,6 @@ void TNamePanel::SetDescriptionText(const QString& shown) {
     FDescriptionText = shown;
 }
 
-// The description edit only ever shows text that came from the book or from a checked dialog.
-std::string TNamePanel::DescriptionPath() const {
-    return platform::ToCp1251(FDescriptionText).value_or(std::string());
-}
-
 void TNamePanel::SetPrefixButtonVisible(bool visible) {
     ui->bbRight->setVisible(visible);
 }
@@ -91,18 +85,17 @@ const TSpravSinonim* TNamePanel::lbNamesClick() {
     if (!ui->eName->text().isEmpty()) {
         ui->bbAddSinonim->setEnabled(true);
     }
-    TSprav& sprav = FBook->Sprav();
     int row = SelectedRow();
-    if (row < 0 && HasRow(sprav.CurrentSinonimIndex)) {
-        SelectRow(sprav.CurrentSinonimIndex);
+    if (row < 0 && HasRow(FBook->CurrentNameIndex())) {
+        SelectRow(FBook->CurrentNameIndex());
         row = SelectedRow();
     }
     if (row < 0) {
         return nullptr;
     }
-    sprav.CurrentSinonimIndex = row;
+    FBook->SetCurrentName(row);
     const TSpravSinonim* sinonim =
-        sprav.CurrentFile != nullptr ? sprav.GetSinonim(sprav.CurrentFile, row) : nullptr;
+        FBook->CurrentFile() != nullptr ? FBook->Sprav().GetSinonim(FBook->CurrentFile(), row) : nullptr;
     if (sinonim != nullptr) {
         ui->eName->setText(FromCp1251(sinonim->Name));
     }
@@ -119,32 +112,17 @@ bool TNamePanel::eNameChange() {
 // ---------------------------------------------------------------------------------------------------------
 // Commands.
 
-bool TNamePanel::FitsBookLine(const std::string& name, const std::string& descPath) const {
-    return forms::FitsSinonimLine(name, ToDescToken(descPath, FBook->DirPDF()));
-}
-
 void TNamePanel::bbAddSinonimClick() {
-    emit Edited();
     const QString typed = ui->eName->text();
-    if (typed.isEmpty()) {
-        Inform(QStringLiteral("Введите название микросхемы (аналога)."));
-        ui->eName->setFocus();
-        return;
-    }
-    const std::optional<std::string> name = forms::TakeTypedName(typed);
-    const std::string descPath = DescriptionPath();
-    if (!name || !FitsBookLine(*name, descPath) || !forms::FitsLineCount(FBook->Sprav().LineCount(), *name)) {
-        ui->eName->setFocus();
-        return;
-    }
     const QString shownDescription = FDescriptionText;
-    bool added = false;
-    {
-        const TBookStep step(FBook->History(), QStringLiteral("добавление «%1»").arg(typed));
-        added = FBook->Sprav().AddSinonimWithDesc(*name, descPath) != nullptr;
+    const TBookOutcome outcome = FBook->AddName(typed, FDescriptionText);
+    forms::InformAll(outcome.Refusals);
+    if (!outcome.Attempted) {
+        ui->eName->setFocus();
+        return;
     }
     emit NamesChanged();
-    if (!added) {
+    if (outcome.Added == 0) {
         KeepEntry(typed, shownDescription);
     }
     emit TypedNameChanged();
@@ -165,25 +143,19 @@ void TNamePanel::ReadyForNextName() {
 }
 
 void TNamePanel::bbEditSinonimClick() {
-    emit Edited();
+    FBook->SetModified();
     const QString typed = ui->eName->text();
     const QString shownDescription = FDescriptionText;
     bool refused = false;
     const int row = SelectedRow();
     if (row >= 0) {
-        const std::optional<std::string> name = forms::TakeTypedName(typed);
-        const std::string descPath = DescriptionPath();
-        if (!name || !FitsBookLine(*name, descPath)) {
+        const TBookOutcome outcome = FBook->RenameName(row, typed, FDescriptionText);
+        forms::InformAll(outcome.Refusals);
+        if (!outcome.Attempted) {
             ui->eName->setFocus();
             return;
         }
-        TSprav& sprav = FBook->Sprav();
-        const TSpravSinonim* before = sprav.GetSinonim(sprav.CurrentFile, row);
-        const QString old = before != nullptr ? FromCp1251(before->Name) : QString();
-        const TBookStep step(FBook->History(),
-                             old == typed ? QStringLiteral("изменение «%1»").arg(old)
-                                          : QStringLiteral("переименование «%1» в «%2»").arg(old, typed));
-        refused = sprav.ChangeSinonim(sprav.CurrentFile, row, *name, descPath) < 0;
+        refused = outcome.Added == 0;
     }
     emit NamesChanged();
     if (refused) {
@@ -205,32 +177,14 @@ void TNamePanel::acDeleteNameExecute() {
     }
     ui->bbAddSinonim->setEnabled(true);
     ui->eName->clear();
-    emit Edited();
-    {
-        TSprav& sprav = FBook->Sprav();
-        const TSpravSinonim* doomed = sprav.GetSinonim(sprav.CurrentFile, row);
-        const TBookStep step(
-            FBook->History(),
-            QStringLiteral("удаление «%1»").arg(doomed != nullptr ? FromCp1251(doomed->Name) : QString()));
-        sprav.DeleteSinonim(row);
-    }
+    FBook->DeleteName(row);
     emit NamesChanged();
 }
 
 bool TNamePanel::TakeDescriptionFile(const std::string& path) {
-    TSprav& sprav = FBook->Sprav();
-    const int row = SelectedRow();
-    TSpravSinonim* selected = sprav.GetSinonim(sprav.CurrentFile, row);
-    if (selected == nullptr || forms::FoldedName(selected->Name) != TypedName().toCaseFolded()) {
-        return true;
-    }
-    if (!forms::FitsSinonimLine(selected->Name, ToDescToken(path, FBook->DirPDF()))) {
-        return false;
-    }
-    const TBookStep step(FBook->History(),
-                         QStringLiteral("выбор файла описания для «%1»").arg(FromCp1251(selected->Name)));
-    sprav.ChangeSinonim(sprav.CurrentFile, row, selected->Name, path);
-    return true;
+    const TBookOutcome outcome = FBook->ChooseDescription(SelectedRow(), TypedName(), path);
+    forms::InformAll(outcome.Refusals);
+    return !outcome.Refused();
 }
 
 void TNamePanel::PressDefaultButton() {

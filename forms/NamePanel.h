@@ -57,9 +57,6 @@ public:
     void SetPrefixButtonVisible(bool visible);
 
 signals:
-    // A command that changes the book has begun: the book counts as changed, even if the command then
-    // changes nothing.
-    void Edited();
     // The user has selected another row, or none.
     void RowClicked();
     // The typed name has changed, or the buttons are to follow it again.
@@ -76,9 +73,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // True when the book file can hold the typed name with the description path beside it.
-    bool FitsBookLine(const std::string& name, const std::string& descPath) const;
-    std::string DescriptionPath() const;
     void ReadyForNextName();
     void KeepEntry(const QString& typed, const QString& shownDescription);
 

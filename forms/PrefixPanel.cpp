@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,14 +13,14 @@
 #include "core/PrefixFile.h"
 #include "core/PrefixNames.h"
 #include "core/Sprav.h"
-#include "forms/Book.h"
+#include "document/Book.h"
+#include "document/BookTexts.h"
 #include "forms/FormMessages.h"
 #include "forms/fm_MainAdd.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui_PrefixPanel.h"
 
-#include <deque>
 
 namespace {
 
@@ -56,7 +55,7 @@ QString ReadFailureText(const prefix_file::ReadResult& result) {
             if (result.Error == std::errc::no_such_file_or_directory) {
                 return QStringLiteral("Файл не найден.");
             }
-            return forms::SystemErrorText(result.Error);
+            return document::SystemErrorText(result.Error);
         case ReadFailure::None:
             break;
     }
@@ -117,11 +116,12 @@ void TPrefixPanel::SetBook(TBook& book) {
     connect(ui->bbAddGrup, &QPushButton::clicked, ui->acAddGrup, &QAction::trigger);
     // Only the user's toggles reach here: every change the program makes to the list blocks the signal.
     connect(ui->clbPref, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        const TBookStep step(FBook->History(),
-                             item->checkState() == Qt::Checked
+        const QString step = item->checkState() == Qt::Checked
                                  ? QStringLiteral("отметка префикса «%1»").arg(item->text())
-                                 : QStringLiteral("снятие отметки префикса «%1»").arg(item->text()));
-        bbAddPreffsClick();
+                                 : QStringLiteral("снятие отметки префикса «%1»").arg(item->text());
+        RunPass([this, &step](const std::vector<TPrefixEntry>& entries, std::vector<bool>& marks) {
+            return FBook->PrefixPass(step, FTypedName, entries, marks);
+        });
     });
 }
 
@@ -275,7 +275,7 @@ void TPrefixPanel::bbSavePreffClick() {
     }
     TakePrefixFileName(*path);
     if (const std::error_code error = prefix_file::Write(platform::ToOsPath(*path), Entries())) {
-        platform::CurrentDialogs().ErrorReport(forms::SaveFailedText(*path, forms::SystemErrorText(error)));
+        platform::CurrentDialogs().ErrorReport(document::SaveFailedText(*path, document::SystemErrorText(error)));
     }
 }
 
@@ -331,171 +331,60 @@ void TPrefixPanel::UpdatePrefChecks() {
     }
 }
 
-bool TPrefixPanel::AnyMarked() const {
-    for (int i = 0; i < ui->clbPref->count(); ++i) {
-        if (ui->clbPref->item(i)->checkState() == Qt::Checked) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void TPrefixPanel::SetAllMarks(Qt::CheckState state) {
-    const QSignalBlocker programChange(ui->clbPref);
-    for (int i = 0; i < ui->clbPref->count(); ++i) {
-        ui->clbPref->item(i)->setCheckState(state);
-    }
-}
-
-// Makes the current test file agree with the marks: a marked entry's generated name is added when it is not
-// listed, an unmarked entry's is removed when it is listed exactly. Names added in the pass are not looked
-// for again until its end, so the same prefix marked twice adds its name twice. Each kind of refusal is
-// shown once at the end, however many entries it refused.
-void TPrefixPanel::bbAddPreffsClick() {
-    const forms::TRefusalTally tally;
-    const QString typedText = FTypedName;
-    if (typedText.isEmpty()) {
-        SetAllMarks(Qt::Unchecked);
-        return;
-    }
-    const std::optional<std::string> typed = platform::ToCp1251(typedText);
-    if (!typed) {
-        // No listed name can hold such text, so nothing is removed; a marked entry would add one.
-        if (AnyMarked()) {
-            forms::TakeTypedName(typedText);
-        }
-        UpdatePrefChecks();
-        return;
-    }
-    TSprav& sprav = FBook->Sprav();
-    // Each refusal of the whole pass is said once, not once per prefix.
-    bool bookFull = false;
-    bool refused = false;
-    // The names as the list showed them when the pass began or last took a name away: names the pass adds
-    // are not looked for again until then.
-    QHash<QString, int> shown = FBook->NameList().Lookup();
-    // The count and the entries are read afresh at every step: a removal refreshes the marks.
+std::vector<TPrefixEntry> TPrefixPanel::PassEntries() const {
+    std::vector<TPrefixEntry> entries;
+    entries.reserve(static_cast<std::size_t>(ui->clbPref->count()));
     for (int i = 0; i < ui->clbPref->count(); ++i) {
         const QListWidgetItem* item = ui->clbPref->item(i);
-        const std::string generated = prefix_names::GeneratedName(EntryBytes(item), *typed);
-        const int listed = shown.value((item->text() + typedText).toCaseFolded(), -1);
-        const TSpravSinonim* listedName = sprav.GetSinonim(sprav.CurrentFile, listed);
-        switch (prefix_names::PassStep(item->checkState() == Qt::Checked, generated, listed,
-                                       listedName != nullptr ? listedName->Name : std::string())) {
-            case prefix_names::Step::Add:
-                // A name the book file cannot hold is refused as a typed one is: the model says so for its
-                // characters, the line check for its length (a generated name has no description path).
-                if (!bookFull && forms::FitsSinonimLine(generated, std::string())) {
-                    bookFull = !forms::FitsLineCount(sprav.LineCount(), generated);
-                    if (!bookFull) {
-                        sprav.AddSinonim(generated);
-                    }
-                }
-                emit Edited();
-                break;
-            case prefix_names::Step::Refuse:
-                refused = true;
-                emit Edited();
-                break;
-            case prefix_names::Step::Remove:
-                emit Edited();
-                sprav.DeleteSinonim(listed);
-                shown = FBook->NameList().Lookup();
-                UpdatePrefChecks();
-                break;
-            case prefix_names::Step::Keep:
-                break;
-        }
+        entries.push_back({EntryBytes(item), item->text()});
     }
-    if (refused) {
-        forms::Inform(forms::ControlCharacterRefusal());
+    return entries;
+}
+
+std::vector<bool> TPrefixPanel::Marks() const {
+    std::vector<bool> marks(static_cast<std::size_t>(ui->clbPref->count()));
+    for (int i = 0; i < ui->clbPref->count(); ++i) {
+        marks[static_cast<std::size_t>(i)] = ui->clbPref->item(i)->checkState() == Qt::Checked;
     }
-    emit NamesGenerated();
+    return marks;
+}
+
+void TPrefixPanel::ShowMarks(const std::vector<bool>& marks) {
+    const QSignalBlocker programChange(ui->clbPref);
+    for (int i = 0; i < ui->clbPref->count() && static_cast<std::size_t>(i) < marks.size(); ++i) {
+        ui->clbPref->item(i)->setCheckState(marks[static_cast<std::size_t>(i)] ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+// The pass, and what follows it: each kind of refusal shown once, the names list shown anew.
+void TPrefixPanel::RunPass(const std::function<TBookOutcome(const std::vector<TPrefixEntry>&, std::vector<bool>&)>& pass) {
+    const std::vector<TPrefixEntry> entries = PassEntries();
+    std::vector<bool> marks = Marks();
+    const TBookOutcome outcome = pass(entries, marks);
+    ShowMarks(marks);
+    forms::InformAll(outcome.Refusals);
+    if (outcome.Attempted) {
+        emit NamesGenerated();
+    }
+}
+
+// Makes the current test file agree with the marks (the book's prefix pass).
+void TPrefixPanel::bbAddPreffsClick() {
+    RunPass([this](const std::vector<TPrefixEntry>& entries, std::vector<bool>& marks) {
+        return FBook->PrefixPass(QStringLiteral("генерация названий по префиксам"), FTypedName, entries, marks);
+    });
 }
 
 void TPrefixPanel::bbAllPrefClick() {
-    const TBookStep step(FBook->History(), QStringLiteral("отметка всех префиксов"));
-    SetAllMarks(Qt::Checked);
-    bbAddPreffsClick();
+    RunPass([this](const std::vector<TPrefixEntry>& entries, std::vector<bool>& marks) {
+        return FBook->MarkAllPrefixes(FTypedName, entries, marks);
+    });
 }
 
-bool TPrefixPanel::MarksShowListedNames(int from, const QString& typedText) const {
-    for (int i = from; i < ui->clbPref->count(); ++i) {
-        const QListWidgetItem* item = ui->clbPref->item(i);
-        if ((item->checkState() == Qt::Checked) != (ListedRow(item, typedText) >= 0)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// While every mark shows whether its name is listed, a pass after one entry is unticked can only take away
-// that entry's name: the first listed name equal to it with letter case ignored, when that one is the same
-// byte for byte. This does so for each entry from `from` on, as those passes one after another would, in one
-// sweep over the names.
-void TPrefixPanel::RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText) {
-    TSprav& sprav = FBook->Sprav();
-    const auto& sinonims = sprav.CurrentFile->Sinonims;
-    // For each name as the lookup folds it, the positions of the names still listed, first one first.
-    QHash<QString, std::deque<std::size_t>> listed;
-    listed.reserve(static_cast<qsizetype>(sinonims.size()));
-    for (std::size_t i = 0; i < sinonims.size(); ++i) {
-        listed[forms::FoldedName(sinonims[i]->Name)].push_back(i);
-    }
-    std::vector<bool> removed(sinonims.size(), false);
-    for (int i = from; i < ui->clbPref->count(); ++i) {
-        const QListWidgetItem* item = ui->clbPref->item(i);
-        const auto found = listed.find((item->text() + typedText).toCaseFolded());
-        if (found == listed.end() || found->empty()) {
-            continue;
-        }
-        const std::size_t first = found->front();
-        const std::string generated = prefix_names::GeneratedName(EntryBytes(item), typed);
-        if (prefix_names::PassStep(false, generated, static_cast<int>(first), sinonims[first]->Name) ==
-            prefix_names::Step::Remove) {
-            removed[first] = true;
-            found->pop_front();
-        }
-    }
-    std::vector<int> positions;
-    for (std::size_t i = 0; i < removed.size(); ++i) {
-        if (removed[i]) {
-            positions.push_back(static_cast<int>(i));
-        }
-    }
-    if (!positions.empty()) {
-        emit Edited();
-        sprav.RemoveSinonims(*sprav.CurrentFile, positions);
-    }
-    emit NamesGenerated();
-}
-
-// Each entry's mark taken off in list order, with the pass run after each, as the user would untick them one
-// by one; but in time in proportion to the names and entries rather than to their product.
 void TPrefixPanel::sbDelAllClick() {
-    const forms::TRefusalTally tally;
-    const TBookStep step(FBook->History(), QStringLiteral("снятие отметки со всех префиксов"));
-    if (ui->clbPref->count() == 0) {
-        return;
-    }
-    {
-        const QSignalBlocker programChange(ui->clbPref);
-        ui->clbPref->item(0)->setCheckState(Qt::Unchecked);
-    }
-    const QString typedText = FTypedName;
-    const std::optional<std::string> typed = platform::ToCp1251(typedText);
-    const bool namesCanGo = !typedText.isEmpty() && typed && FBook->Sprav().CurrentFile != nullptr;
-    if (namesCanGo && MarksShowListedNames(1, typedText)) {
-        RemoveGeneratedNames(0, *typed, typedText);
-        return;
-    }
-    // Marks not yet recomputed (after a load, say) may add or take away names of other entries: the first
-    // pass runs in full, and leaves every mark showing whether its name is listed. With no name typed, one
-    // the book cannot hold, or no test file current, the later passes change nothing.
-    bbAddPreffsClick();
-    if (namesCanGo) {
-        RemoveGeneratedNames(1, *typed, typedText);
-    }
+    RunPass([this](const std::vector<TPrefixEntry>& entries, std::vector<bool>& marks) {
+        return FBook->UnmarkAllPrefixes(FTypedName, entries, marks);
+    });
 }
 
 void TPrefixPanel::bbRightClick() {

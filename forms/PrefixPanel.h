@@ -5,12 +5,14 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/PrefixFile.h"
+#include "document/Book.h"
 
 class QListWidgetItem;
 class QMenu;
@@ -61,8 +63,6 @@ public:
     std::vector<std::string> Entries() const;
 
 signals:
-    // A pass is about to change the book, or has tried to: the book counts as changed.
-    void Edited();
     // A pass has ended: the names list shows the current test file without a selected row.
     void NamesGenerated();
     // The panel was shown or hidden.
@@ -83,11 +83,11 @@ private:
     // is there and cannot be read).
     prefix_file::ReadResult ReadEntries(const std::string& path, bool atStartUp,
                                         std::vector<std::string>& entries) const;
-    void SetAllMarks(Qt::CheckState state);
-    bool AnyMarked() const;
-    // True when each mark from entry `from` on shows whether its generated name is listed.
-    bool MarksShowListedNames(int from, const QString& typedText) const;
-    void RemoveGeneratedNames(int from, const std::string& typed, const QString& typedText);
+    // The entries and their marks as the book's prefix pass takes them.
+    std::vector<TPrefixEntry> PassEntries() const;
+    std::vector<bool> Marks() const;
+    void ShowMarks(const std::vector<bool>& marks);
+    void RunPass(const std::function<TBookOutcome(const std::vector<TPrefixEntry>&, std::vector<bool>&)>& pass);
 
     int ListedRow(const QListWidgetItem* item, const QString& typedText) const;
     void TakePrefixFileName(const std::string& path);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "core/BookLines.h"
+#include "document/BookTexts.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 
@@ -86,7 +87,7 @@ bool TRecentBooks::DropIfGone(const std::string& path) {
     if (platform::FileExists(path)) {
         return false;
     }
-    forms::Inform(forms::BookNotOpenedText(path) + QStringLiteral("\nСправочник убран из списка последних."));
+    forms::Inform(document::BookNotOpenedText(path) + QStringLiteral("\nСправочник убран из списка последних."));
     Remove(path);
     return true;
 }

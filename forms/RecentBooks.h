@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/MainSettings.h"
+#include "document/MainSettings.h"
 
 class QAction;
 class QMenu;

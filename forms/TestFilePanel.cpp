@@ -10,12 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <algorithm>
-
-#include "core/BookLines.h"
-#include "core/PathTokens.h"
-#include "core/Sprav.h"
-#include "forms/Book.h"
+#include "document/Book.h"
 #include "forms/FormMessages.h"
 #include "forms/ListRows.h"
 #include "platform/Paths.h"
@@ -89,7 +84,7 @@ int TTestFilePanel::SelectedRow() const {
 }
 
 void TTestFilePanel::acAddFileExecute() {
-    emit Edited();
+    FBook->SetModified();
     platform::FileDialogOptions options;
     options.Filter = kTestFilter;
     options.FilterIndex = 1;
@@ -104,62 +99,21 @@ void TTestFilePanel::acAddFileExecute() {
 }
 
 void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
-    TSprav& sprav = FBook->Sprav();
-    const std::size_t countBefore = sprav.Files.size();
-    TBookStep step(FBook->History(), QStringLiteral("добавление тестовых файлов"));
-    std::size_t lines = sprav.LineCount();
-    for (const QString& chosen : chosenPaths) {
-        const std::optional<std::string> path = forms::TakeChosenPath(chosen);
-        if (!path || !FitsBookLine(sprav.Files.size(), *path)) {
-            continue;
-        }
-        if (!forms::FitsLineCount(lines, *path)) {
-            break;  // said once: no later file fits either
-        }
-        // A path kept in token form (read while the tests directory was unset) names the file below the
-        // directory as it is now.
-        const bool listed = std::any_of(sprav.Files.begin(), sprav.Files.end(), [&](const auto& file) {
-            return FromTestsToken(file->Path, FBook->DirTests()) == *path;
-        });
-        if (listed && Ask(QStringLiteral("Файл'") + platform::ToDisplayPath(*path) +
-                              QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
-                          QStringLiteral("Справочник"), MessageIcon::Question,
-                          MessageButtons::YesNo) != MessageAnswer::Yes) {
-            continue;
-        }
-        sprav.AddTestFile(*path);
-        ++lines;
-    }
+    const TBookOutcome outcome = FBook->AddTestFiles(chosenPaths, [](const std::string& path) {
+        return Ask(QStringLiteral("Файл'") + platform::ToDisplayPath(path) +
+                       QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
+                   QStringLiteral("Справочник"), MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
+    });
+    forms::InformAll(outcome.Refusals);
     // Files added while no book is shown start one: the user must see what will be saved.
-    if (sprav.Files.size() == countBefore + 1) {
-        step.SetText(
-            QStringLiteral("добавление тестового файла «%1»").arg(ShownPath(sprav.Files.back()->Path)));
-    }
-    if (sprav.Files.size() > countBefore) {
+    if (outcome.Added > 0) {
         emit FilesAdded();
     }
     emit FilesChanged();
 }
 
-QString TTestFilePanel::ShownPath(const std::string& path) const {
-    return platform::FromCp1251(ToTestsToken(path, FBook->DirTests()));
-}
-
-// True when the book file can hold the test file at `position`; otherwise says so.
-bool TTestFilePanel::FitsBookLine(std::size_t position, const std::string& path) const {
-    const std::string tokenPath = ToTestsToken(path, FBook->DirTests());
-    if (book_lines::TestFileLineLength(position, tokenPath.size()) <= book_lines::kMaxLineLength) {
-        return true;
-    }
-    forms::Inform(
-        QStringLiteral("Путь к тестовому файлу длиннее %1 символов, справочник не сможет его сохранить: ")
-            .arg(book_lines::kMaxLineLength) +
-        platform::ToDisplayPath(path));
-    return false;
-}
-
 void TTestFilePanel::acDeleteFileExecute() {
-    emit Edited();
+    FBook->SetModified();
     if (Ask(QStringLiteral(
                 "Вы действительно хотите далит текущий файл и все названия микросхем с ним связанные?"),
             forms::kMessageCaption, MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
@@ -167,11 +121,7 @@ void TTestFilePanel::acDeleteFileExecute() {
     }
     const int row = SelectedRow();
     if (row >= 0) {
-        TSprav& sprav = FBook->Sprav();
-        const TBookStep step(FBook->History(),
-                             QStringLiteral("удаление тестового файла «%1»")
-                                 .arg(ShownPath(sprav.Files[static_cast<std::size_t>(row)]->Path)));
-        sprav.DeleteTestFile(row);
+        FBook->DeleteTestFile(row);
     }
     emit FilesChanged();
 }
@@ -206,7 +156,7 @@ bool TTestFilePanel::eventFilter(QObject* watched, QEvent* event) {
             drop->accept();
             // The duplicate question must not run inside the file manager's drag, so add once it is over.
             QTimer::singleShot(0, this, [this, paths] {
-                emit Edited();
+                FBook->SetModified();
                 AddTestFiles(paths);
             });
             return true;

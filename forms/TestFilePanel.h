@@ -5,9 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <cstddef>
 #include <memory>
-#include <string>
 
 class QMenu;
 class TBook;
@@ -37,9 +35,6 @@ public:
     int SelectedRow() const;
 
 signals:
-    // A command that changes the book has begun: the book counts as changed, even if the command is then
-    // cancelled.
-    void Edited();
     // The user has selected another row, or none.
     void RowClicked();
     // Test files were added while no book was shown: the book has started.
@@ -51,10 +46,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool FitsBookLine(std::size_t position, const std::string& path) const;
-    // A test file's path as the list shows it.
-    QString ShownPath(const std::string& path) const;
-
     std::unique_ptr<Ui::TTestFilePanel> ui;
     TBook* FBook = nullptr;
     QMenu* pmFile = nullptr;

@@ -14,7 +14,8 @@
 
 #include "core/PathTokens.h"
 #include "core/Sprav.h"
-#include "forms/Book.h"
+#include "document/Book.h"
+#include "document/BookTexts.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -79,7 +80,7 @@ QPoint forms::ClearPlace(QSize size, const QRect& screen, const QRect& window,
     return best;
 }
 
-TfmBookCheck::TfmBookCheck(TBook& book, JumpFunction jump, QWidget* parent)
+TfmBookCheck::TfmBookCheck(const TBook& book, JumpFunction jump, QWidget* parent)
     : QDialog(parent),
       FUi(std::make_unique<Ui::TfmBookCheck>()),
       FBook(book),
@@ -180,16 +181,16 @@ QString TfmBookCheck::WhatIsWrong(const Row& row) const {
     switch (f.Kind) {
         case FindingKind::MissingTestFile:
         case FindingKind::MissingDescription:
-            return forms::FindingKindText(f.Kind) + QStringLiteral(": ") +
+            return document::FindingKindText(f.Kind) + QStringLiteral(": ") +
                    platform::ToDisplayPath(f.LookedFor);
         case FindingKind::RepeatedTestFile:
-            return forms::FindingKindText(f.Kind) + QStringLiteral(" (строка %1)").arg(f.OtherFileIndex + 1);
+            return document::FindingKindText(f.Kind) + QStringLiteral(" (строка %1)").arg(f.OtherFileIndex + 1);
         case FindingKind::EmptyName:
             // The name column is empty: the row's place in the list says which analog it is.
-            return forms::FindingKindText(f.Kind) +
+            return document::FindingKindText(f.Kind) +
                    QStringLiteral(" (строка %1 списка аналогов)").arg(f.NameIndex + 1);
         case FindingKind::RepeatedName:
-            return forms::FindingKindText(f.Kind) +
+            return document::FindingKindText(f.Kind) +
                    QStringLiteral(" (строка %1 списка аналогов)").arg(f.OtherNameIndex + 1);
         case FindingKind::NameCaseVariant: {
             // The rows are made from the book as it is at that moment, so the other name is there.

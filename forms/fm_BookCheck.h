@@ -40,7 +40,7 @@ public:
     // Shows a test file and one of its analogs in the main window (-1: the test file alone).
     using JumpFunction = std::function<void(int fileIndex, int nameIndex)>;
 
-    TfmBookCheck(TBook& book, JumpFunction jump, QWidget* parent);
+    TfmBookCheck(const TBook& book, JumpFunction jump, QWidget* parent);
     ~TfmBookCheck() override;
 
     // Moves the report where it covers none of what the user fixes from it in `window`: the lists a jump
@@ -80,7 +80,7 @@ private:
     QString WhatIsWrong(const Row& row) const;
 
     std::unique_ptr<Ui::TfmBookCheck> FUi;
-    TBook& FBook;
+    const TBook& FBook;
     JumpFunction FJump;
     book_check::FileExistsFunction FExists;
     std::vector<Row> FRows;

@@ -17,8 +17,8 @@
 #include <utility>
 
 #include "core/PathTokens.h"
-#include "core/SpravFile.h"
 #include "forms/CommentPanel.h"
+#include "document/BookTexts.h"
 #include "forms/CsvExportCommand.h"
 #include "forms/DescriptionPanel.h"
 #include "forms/FormMessages.h"
@@ -41,8 +41,6 @@
 using forms::Ask;
 using forms::Inform;
 using forms::kMessageCaption;
-using forms::LoadFailureText;
-using forms::SaveFailureReason;
 using platform::FromCp1251;
 using platform::MessageAnswer;
 using platform::MessageButtons;
@@ -75,9 +73,6 @@ TfmMain::TfmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     FComment->SetBook(FBook);
     FDescription->SetBook(FBook);
     FPrefixes->SetBook(FBook);
-
-    FBook.Sprav().OnMessage = [](const std::string& text) { Inform(QString::fromStdString(text)); };
-    FBook.Sprav().SetCurrentFile(-1);
 
     BuildToolBar();
     SetGlyphs();
@@ -191,11 +186,9 @@ void TfmMain::ConnectCommands() {
 // The panels say what happened; the window answers with the step of the chain that follows. This is the
 // only place where what one panel does reaches another.
 void TfmMain::ConnectPanels() {
-    // A command has begun to change the book.
-    connect(FFiles, &TTestFilePanel::Edited, this, &TfmMain::SetModified);
-    connect(FNames, &TNamePanel::Edited, this, &TfmMain::SetModified);
-    connect(FDescription, &TDescriptionPanel::Edited, this, &TfmMain::SetModified);
-    connect(FPrefixes, &TPrefixPanel::Edited, this, &TfmMain::SetModified);
+    // The comment panel guards the files in use against a comment saved over them.
+    connect(&FBook, &TBook::SpravFileNameChanged, this,
+            [this](const std::string& path) { FComment->SetFilesInUse(path, FPrefFileName); });
 
     // The selection chain: the user's clicks, and the commands that changed the lists.
     connect(FFiles, &TTestFilePanel::RowClicked, this, &TfmMain::lbFilesClick);
@@ -234,7 +227,7 @@ void TfmMain::ConnectPanels() {
 // editor with the focus keeps Ctrl+Z for its own text: Qt gives a focused editor the keys it edits with
 // before any shortcut of the window.
 void TfmMain::ConnectHistory() {
-    QUndoStack& stack = FBook.History().Stack();
+    TBookHistory& history = FBook.History();
     ui->acUndo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
     ui->acRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
@@ -248,15 +241,15 @@ void TfmMain::ConnectHistory() {
     };
     const QString undoIdle = ui->acUndo->statusTip();
     const QString redoIdle = ui->acRedo->statusTip();
-    connect(&stack, &QUndoStack::canUndoChanged, ui->acUndo, &QAction::setEnabled);
-    connect(&stack, &QUndoStack::canRedoChanged, ui->acRedo, &QAction::setEnabled);
-    connect(&stack, &QUndoStack::undoTextChanged, this, [this, name, undoIdle](const QString& step) {
-        name(ui->acUndo, QStringLiteral("Отменить"), step, undoIdle);
-    });
-    connect(&stack, &QUndoStack::redoTextChanged, this, [this, name, redoIdle](const QString& step) {
-        name(ui->acRedo, QStringLiteral("Повторить"), step, redoIdle);
-    });
-    connect(&FBook.History(), &TBookHistory::Applied, this, &TfmMain::ShowUndoneChange);
+    const auto follow = [this, &history, name, undoIdle, redoIdle] {
+        ui->acUndo->setEnabled(history.CanUndo());
+        ui->acRedo->setEnabled(history.CanRedo());
+        name(ui->acUndo, QStringLiteral("Отменить"), history.UndoText(), undoIdle);
+        name(ui->acRedo, QStringLiteral("Повторить"), history.RedoText(), redoIdle);
+    };
+    connect(&history, &TBookHistory::StepsChanged, this, follow);
+    follow();
+    connect(&history, &TBookHistory::Applied, this, &TfmMain::ShowUndoneChange);
 }
 
 // The add button is the window's default button: Enter adds the typed name from any control that has no
@@ -281,7 +274,6 @@ void TfmMain::keyPressEvent(QKeyEvent* event) {
 
 void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     platform::SetApplicationTitle(FromCp1251(VersionDescription()));
-    Modified = false;
     ui->Splitter2->setSizes({std::max(width() - 250, 200), 250});
     ReadSettings();
 
@@ -301,9 +293,9 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     ClearSprav();
     ui->pMain->hide();
 
-    FPrefixes->SetPrefixFileName(PrefFileName);
-    if (platform::FileExists(PrefFileName)) {
-        FPrefixes->LoadPrefixFile(PrefFileName);
+    FPrefixes->SetPrefixFileName(FPrefFileName);
+    if (platform::FileExists(FPrefFileName)) {
+        FPrefixes->LoadPrefixFile(FPrefFileName);
     }
 
     if (!bookFromCommandLine.isEmpty()) {
@@ -313,19 +305,19 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
             return;
         }
         if (!platform::FileExists(*stored)) {
-            Inform(forms::BookNotOpenedText(*stored));
+            Inform(document::BookNotOpenedText(*stored));
             return;
         }
         OpenBook(*stored);
         return;
     }
 
-    if (platform::FileExists(SpravFileName)) {
-        LoadSprav(SpravFileName);
+    if (platform::FileExists(SpravFileName())) {
+        LoadSprav(SpravFileName());
         // The remembered book counts as opened: it is the one the user worked on last, so the list's top and
         // the book in the window agree, also when the list was lost or kept by a version without one.
-        if (!SpravFileName.empty()) {
-            FRecent->Add(SpravFileName);
+        if (!SpravFileName().empty()) {
+            FRecent->Add(SpravFileName());
         }
         ui->pMain->show();
         RefreshNames(true);
@@ -334,7 +326,10 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
 
 void TfmMain::ReadSettings() {
     const TSettingValues values = FSettings.Read();
-    SetSpravFileName(values.FileName);
+    if (!FSettings.Notice().isEmpty()) {
+        Inform(FSettings.Notice());
+    }
+    FBook.SetSpravFileName(values.FileName);
     SetPrefFileName(values.FilePreff);
     SuffFileName = values.FileSuff;
     DirQOR = values.DirQOR;
@@ -343,7 +338,7 @@ void TfmMain::ReadSettings() {
 }
 
 bool TfmMain::WriteSettings() {
-    return FSettings.Write({SpravFileName, PrefFileName, SuffFileName, DirQOR, FBook.DirTests(),
+    return FSettings.Write({SpravFileName(), FPrefFileName, SuffFileName, DirQOR, FBook.DirTests(),
                             FBook.DirPDF(), FRecent->GetSlots()});
 }
 
@@ -366,7 +361,7 @@ bool TfmMain::FormCloseQuery() {
 
 // Asks about unsaved changes. Yes goes on only once the book is saved; No drops the changes; Cancel stops.
 bool TfmMain::MaybeSaveChanges() {
-    if (!Modified) {
+    if (!Modified()) {
         return true;
     }
     switch (Ask(QStringLiteral("Сохранить изменение в файле?"), kMessageCaption, MessageIcon::Question,
@@ -391,7 +386,7 @@ void TfmMain::ClearSprav() {
     FComment->ForgetTestFile();
     // The lists first, then the name: the prefix marks are worked out against the empty book. They are
     // worked out again even when the name was empty already, for then no change of the field would.
-    FBook.Sprav().ClearAll();
+    FBook.Clear();
     FNames->ClearTypedName();
     eNameChange();
     ui->pMain->show();
@@ -406,8 +401,7 @@ void TfmMain::FileNew1Execute() {
         return;
     }
     ClearSprav();
-    Modified = false;
-    FNewBook = true;
+    FBook.New();
     setWindowTitle(platform::ApplicationTitle());
 }
 
@@ -436,19 +430,17 @@ void TfmMain::OpenRecentBook(const std::string& path) {
 
 // A book that could not be read leaves no current book: the list of books opened knows the last one.
 QString TfmMain::BookFolder() const {
-    const std::string book = SpravFileName.empty() ? FRecent->GetSlots().front() : SpravFileName;
+    const std::string book = SpravFileName().empty() ? FRecent->GetSlots().front() : SpravFileName();
     return book.empty() ? QString() : platform::ToOsPathText(platform::ExtractFileDir(book));
 }
 
 void TfmMain::OpenBook(const std::string& path) {
-    FNewBook = false;
-    SetSpravFileName(path);
+    FBook.SetSpravFileName(path);
     ClearSprav();
-    LoadSprav(SpravFileName);
-    if (!SpravFileName.empty()) {  // a book that could not be read joins no list
-        FRecent->Add(SpravFileName);
+    LoadSprav(path);
+    if (!SpravFileName().empty()) {  // a book that could not be read joins no list
+        FRecent->Add(SpravFileName());
     }
-    Modified = false;
     ui->pMain->show();
     RefreshNames(true);
 }
@@ -456,33 +448,45 @@ void TfmMain::OpenBook(const std::string& path) {
 bool TfmMain::FileSave1Execute() {
     platform::FileDialogOptions options = SpravDialogOptions();
     options.InitialDir = BookFolder();
-    if (!FNewBook && !SpravFileName.empty()) {
+    if (!FBook.IsNew() && !SpravFileName().empty()) {
         // The current book's name is proposed, so that saving it again is one confirmation away.
         options.FileName =
-            platform::ToDisplayPath(SpravFileName.substr(platform::ExtractFilePath(SpravFileName).size()));
+            platform::ToDisplayPath(SpravFileName().substr(platform::ExtractFilePath(SpravFileName()).size()));
     }
     const std::optional<std::string> path = forms::ChoosePathToSave(this, options);
     if (!path) {
         return false;
     }
-    if (!forms::MayReplaceExisting(*path) || !FSharedBook.MayReplace(*path)) {
+    if (!forms::MayReplaceExisting(*path) || !MayReplaceAnothersChanges(*path)) {
         return false;
     }
     if (!SaveSprav(*path)) {
         return false;
     }
-    FNewBook = false;
-    SetSpravFileName(*path);
-    SetBookCaption(SpravFileName);
-    FRecent->Add(SpravFileName);
-    Modified = false;
-    FBook.History().SetClean();
+    SetBookCaption(SpravFileName());
+    FRecent->Add(SpravFileName());
     return true;
+}
+
+// Books lie on shared folders: a book file another program changed since it was read or saved here is
+// replaced only when the user says so.
+bool TfmMain::MayReplaceAnothersChanges(const std::string& path) {
+    QString changed;
+    if (!FBook.ChangedByAnother(path, &changed)) {
+        return true;
+    }
+    const QString text =
+        QStringLiteral(
+            "Файл справочника %1 изменён другой программой (%2) после того, как был открыт или "
+            "сохранён в этом окне.\nЕсли сохранить справочник, сделанные там изменения будут "
+            "потеряны.\n\nСохранить всё равно?")
+            .arg(platform::ToDisplayPath(path), changed);
+    return Ask(text, kMessageCaption, MessageIcon::Warning, MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
 }
 
 // The book as it is in the window, saved or not; the export changes neither the book nor its file.
 void TfmMain::acExportCsvExecute() {
-    forms::ExportCsv(this, FBook.Sprav(), FBook.Directories(), FNewBook ? std::string() : SpravFileName);
+    forms::ExportCsv(this, FBook);
 }
 
 void TfmMain::FileExit1Execute() {
@@ -491,39 +495,24 @@ void TfmMain::FileExit1Execute() {
 
 void TfmMain::LoadSprav(std::string path) {
     SetBookCaption(path);
-    std::string read;
-    const sprav_file::ReadResult result =
-        sprav_file::Load(platform::ToOsPath(path), FBook.Sprav(), FBook.DirTests(), &read);
-    if (!result.Ok()) {
-        Inform(LoadFailureText(path, result));
-        SetSpravFileName({});
-        FSharedBook.Forget();
+    const TBookLoad load = FBook.Load(path);
+    if (!load.Ok) {
+        Inform(load.Failure);
         return;
     }
-    FSharedBook.Remember(path, read);
-    FBook.History().SetClean();
     RefreshFileList();
-    // A book another program wrote may hold an entry this editor could not write back as it stands: the
-    // user learns of it now, by name, rather than at every save.
-    const sprav_file::WriteResult savable = sprav_file::CheckSavable(FBook.Sprav(), FBook.Directories());
-    if (!savable.Ok()) {
-        Inform(QStringLiteral("Справочник открыт, но сохранить его в таком виде нельзя. ") +
-               SaveFailureReason(savable) +
-               QStringLiteral(" Исправьте или удалите эту запись перед сохранением."));
+    if (!load.Notice.isEmpty()) {
+        Inform(load.Notice);
     }
 }
 
 // Writes the book; a failure is shown with the file's name and its reason, and nothing else changes.
 bool TfmMain::SaveSprav(const std::string& path) {
-    std::string written;
-    const sprav_file::WriteResult result =
-        sprav_file::Save(platform::ToOsPath(path), FBook.Sprav(), FBook.Directories(), &written);
-    if (result.Ok()) {
-        FSharedBook.Remember(path, written);
+    const QString failure = FBook.Save(path);
+    if (failure.isEmpty()) {
         return true;
     }
-    Ask(forms::SaveFailedText(path, SaveFailureReason(result)), kMessageCaption, MessageIcon::Warning,
-        MessageButtons::Ok);
+    Ask(failure, kMessageCaption, MessageIcon::Warning, MessageButtons::Ok);
     return false;
 }
 
@@ -545,35 +534,34 @@ std::string TfmMain::FromDescToken(const std::string& path) const {
 
 // The list follows the book by itself; what remains is to choose and show the current test file.
 void TfmMain::RefreshFileList() {
-    TSprav& sprav = FBook.Sprav();
-    if (sprav.CurrentFileIndex() < 0) {
+    const TSprav& sprav = FBook.Sprav();
+    if (FBook.CurrentFileIndex() < 0) {
         // Test file 0 becomes current; it is selected and shown as a click shows it, so that a name is
         // never added to a test file the user cannot see selected.
-        sprav.SetCurrentFile(0);
-        if (sprav.CurrentFile == nullptr) {
+        FBook.SetCurrentFile(0);
+        if (FBook.CurrentFile() == nullptr) {
             return;
         }
-    } else if (sprav.CurrentFile == nullptr && !sprav.Files.empty()) {
+    } else if (FBook.CurrentFile() == nullptr && !sprav.Files.empty()) {
         // The current test file was deleted: the row that moved into its place takes it, or, when it was the
         // last row, the row above, so that a list with rows always has one selected and the next add goes
         // where the user sees.
-        sprav.SetCurrentFile(std::min(sprav.CurrentFileIndex(), static_cast<int>(sprav.Files.size()) - 1));
+        FBook.SetCurrentFile(std::min(FBook.CurrentFileIndex(), static_cast<int>(sprav.Files.size()) - 1));
     }
-    FFiles->SelectRow(sprav.CurrentFileIndex());
+    FFiles->SelectRow(FBook.CurrentFileIndex());
     lbFilesClick();
 }
 
 void TfmMain::lbFilesClick() {
-    TSprav& sprav = FBook.Sprav();
     // A comment that could not be saved is kept: a click on another row is undone; where the book itself
     // moved on (files added, the current one deleted) the chain goes on and the editor keeps the text,
     // which still belongs to the test file it was loaded for.
     const bool keepComment = !FComment->MaybeSaveComment(false);
-    if (keepComment && sprav.CurrentFile != nullptr && FFiles->SelectedRow() != sprav.CurrentFileIndex()) {
-        FFiles->SelectRow(sprav.CurrentFileIndex());
+    if (keepComment && FBook.CurrentFile() != nullptr && FFiles->SelectedRow() != FBook.CurrentFileIndex()) {
+        FFiles->SelectRow(FBook.CurrentFileIndex());
         return;
     }
-    sprav.SetCurrentFile(FFiles->SelectedRow());
+    FBook.SetCurrentFile(FFiles->SelectedRow());
     FNames->ClearTypedName();
     FDescription->Clear();
     if (!keepComment) {
@@ -587,14 +575,14 @@ void TfmMain::lbFilesClick() {
 void TfmMain::RefreshNames(bool reselect) {
     FNames->SelectRow(-1);
     UpdatePrefChecks();
-    TSprav& sprav = FBook.Sprav();
     // After the last analog was deleted its position is past the end: the one above is selected instead.
-    const int count = sprav.CurrentFile == nullptr ? 0 : static_cast<int>(sprav.CurrentFile->Sinonims.size());
-    if (reselect && count > 0 && sprav.CurrentSinonimIndex >= count) {
-        sprav.CurrentSinonimIndex = count - 1;
+    const TSpravFile* current = FBook.CurrentFile();
+    const int count = current == nullptr ? 0 : static_cast<int>(current->Sinonims.size());
+    if (reselect && count > 0 && FBook.CurrentNameIndex() >= count) {
+        FBook.SetCurrentName(count - 1);
     }
-    if (reselect && FNames->HasRow(sprav.CurrentSinonimIndex)) {
-        FNames->SelectRow(sprav.CurrentSinonimIndex);
+    if (reselect && FNames->HasRow(FBook.CurrentNameIndex())) {
+        FNames->SelectRow(FBook.CurrentNameIndex());
         lbNamesClick();
     }
 }
@@ -628,28 +616,22 @@ void TfmMain::ShowAnalog(int fileIndex, int nameIndex) {
         return;
     }
     FNames->SelectRow(nameIndex);
-    FBook.Sprav().CurrentSinonimIndex = nameIndex;
+    FBook.SetCurrentName(nameIndex);
     lbNamesClick();
 }
 
 // Whether the book is back as it was last read or saved is known only once the stack has moved to the
 // step undone or redone, after the step itself has run.
 void TfmMain::acUndoExecute() {
-    if (FBook.History().Stack().canUndo()) {
-        FBook.History().Stack().undo();
-        Modified = !FBook.History().IsClean();
-    }
+    FBook.Undo();
 }
 
 void TfmMain::acRedoExecute() {
-    if (FBook.History().Stack().canRedo()) {
-        FBook.History().Stack().redo();
-        Modified = !FBook.History().IsClean();
-    }
+    FBook.Redo();
 }
 
 void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
-    TSprav& sprav = FBook.Sprav();
+    const TSprav& sprav = FBook.Sprav();
     const int files = static_cast<int>(sprav.Files.size());
     if (files == 0) {
         FFiles->SelectRow(-1);
@@ -660,7 +642,7 @@ void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
     // A name taken away by the undo leaves its place to the name after it, or to the last one.
     const int names = static_cast<int>(sprav.Files[static_cast<std::size_t>(fileIndex)]->Sinonims.size());
     const int shownName = nameIndex < 0 ? -1 : std::min(nameIndex, names - 1);
-    if (sprav.CurrentFile == nullptr || sprav.CurrentFileIndex() != fileIndex ||
+    if (FBook.CurrentFile() == nullptr || FBook.CurrentFileIndex() != fileIndex ||
         FFiles->SelectedRow() != fileIndex) {
         ShowAnalog(fileIndex, shownName);
         return;
@@ -670,7 +652,7 @@ void TfmMain::ShowUndoneChange(int fileIndex, int nameIndex) {
     FNames->ClearTypedName();
     FDescription->Clear();
     if (shownName >= 0) {
-        sprav.CurrentSinonimIndex = shownName;
+        FBook.SetCurrentName(shownName);
     }
     RefreshNames(true);
 }
@@ -741,18 +723,9 @@ void TfmMain::acCheckSpravExecute() {
     FBookCheck->RunCheck();
 }
 
-void TfmMain::SetModified() {
-    Modified = true;
-}
-
-void TfmMain::SetSpravFileName(std::string path) {
-    SpravFileName = std::move(path);
-    FComment->SetFilesInUse(SpravFileName, PrefFileName);
-}
-
 void TfmMain::SetPrefFileName(std::string path) {
-    PrefFileName = std::move(path);
-    FComment->SetFilesInUse(SpravFileName, PrefFileName);
+    FPrefFileName = std::move(path);
+    FComment->SetFilesInUse(SpravFileName(), FPrefFileName);
 }
 
 void TfmMain::HelpAbout1Execute() {

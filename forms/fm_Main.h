@@ -1,5 +1,5 @@
-// The main window: it owns the book, the settings fields and the panels, runs the book, service and help
-// commands, connects the panels, and reads the selection chain in one place.
+// The main window: it shows the open book (the document) and owns the settings fields and the panels, runs
+// the book, service and help commands, connects the panels, and reads the selection chain in one place.
 #pragma once
 
 #include <QMainWindow>
@@ -8,9 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "forms/Book.h"
-#include "forms/MainSettings.h"
-#include "forms/SharedBook.h"
+#include "document/Book.h"
+#include "document/MainSettings.h"
 
 class TCommentPanel;
 class TDescriptionPanel;
@@ -35,6 +34,23 @@ public:
     // the remembered book. Kept apart from construction so that a caller can prepare the desktop first.
     // A non-empty `bookFromCommandLine` opens that book in place of the remembered one.
     void FormCreate(const QString& bookFromCommandLine = {});
+
+    // The open book. The window shows it; every change goes through its operations.
+    TBook& Book() { return FBook; }
+    const TBook& Book() const { return FBook; }
+    // The book file in use and whether the book holds unsaved changes, as the document has them.
+    const std::string& SpravFileName() const { return FBook.SpravFileName(); }
+    bool Modified() const { return FBook.Modified(); }
+    // The prefix file in use.
+    const std::string& PrefFileName() const { return FPrefFileName; }
+    void SetPrefFileName(std::string path);
+
+    // The panels, for what only they show.
+    TTestFilePanel& FilesPanel() { return *FFiles; }
+    TNamePanel& NamesPanel() { return *FNames; }
+    TCommentPanel& CommentPanel() { return *FComment; }
+    TDescriptionPanel& DescriptionPanel() { return *FDescription; }
+    TPrefixPanel& PrefixPanel() { return *FPrefixes; }
 
     // Book file operations.
     void ClearSprav();
@@ -85,8 +101,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    friend class TfmMainProbe;  // tests read the window's fields through it
-
     bool FormCloseQuery();
     bool MaybeSaveChanges();
     void ReadSettings();
@@ -95,10 +109,7 @@ private:
     // Where the book dialogs open: the current book's folder, or the folder of the book opened last.
     QString BookFolder() const;
     void SetBookCaption(const std::string& path);
-    // The fields the comment panel guards go through these, so that it always knows them.
-    void SetSpravFileName(std::string path);
-    void SetPrefFileName(std::string path);
-    void SetModified();
+    bool MayReplaceAnothersChanges(const std::string& path);
     void ShowBook();
     void PrefixPanelShown(bool shown);
     // After an undo or redo: the lists show where it changed the book.
@@ -119,20 +130,12 @@ private:
     TPrefixPanel* FPrefixes = nullptr;
     TRecentBooks* FRecent = nullptr;
 
-    // The book in memory, with the two service directories behind its tokens.
+    // The open book, with the two service directories behind its tokens.
     TBook FBook;
-    // The window's own fields; with the book's directories they mirror the settings store.
-    std::string SpravFileName;
-    std::string PrefFileName;
+    // The window's own fields; with the book's file and directories they mirror the settings store.
+    std::string FPrefFileName;
     std::string SuffFileName;
-    bool Modified = false;
     std::string DirQOR;
     TMainSettings FSettings;
-    // After New the book has no file of its own until it is saved: its save dialog proposes no name, so that
-    // nothing offers to save it over the last book. SpravFileName still names that book, which the next
-    // start reopens and in whose folder the book dialogs open.
-    bool FNewBook = false;
-    // What the book file was when last read or written, to ask before replacing another's changes.
-    TSharedBook FSharedBook;
     QPointer<TfmBookCheck> FBookCheck;
 };

@@ -12,6 +12,7 @@
 #include "core/BookLines.h"
 #include "core/PrefixFile.h"
 #include "forms/FormFont.h"
+#include "document/BookTexts.h"
 #include "forms/FormMessages.h"
 #include "platform/Text.h"
 #include "ui_fm_MainAdd.h"
@@ -97,7 +98,7 @@ void TfmAddPrefSuff::accept() {
         forms::Inform(QStringLiteral(
             "Название префикса содержит символы, которые нельзя сохранить в файле префиксов."));
     } else if (book_lines::HasControlByte(*bytes)) {
-        forms::Inform(forms::ControlCharacterRefusal());
+        forms::Inform(document::ControlCharacterRefusal());
     } else if (bytes->size() > prefix_file::kMaxEntryLength) {
         forms::Inform(QStringLiteral("Префикс длиннее %1 символов: файл префиксов с ним не загрузится.")
                           .arg(prefix_file::kMaxEntryLength));

@@ -102,8 +102,8 @@ TEST_F(BookCheckTest, CtrlKReportsEachTroubleWhereItIsAndJumpsThereWithoutChangi
     ExpectShown(2, 1, QStringLiteral("К555ЛА3"));
 
     // The check and the jumps only read: nothing to save.
-    EXPECT_FALSE(Probe().Modified());
-    EXPECT_EQ(Probe().Sprav().Files[2]->Sinonims.size(), 2u);
+    EXPECT_FALSE(window->Modified());
+    EXPECT_EQ(window->Book().Sprav().Files[2]->Sinonims.size(), 2u);
 
     Dialog()->findChild<QPushButton*>(QStringLiteral("bbCopy"))->click();
     const QString copied = QApplication::clipboard()->text();
@@ -135,7 +135,7 @@ TEST_F(BookCheckTest, AfterTheBookChangesARowIsFollowedToWhereItIsNowOrReportedG
     EXPECT_EQ(Report()->topLevelItemCount(), 2);
 
     // New empties the book: the row of the missing test file is checked again and is gone.
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     window->FileNew1Execute();
     DoubleClickRow(0);
     desktop->TakeInformation(
@@ -149,7 +149,7 @@ TEST_F(BookCheckTest, AnAnalogRenamedToNothingIsReportedAndJumpedTo) {
     window->ShowAnalog(1, 0);
     eName()->clear();
     Button("bbEditSinonim")->click();
-    ASSERT_EQ(Probe().Sprav().Files[1]->Sinonims[0]->Name, "");
+    ASSERT_EQ(window->Book().Sprav().Files[1]->Sinonims[0]->Name, "");
 
     window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
     const std::vector<QStringList> rows = ReportRows();
@@ -170,7 +170,7 @@ TEST_F(BookCheckTest, AnAnalogRenamedToNothingIsReportedAndJumpedTo) {
 TEST_F(BookCheckTest, ARowWhoseEntryWasRenamedBehindTheReportsBackIsNotFollowedBlindly) {
     window->findChild<QAction*>(QStringLiteral("acCheckSprav"))->trigger();
     // A change the report was not told of: the entry at the row's place is another one now.
-    Probe().Sprav().Files[2]->Sinonims[1]->Name = Cp("К555ЛА4");
+    window->Book().Sprav().Files[2]->Sinonims[1]->Name = Cp("К555ЛА4");
     DoubleClickRow(2);
     desktop->TakeInformation(
         QStringLiteral("Справочник изменился, и этой ошибки в нём больше нет. Проверка выполнена заново."));
@@ -179,9 +179,11 @@ TEST_F(BookCheckTest, ARowWhoseEntryWasRenamedBehindTheReportsBackIsNotFollowedB
 
 TEST_F(BookCheckTest, ASlowCheckShowsItsProgressAndCanBeStopped) {
     window->FileNew1Execute();
+    QStringList paths;
     for (int i = 0; i < 3000; ++i) {
-        Probe().Sprav().AddTestFile("/slow/" + std::to_string(i) + ".qor");
+        paths.append(QStringLiteral("/slow/%1.qor").arg(i));
     }
+    window->Book().AddTestFiles(paths, [](const std::string&) { return true; });
     window->findChild<QAction*>(QStringLiteral("acCheckSprav"))
         ->trigger();  // quick: the disk answers at once
     ASSERT_NE(Dialog(), nullptr);

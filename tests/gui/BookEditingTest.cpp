@@ -6,6 +6,9 @@
 #include <QUrl>
 
 #include "forms/FormMessages.h"
+#include "document/BookTexts.h"
+#include "forms/NamePanel.h"
+#include "forms/PrefixPanel.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
@@ -36,7 +39,7 @@ protected:
         for (const QString& name : names) {
             AddName(name);
         }
-        Probe().Modified() = false;
+        window->Book().SetModified(false);
     }
 
     void ExpectStates(bool add, bool del) {
@@ -51,7 +54,7 @@ TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
     const QString b = MakeFile(QStringLiteral("b.wsk"));
     const QString c = MakeFile(QStringLiteral("c.qor"));
     AddFiles({b});
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
 
     desktop->QueueOpenFiles(QStringList{a, b, c});
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
@@ -67,8 +70,8 @@ TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
 
     EXPECT_EQ(Rows(lbFiles()), (QStringList{b, a, c}));
     EXPECT_EQ(SelectedRow(lbFiles()), 2);
-    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 2);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_EQ(window->Book().Sprav().CurrentFileIndex(), 2);
+    EXPECT_TRUE(window->Modified());
 }
 
 TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
@@ -83,11 +86,11 @@ TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
 }
 
 TEST_F(BookEditingTest, TestFilesBelowTheTestsDirectoryShowInTokenForm) {
-    Probe().SetDirectories(Stored(QStringLiteral("tests")), Probe().DirPDF());
+    window->Book().SetDirectories(Stored(QStringLiteral("tests")), window->Book().DirPDF());
     const QString inside = MakeFile(QStringLiteral("tests/dig/la3.qor"));
     AddFiles({inside});
     EXPECT_EQ(Rows(lbFiles()), QStringList{Native(QStringLiteral("<Tests>:/dig/la3.qor"))});
-    EXPECT_EQ(Probe().Sprav().Files[0]->Path, Stored(QStringLiteral("tests/dig/la3.qor")));
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Path, Stored(QStringLiteral("tests/dig/la3.qor")));
     // The duplicate test compares the full path, not the shown one.
     AddFiles({inside}, {MessageAnswer::No});
     desktop->TakeMessageBox(DuplicateQuestion(inside), kDuplicateCaption, MessageIcon::Question,
@@ -98,7 +101,7 @@ TEST_F(BookEditingTest, CancelledAddStillMarksTheBook) {
     desktop->QueueOpenFiles(std::nullopt);
     Action("acAddFile")->trigger();
     desktop->Take();
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     EXPECT_EQ(Count(lbFiles()), 0);
 }
 
@@ -119,14 +122,14 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     AddFiles({a, b, c, d});
     SetCurrentRow(lbFiles(), 1);
     AddName(QStringLiteral("SN7400"));
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
 
     // No: nothing goes, but the book counts as changed.
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     Action("acDeleteFile")->trigger();
     desktop->TakeMessageBox(kDeleteFileQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
     EXPECT_EQ(Count(lbFiles()), 4);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     // Yes: the row below moves up and becomes selected and current, though rows follow it.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -134,7 +137,7 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     desktop->Take();
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, c, d}));
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
-    EXPECT_EQ(Probe().Sprav().CurrentFile, Probe().Sprav().Files[1].get());
+    EXPECT_EQ(window->Book().Sprav().CurrentFile, window->Book().Sprav().Files[1].get());
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
     SetCurrentRow(lbFiles(), 2);
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -152,17 +155,17 @@ TEST_F(BookEditingTest, DeletingTestFilesKeepsTheSelectionChain) {
     desktop->Take();
     EXPECT_EQ(Rows(lbFiles()), QStringList{a});
     EXPECT_EQ(SelectedRow(lbFiles()), 0);
-    EXPECT_EQ(Probe().Sprav().CurrentFile, Probe().Sprav().Files[0].get());
+    EXPECT_EQ(window->Book().Sprav().CurrentFile, window->Book().Sprav().Files[0].get());
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K155LA3")});
     AddName(QStringLiteral("K155LA4"));
-    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Sinonims.size(), 2u);
 
     // The only row deleted: nothing is left to select.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteFile")->trigger();
     desktop->Take();
     EXPECT_EQ(Count(lbFiles()), 0);
-    EXPECT_EQ(Probe().Sprav().CurrentFile, nullptr);
+    EXPECT_EQ(window->Book().Sprav().CurrentFile, nullptr);
     EXPECT_EQ(Count(lbNames()), 0);
 }
 
@@ -215,17 +218,17 @@ TEST_F(BookEditingTest, MouseClicksOnRowsSelectWhatWasClicked) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, RowRect(list, row).center());
     };
     click(lbFiles(), 0);
-    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 0);
+    EXPECT_EQ(window->Book().Sprav().CurrentFileIndex(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A1"), QStringLiteral("A2")}));
     click(lbNames(), 1);
     EXPECT_EQ(eName()->text(), QStringLiteral("A2"));
-    EXPECT_EQ(Probe().Sprav().CurrentSinonimIndex, 1);
+    EXPECT_EQ(window->Book().Sprav().CurrentSinonimIndex, 1);
     click(lbFiles(), 1);
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("B1")});
     eName()->setText(QStringLiteral("B2"));
     Button("bbAddSinonim")->click();
-    EXPECT_EQ(Probe().Sprav().Files[1]->Sinonims.size(), 2u);
-    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
+    EXPECT_EQ(window->Book().Sprav().Files[1]->Sinonims.size(), 2u);
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Sinonims.size(), 2u);
 }
 
 TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboardDo) {
@@ -263,7 +266,7 @@ TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboa
     tryToDeselect(lbNames());
     EXPECT_EQ(eName()->text(), QStringLiteral("A1"));
     tryToDeselect(lbFiles());
-    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 0);
+    EXPECT_EQ(window->Book().Sprav().CurrentFileIndex(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("A1"), QStringLiteral("A2")}));
     EXPECT_EQ(SelectedRow(lbNames()), 0);
 
@@ -272,7 +275,7 @@ TEST_F(BookEditingTest, AListWithRowsKeepsItsSelectedRowWhateverTheMouseOrKeyboa
                       RowRect(lbFiles(), 1).center());
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
     AddName(QStringLiteral("B1"));
-    EXPECT_EQ(Probe().Sprav().Files[1]->Sinonims.size(), 1u);
+    EXPECT_EQ(window->Book().Sprav().Files[1]->Sinonims.size(), 1u);
     EXPECT_EQ(desktop->UntakenCount(), 0);
 }
 
@@ -308,10 +311,10 @@ TEST_F(BookEditingTest, AddingANameSelectsItAndDisablesAdd) {
     AddName(QStringLiteral("КР1533ЛА3"));
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("КР1533ЛА3")});
     EXPECT_EQ(SelectedRow(lbNames()), 0);
-    EXPECT_EQ(Probe().Sprav().CurrentSinonimIndex, 0);
-    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->Name, Cp("КР1533ЛА3"));
+    EXPECT_EQ(window->Book().Sprav().CurrentSinonimIndex, 0);
+    EXPECT_EQ(window->Book().Sprav().CurrentFile->Sinonims[0]->Name, Cp("КР1533ЛА3"));
     ExpectStates(false, true);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     EXPECT_EQ(eName()->selectedText(), eName()->text());  // ready for the next name
 
     // Enter in the name field adds while the add button is enabled, and does nothing once it is not.
@@ -333,7 +336,7 @@ TEST_F(BookEditingTest, EmptyNameIsRefusedButMarksTheBook) {
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Введите название микросхемы (аналога)."));
     EXPECT_EQ(Count(lbNames()), 0);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 }
 
 TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
@@ -342,12 +345,12 @@ TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
         "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы "
         "(перевод строки, табуляцию и т. п.).");
     for (const QString& name : {QStringLiteral(" K155"), QStringLiteral("A|B")}) {
-        Probe().Modified() = false;
+        window->Book().SetModified(false);
         eName()->setText(name);
         Action("acAddName")->trigger();
         desktop->TakeInformation(unstorable);
         EXPECT_EQ(Count(lbNames()), 0) << name.toStdString();
-        EXPECT_TRUE(Probe().Modified());
+        EXPECT_TRUE(window->Modified());
     }
     eName()->setText(QStringLiteral("K155 ЛА3 "));  // blanks inside and at the end are fine
     Action("acAddName")->trigger();
@@ -368,7 +371,7 @@ TEST_F(BookEditingTest, NamesWithControlBytesAreRefused) {
                                 QStringLiteral("\x1b[K155")}) {
         eName()->setText(name);
         Action("acAddName")->trigger();
-        desktop->TakeInformation(forms::ControlCharacterRefusal());
+        desktop->TakeInformation(document::ControlCharacterRefusal());
         EXPECT_EQ(Count(lbNames()), 0) << name.toStdString();
     }
 }
@@ -393,7 +396,7 @@ TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
 
     // The datasheet chosen for the refused name stays beside it, not the selected analog's: corrected and
     // added, the new name takes the file the user chose.
-    Probe().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/x.pdf";
+    window->Book().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/x.pdf";
     window->RefreshNames(true);
     ASSERT_TRUE(edFileInfo()->text().endsWith(QStringLiteral("x.pdf")));
     eName()->setText(QStringLiteral(" K2"));
@@ -410,9 +413,9 @@ TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
     }
     eName()->setText(QStringLiteral("K2"));
     Button("bbAddSinonim")->click();
-    ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2u);
-    EXPECT_TRUE(QString::fromStdString(Probe().Sprav().CurrentFile->Sinonims[1]->DescPath).endsWith("y.pdf"));
-    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->DescPath, "/d/x.pdf");
+    ASSERT_EQ(window->Book().Sprav().CurrentFile->Sinonims.size(), 2u);
+    EXPECT_TRUE(QString::fromStdString(window->Book().Sprav().CurrentFile->Sinonims[1]->DescPath).endsWith("y.pdf"));
+    EXPECT_EQ(window->Book().Sprav().CurrentFile->Sinonims[0]->DescPath, "/d/x.pdf");
 }
 
 TEST_F(BookEditingTest, PrefixMarksShowWhichPrefixedNamesAreListed) {
@@ -435,44 +438,44 @@ TEST_F(BookEditingTest, AddingWithoutACurrentTestFileIsRefusedByTheModel) {
     eName()->setText(QStringLiteral("K155"));
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл."));
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
     lbFiles()->clearSelection();  // the user deselects the row: no test file is current
-    EXPECT_EQ(Probe().Sprav().CurrentFile, nullptr);
+    EXPECT_EQ(window->Book().Sprav().CurrentFile, nullptr);
     eName()->setText(QStringLiteral("K155"));
     Action("acAddName")->trigger();
     desktop->TakeInformation(QStringLiteral("Выберите файл."));
-    EXPECT_TRUE(Probe().Sprav().Files[0]->Sinonims.empty());
+    EXPECT_TRUE(window->Book().Sprav().Files[0]->Sinonims.empty());
 }
 
 TEST_F(BookEditingTest, NewNameCarriesTheShownDescriptionPath) {
     BookWithNames({});
-    Probe().Sprav().AddSinonimWithDesc("K1", "<Desc>:/k1.pdf");
+    window->Book().AddName(QStringLiteral("K1"), QStringLiteral("<Desc>:/k1.pdf"));
     window->RefreshNames(true);
     EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/k1.pdf"));
     AddName(QStringLiteral("K2"));
-    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[1]->DescPath, "<Desc>:/k1.pdf");
+    EXPECT_EQ(window->Book().Sprav().CurrentFile->Sinonims[1]->DescPath, "<Desc>:/k1.pdf");
 
     // Right after selecting a test file the description is empty, and so is a new name's.
     AddFiles({MakeFile(QStringLiteral("b.qor"))});
     EXPECT_TRUE(edFileInfo()->text().isEmpty());
     AddName(QStringLiteral("K3"));
-    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->DescPath, "");
+    EXPECT_EQ(window->Book().Sprav().CurrentFile->Sinonims[0]->DescPath, "");
 }
 
 TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
     BookWithNames({QStringLiteral("K1"), QStringLiteral("K2")});
-    Probe().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/k1.pdf";
+    window->Book().Sprav().CurrentFile->Sinonims[0]->DescPath = "/d/k1.pdf";
     SetCurrentRow(lbNames(), 1);
     SetCurrentRow(lbNames(), 0);
     eName()->setText(QStringLiteral("K1A"));
     Find<QPushButton>("bbEditSinonim")->click();
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("K1A"), QStringLiteral("K2")}));
-    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[0]->DescPath, "/d/k1.pdf");
+    EXPECT_EQ(window->Book().Sprav().CurrentFile->Sinonims[0]->DescPath, "/d/k1.pdf");
     EXPECT_EQ(SelectedRow(lbNames()), 0);
     ExpectStates(false, true);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     // An empty new name is taken as it is.
     eName()->clear();
@@ -481,11 +484,11 @@ TEST_F(BookEditingTest, RenamingKeepsThePositionAndTheDescription) {
 
     // With no selected row only the flag changes.
     window->RefreshNames(false);
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     eName()->setText(QStringLiteral("X"));
-    Probe().Names().bbEditSinonimClick();
+    window->NamesPanel().bbEditSinonimClick();
     EXPECT_EQ(Rows(lbNames()), (QStringList{QString(), QStringLiteral("K2")}));
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 }
 
 TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
@@ -496,7 +499,7 @@ TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
     Action("acDeleteName")->trigger();
     desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
     EXPECT_EQ(Count(lbNames()), 3);
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteName")->trigger();
@@ -504,7 +507,7 @@ TEST_F(BookEditingTest, DeletingNamesSelectsTheOneThatMovesUp) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("K1"), QStringLiteral("K3")}));
     EXPECT_EQ(SelectedRow(lbNames()), 1);
     EXPECT_EQ(eName()->text(), QStringLiteral("K3"));
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     Action("acDeleteName")->trigger();
@@ -529,7 +532,7 @@ TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
     const QString a = MakeFile(QStringLiteral("a.qor"));
     const QString notATest = MakeFile(QStringLiteral("notes.txt"));
     AddFiles({a});
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(notATest),
@@ -546,7 +549,7 @@ TEST_F(BookEditingTest, DroppedTestFilesAreAddedLikeChosenOnes) {
     desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question,
                             MessageButtons::YesNo);
     EXPECT_EQ(Rows(lbFiles()), (QStringList{a, PathOf(QStringLiteral("b.WSK"))}));
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     QMimeData other;
     other.setUrls({QUrl::fromLocalFile(notATest)});
@@ -577,7 +580,7 @@ TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
     EXPECT_EQ(Rows(lbNames()), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400")}));
     SetCurrentRow(lbFiles(), 1);
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("КР1533ЛА3")});
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 // A name or a test-file path whose line in the book file would pass 999 characters is refused when it is
@@ -591,7 +594,7 @@ TEST_F(BookEditingTest, EntriesTheBookCannotHoldAreRefusedWhenTyped) {
     AddName(QString(999, QLatin1Char('N')));  // "N...N|" would be 1000 characters
     desktop->TakeInformation(nameRefusal);
     EXPECT_EQ(Count(lbNames()), 0);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     AddName(QString(998, QLatin1Char('N')));
     EXPECT_EQ(Count(lbNames()), 1);
 
@@ -659,7 +662,7 @@ TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
     EXPECT_EQ(SelectedRow(lbFiles()), 0);
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("IN_A")});
     AddName(QStringLiteral("ALSO_IN_A"));
-    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 2u);
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Sinonims.size(), 2u);
 }
 
 // A test-file path with a NUL would have its comment file cut short at the NUL, down to the book itself:

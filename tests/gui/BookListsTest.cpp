@@ -6,7 +6,7 @@
 #include <QListView>
 #include <QSignalSpy>
 
-#include "forms/Book.h"
+#include "document/BookLists.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
@@ -15,43 +15,46 @@ namespace {
 class BookListsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        book.Sprav().OnMessage = [](const std::string&) {};
+        sprav.OnMessage = [](const std::string&) {};
         for (const char* path : {"C:\\T\\a.qor", "C:\\T\\b.qor"}) {
-            book.Sprav().AddTestFile(path);
+            sprav.AddTestFile(path);
         }
-        book.Sprav().SetCurrentFile(0);
+        sprav.SetCurrentFile(0);
         for (const char* name : {"К155ЛА3", "SN7400", "к155ла3", "КР155ЛА3"}) {
-            book.Sprav().AddSinonim(Cp(name));
+            sprav.AddSinonim(Cp(name));
         }
-        names.setModel(&book.NameList());
+        names.setModel(&nameList);
     }
 
-    TBook book;
+    // The models over a bare model, changed directly: what they show does not depend on who changes it.
+    TSprav sprav;
+    TFileListModel fileList{sprav};
+    TNameListModel nameList{sprav};
     QListView names;
 };
 
 TEST_F(BookListsTest, TheNamesFollowTheCurrentTestFile) {
     EXPECT_EQ(Rows(&names), (QStringList{QStringLiteral("К155ЛА3"), QStringLiteral("SN7400"),
                                          QStringLiteral("к155ла3"), QStringLiteral("КР155ЛА3")}));
-    book.Sprav().SetCurrentFile(1);
+    sprav.SetCurrentFile(1);
     EXPECT_EQ(Count(&names), 0);
-    book.Sprav().AddSinonim("X");
+    sprav.AddSinonim("X");
     EXPECT_EQ(Rows(&names), QStringList{QStringLiteral("X")});
-    book.Sprav().DeleteTestFile(1);
+    sprav.DeleteTestFile(1);
     EXPECT_EQ(Count(&names), 0);
-    book.Sprav().SetCurrentFile(0);
+    sprav.SetCurrentFile(0);
     EXPECT_EQ(Count(&names), 4);
-    book.Sprav().ClearAll();
+    sprav.ClearAll();
     EXPECT_EQ(Count(&names), 0);
 }
 
 TEST_F(BookListsTest, AChangeIsAnnouncedAsRowsAndTheSelectionStays) {
     SetCurrentRow(&names, 3);
-    QSignalSpy resets(&book.NameList(), &QAbstractItemModel::modelReset);
-    QSignalSpy removals(&book.NameList(), &QAbstractItemModel::rowsRemoved);
-    book.Sprav().DeleteSinonim(1);
-    book.Sprav().AddSinonim("Y");
-    book.Sprav().ChangeSinonim(book.Sprav().CurrentFile, 0, "Z", "");
+    QSignalSpy resets(&nameList, &QAbstractItemModel::modelReset);
+    QSignalSpy removals(&nameList, &QAbstractItemModel::rowsRemoved);
+    sprav.DeleteSinonim(1);
+    sprav.AddSinonim("Y");
+    sprav.ChangeSinonim(sprav.CurrentFile, 0, "Z", "");
     EXPECT_EQ(resets.count(), 0);
     EXPECT_EQ(removals.count(), 1);
     EXPECT_EQ(SelectedRow(&names), 2) << "the selected name moved up a row with the list";
@@ -59,31 +62,31 @@ TEST_F(BookListsTest, AChangeIsAnnouncedAsRowsAndTheSelectionStays) {
 }
 
 TEST_F(BookListsTest, TheLookupFindsTheFirstRowWhateverTheCaseAndFollowsEveryChange) {
-    const TNameListModel& model = book.NameList();
+    const TNameListModel& model = nameList;
     EXPECT_EQ(model.FindName(QStringLiteral("к155ЛА3")), 0);
     EXPECT_EQ(model.FindName(QStringLiteral("К155ЛА")), -1) << "the whole name, not a part";
-    book.Sprav().DeleteSinonim(0);
+    sprav.DeleteSinonim(0);
     EXPECT_EQ(model.FindName(QStringLiteral("К155ЛА3")), 1) << "the other case is now the first";
-    book.Sprav().AddSinonim(Cp("SN7400"));
+    sprav.AddSinonim(Cp("SN7400"));
     EXPECT_EQ(model.FindName(QStringLiteral("sn7400")), 0) << "an added copy does not take the first row";
-    book.Sprav().ChangeSinonim(book.Sprav().CurrentFile, 0, "74LS00", "");
+    sprav.ChangeSinonim(sprav.CurrentFile, 0, "74LS00", "");
     EXPECT_EQ(model.FindName(QStringLiteral("sn7400")), 3);
     EXPECT_EQ(model.FindName(QStringLiteral("74ls00")), 0);
-    book.Sprav().RemoveSinonims(*book.Sprav().CurrentFile, {0, 1});
+    sprav.RemoveSinonims(*sprav.CurrentFile, {0, 1});
     EXPECT_EQ(model.FindName(QStringLiteral("КР155ЛА3")), 0);
     EXPECT_EQ(model.FindName(QStringLiteral("74ls00")), -1);
 }
 
 TEST_F(BookListsTest, TestFilesShowInTokenFormAndFollowTheDirectory) {
     QListView files;
-    files.setModel(&book.FileList());
+    files.setModel(&fileList);
     EXPECT_EQ(Rows(&files), (QStringList{QStringLiteral("C:\\T\\a.qor"), QStringLiteral("C:\\T\\b.qor")}));
-    book.SetDirectories("C:\\T", "");
+    fileList.SetDirTests("C:\\T");
     EXPECT_EQ(Rows(&files),
               (QStringList{QStringLiteral("<Tests>:\\a.qor"), QStringLiteral("<Tests>:\\b.qor")}));
     SetCurrentRow(&files, 1);
-    book.Sprav().AddTestFile("C:\\T\\c.qor");
-    book.Sprav().DeleteTestFile(0);
+    sprav.AddTestFile("C:\\T\\c.qor");
+    sprav.DeleteTestFile(0);
     EXPECT_EQ(Rows(&files),
               (QStringList{QStringLiteral("<Tests>:\\b.qor"), QStringLiteral("<Tests>:\\c.qor")}));
     EXPECT_EQ(SelectedRow(&files), 0);

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "core/CommentFile.h"
+#include "forms/CommentPanel.h"
+#include "forms/PrefixPanel.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
@@ -70,7 +72,7 @@ TEST_F(CommentPanelTest, CommentIsSavedBesideTheTestFileAndFollowsTheSelection) 
     MakeFile(QStringLiteral("tests/sub.d/LA4.wsk"));
     MakeFile(QStringLiteral("tests/sub.d/LA4.txt"), Cp("Первая\r\nвторая\nтретья\r\xC2\xA0конец"));
     AddFiles({a, PathOf(QStringLiteral("tests/sub.d/LA4.wsk"))});
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     EXPECT_EQ(Rows(lbFiles()), (QStringList{Native(QStringLiteral("<Tests>:/K155LA3.qor")),
                                             Native(QStringLiteral("<Tests>:/sub.d/LA4.wsk"))}));
 
@@ -88,7 +90,7 @@ TEST_F(CommentPanelTest, CommentIsSavedBesideTheTestFileAndFollowsTheSelection) 
     EXPECT_FALSE(Indicator());
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("tests/K155LA3.txt"))),
               Cp("Проверено: ЁЖЯ ёжя") + "\r\n\r\n" + Cp("ок"));
-    EXPECT_FALSE(Probe().Modified());  // the comment is no part of the book
+    EXPECT_FALSE(window->Modified());  // the comment is no part of the book
 
     Select(1);
     EXPECT_EQ(Comment(), QStringLiteral("Первая\nвторая\nтретья\n\u00A0конец"));
@@ -121,7 +123,7 @@ TEST_F(CommentPanelTest, WithNoTestFileNothingIsSavedOrAsked) {
     const QString a = MakeFile(QStringLiteral("a.qor"));
     AddFiles({a});
     TypeLines(mmTestInfo(), {QStringLiteral("текст")});
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     window->FileNew1Execute();
     ExpectQuestion(MessageButtons::YesNoCancel);
@@ -138,7 +140,7 @@ TEST_F(CommentPanelTest, UnsavedCommentIsAskedAboutBeforeItIsDropped) {
     MakeFile(QStringLiteral("b.txt"), Cp("комментарий b"));
     AddFiles({a, b});
     AddName(QStringLiteral("К155ЛА3"));
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
 
     struct Case {
         const char* what;
@@ -153,7 +155,7 @@ TEST_F(CommentPanelTest, UnsavedCommentIsAskedAboutBeforeItIsDropped) {
         // A cancelled add dialog shows the same row again; its answer is queued before the question's.
         Action("acAddFile")->trigger();
         EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::OpenFiles);
-        Probe().Modified() = false;
+        window->Book().SetModified(false);
     };
     const std::function<void()> newBook = [&] { window->FileNew1Execute(); };
     const std::function<void()> openBook = [&] { window->FileOpen1Execute(); };
@@ -234,7 +236,7 @@ TEST_F(CommentPanelTest, FailedSaveIsReportedAndKeepsTextAndSelection) {
     ExpectQuestion(MessageButtons::YesNo);
     desktop->TakeErrorReport(report);
     EXPECT_EQ(SelectedRow(lbFiles()), 0);
-    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 0);
+    EXPECT_EQ(window->Book().Sprav().CurrentFileIndex(), 0);
     EXPECT_EQ(Comment(), QStringLiteral("важно"));
     EXPECT_TRUE(Indicator());
 
@@ -244,7 +246,7 @@ TEST_F(CommentPanelTest, FailedSaveIsReportedAndKeepsTextAndSelection) {
     ExpectQuestion(MessageButtons::YesNo);
     desktop->TakeErrorReport(report);
     EXPECT_EQ(SelectedRow(lbFiles()), 2);
-    EXPECT_EQ(Probe().Sprav().CurrentFileIndex(), 2);
+    EXPECT_EQ(window->Book().Sprav().CurrentFileIndex(), 2);
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
     EXPECT_EQ(Comment(), QStringLiteral("важно"));
     EXPECT_TRUE(Indicator());
@@ -310,7 +312,7 @@ TEST_F(CommentPanelTest, BookAndPrefixFilesAreNeverTakenForAComment) {
 // Opened before the tests directory is set, a "<Tests>:" path has no folder: its comment is neither read
 // nor written anywhere else, such as the folder the program was started from.
 TEST_F(CommentPanelTest, TokenPathWithTheTestsDirectoryUnsetHasNoCommentFile) {
-    Probe().SetDirectories("", Probe().DirPDF());
+    window->Book().SetDirectories("", window->Book().DirPDF());
     const QString book = MakeFile(QStringLiteral("tokens.spr"), " 0 <Tests>:a.qor\r\n");
     desktop->QueueOpenFile(book);
     window->FileOpen1Execute();
@@ -339,7 +341,7 @@ TEST_F(CommentPanelTest, TokenPathWithTheTestsDirectoryUnsetHasNoCommentFile) {
 TEST_F(CommentPanelTest, EditsKeptByACancelledCommandAreAskedAboutAgain) {
     AddFiles({MakeFile(QStringLiteral("a.qor")), MakeFile(QStringLiteral("b.qor"))});
     TypeLines(mmTestInfo(), {QStringLiteral("правка")});
-    Probe().Modified() = true;
+    window->Book().SetModified();
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);      // the comment
     desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);  // the book
     window->FileNew1Execute();
@@ -435,7 +437,7 @@ TEST_F(CommentPanelTest, CommentFileNotReadInWholeIsNeitherShownNorReplaced) {
 
     // The line belongs to the closed book's file: New takes it away and the editor takes a draft again.
     Select(1);
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     window->FileNew1Execute();
     EXPECT_EQ(Comment(), QString());
     EXPECT_FALSE(mmTestInfo()->isReadOnly());
@@ -499,7 +501,7 @@ TEST_F(CommentPanelTest, FilesReachedUnderAnotherNameAreNeverTakenForAComment) {
     desktop->QueueSaveFile(book);
     ASSERT_TRUE(window->FileSave1Execute());
     desktop->Take();
-    Probe().SetPrefFileName(Stored(QStringLiteral("d/pref.prf")));
+    window->SetPrefFileName(Stored(QStringLiteral("d/pref.prf")));
 
     const QString toBook = QStringLiteral(
         "Комментарий не сохранён: файл комментария совпадает с файлом справочника или префиксов ");
@@ -537,7 +539,7 @@ TEST_F(CommentPanelTest, FilesReachedUnderAnotherNameAreNeverTakenForAComment) {
         desktop->TakeInformation(c.refusal + commentFile);
         EXPECT_EQ(ReadBytes(target), before);
         EXPECT_TRUE(Indicator());
-        Probe().Comment().LoadTestComment();  // the edits given up, for the next file
+        window->CommentPanel().LoadTestComment();  // the edits given up, for the next file
     }
 }
 
@@ -605,7 +607,7 @@ protected:
         AddName(QStringLiteral("К155ЛА3"));
         AddName(QStringLiteral("SN7400"));
         SetCurrentRow(lbNames(), 0);
-        Probe().Modified() = false;
+        window->Book().SetModified(false);
     }
 
     // Presses "..." and answers the dialog; gives the dialog's options.
@@ -617,7 +619,7 @@ protected:
         return call.options;
     }
 
-    const TSpravSinonim& Entry(int row) { return *Probe().Sprav().CurrentFile->Sinonims[row]; }
+    const TSpravSinonim& Entry(int row) { return *window->Book().Sprav().CurrentFile->Sinonims[row]; }
 
     QString sheet, other;
 };
@@ -634,7 +636,7 @@ TEST_F(DescriptionPanelTest, ChosenFileIsShownInDescFormStoredInFullAndOpened) {
     EXPECT_EQ(edFileInfo()->text(), Native(QStringLiteral("<Desc>:/ttl/К155ЛА3.pdf")));
     EXPECT_EQ(Entry(0).DescPath, Stored(QStringLiteral("desc/ttl/К155ЛА3.pdf")));
     EXPECT_EQ(Entry(0).Name, Cp("К155ЛА3"));
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     Action("acSeeFileInfo")->trigger();
     const DesktopCall open = desktop->TakeShellExecute();
@@ -704,7 +706,7 @@ TEST_F(DescriptionPanelTest, CancelMissingFileAndEmptyPath) {
     EXPECT_EQ(desktop->UntakenCount(), 0);
 
     Choose(std::nullopt);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     Choose(PathOf(QStringLiteral("desc/missing.pdf")));
     EXPECT_EQ(edFileInfo()->text(), QString());
     EXPECT_EQ(Entry(1).DescPath, std::string());

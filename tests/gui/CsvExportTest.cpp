@@ -64,7 +64,7 @@ TEST_F(CsvExportTest, ExportsTheBookAsItIsInTheWindowAndLeavesItUnsaved) {
     // The name shown first is К155ЛА3's, and a name added now takes its datasheet, as the window does.
     SetCurrentRow(lbFiles(), 0);
     AddName(QStringLiteral("КР1533ЛА3"));
-    ASSERT_TRUE(Probe().Modified());
+    ASSERT_TRUE(window->Modified());
 
     Export(PathOf(QStringLiteral("out.csv")));
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("out.csv"))),
@@ -73,7 +73,7 @@ TEST_F(CsvExportTest, ExportsTheBookAsItIsInTheWindowAndLeavesItUnsaved) {
                  "<Tests>:/ТТЛ/ЛА3.qor;\"SN74;00 \"\"A\"\"\";\r\n"
                  "<Tests>:/ТТЛ/ЛА3.qor;КР1533ЛА3;<Desc>:/la3.pdf\r\n"
                  "<Tests>:/empty.qor;;\r\n"));
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     EXPECT_EQ(ReadBytes(book), bookBytes);
 }
 

@@ -69,7 +69,7 @@ protected:
         if (!files.empty()) {
             SetCurrentRow(lbFiles(), 0);
         }
-        Probe().Modified() = false;
+        window->Book().SetModified(false);
     }
 
     // Opens the dialog (the find command unless told otherwise) and runs `steps` on it while it is modal;
@@ -99,7 +99,7 @@ protected:
     }
 
     Place Here() const {
-        TSprav& sprav = Probe().Sprav();
+        const TSprav& sprav = window->Book().Sprav();
         return {SelectedRow(lbFiles()), SelectedRow(lbNames()), sprav.CurrentFileIndex(),
                 sprav.CurrentSinonimIndex, eName()->text()};
     }
@@ -214,7 +214,7 @@ TEST_F(FindDialogTest, SameNameUnderTwoTestFilesGivesTwoRowsAndTheSecondJumpsThe
     });
     EXPECT_EQ(Here(), (Place{1, 1, 1, 1, QStringLiteral("К155ЛА3")}));
     EXPECT_EQ(Rows(lbNames()), (Names{QStringLiteral("74LS00"), QStringLiteral("К155ЛА3")}));
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 // Every way a chooser confirms lands on the chosen row, here the third one.
@@ -291,11 +291,11 @@ TEST_F(FindDialogTest, CancellingLeavesTheWindowAsItWasAndNewNamesGoToTheSameFil
         });
         EXPECT_EQ(Here(), before);
         EXPECT_EQ(Rows(lbNames()), (Names{QStringLiteral("A1"), QStringLiteral("A2")}));
-        EXPECT_FALSE(Probe().Modified());
+        EXPECT_FALSE(window->Modified());
     }
     AddName(QStringLiteral("A3"));
-    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 3u);
-    EXPECT_EQ(Probe().Sprav().Files[1]->Sinonims.size(), 1u);
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Sinonims.size(), 3u);
+    EXPECT_EQ(window->Book().Sprav().Files[1]->Sinonims.size(), 1u);
 }
 
 // With nothing listed the choice stays at the first test file and its first analog, which may not exist.
@@ -320,7 +320,7 @@ TEST_F(FindDialogTest, ConfirmingOnAnEmptyBookIsSafe) {
     });
     EXPECT_EQ(Here(), (Place{0, -1, 0, -1, QString()}));
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 }  // namespace

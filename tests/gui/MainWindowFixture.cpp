@@ -84,6 +84,8 @@ void TypeText(QWidget* widget, const QString& text) {
 }
 
 void MainWindowTest::SetUp() {
+    // A change of the book outside any operation would leave the history unable to undo: a fault.
+    TBookHistory::SetStrayChangeHandler([] { ADD_FAILURE() << "the book changed outside any operation"; });
     ASSERT_TRUE(folder.isValid());
 #ifdef _WIN32
     // The store is the registry of the test prefix: each test starts with none of the system's keys.
@@ -164,6 +166,10 @@ void MainWindowTest::AddFiles(const QStringList& paths, std::initializer_list<Me
     Action("acAddFile")->trigger();
     const DesktopCall call = desktop->Take();
     EXPECT_EQ(call.kind, DesktopCall::Kind::OpenFiles);
+}
+
+void MainWindowTest::AddTestFile(const std::string& path) {
+    window->Book().AddTestFiles({QString::fromStdString(path)}, [](const std::string&) { return true; });
 }
 
 void MainWindowTest::AddName(const QString& name) {

@@ -20,7 +20,6 @@
 #include <string>
 
 #include "forms/fm_Main.h"
-#include "testkit/MainWindowProbe.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/ScriptedDesktop.h"
 
@@ -69,7 +68,6 @@ protected:
     void SetDirectories(const std::string& tests, const std::string& desc = {});
 
     TfmMain& Start(const QString& commandLineBook = {});
-    TfmMainProbe Probe() const { return TfmMainProbe(*window); }
     // Closes the window through its close query; true when it closed.
     bool CloseWindow();
 
@@ -99,6 +97,8 @@ protected:
     // Adds test files through the add command, answering its dialog with `paths` and the duplicate
     // questions that follow with `answers`.
     void AddFiles(const QStringList& paths, std::initializer_list<MessageAnswer> answers = {});
+    // Puts a test file into the book through the document, as a chosen file is added.
+    void AddTestFile(const std::string& path);
     // Types a chip name and adds it with the add button.
     void AddName(const QString& name);
 

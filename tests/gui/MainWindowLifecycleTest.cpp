@@ -69,7 +69,7 @@ TEST_F(LifecycleTest, FirstStartCreatesBothKeysAndAsksForTheTestsDirectory) {
     desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
     desktop->TakeInformation(kDirsNotSet);
     EXPECT_TRUE(dialogSeen);
-    EXPECT_TRUE(Probe().DirTests().empty());
+    EXPECT_TRUE(window->Book().DirTests().empty());
     EXPECT_TRUE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Создание справочников"));
 
@@ -95,8 +95,8 @@ TEST_F(LifecycleTest, DirectoriesAcceptedAtStartUpReachTheSettingsOnlyAtClose) {
     });
     Start();
     desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    EXPECT_EQ(Probe().DirTests(), "/srv/tests");
-    EXPECT_EQ(Probe().DirPDF(), "/srv/desc/");
+    EXPECT_EQ(window->Book().DirTests(), "/srv/tests");
+    EXPECT_EQ(window->Book().DirPDF(), "/srv/desc/");
     EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "");
 
     ASSERT_TRUE(CloseWindow());
@@ -132,8 +132,8 @@ TEST_F(LifecycleTest, RememberedBookIsLoadedShownAndSelected) {
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(Rows(lbFiles()),
               (QStringList{QStringLiteral("<Tests>:/dig/la3.qor"), QStringLiteral("/misc/x.wsk")}));
-    ASSERT_EQ(Probe().Sprav().Files.size(), 2u);
-    EXPECT_EQ(Probe().Sprav().Files[0]->Path, "/T/dig/la3.qor");
+    ASSERT_EQ(window->Book().Sprav().Files.size(), 2u);
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Path, "/T/dig/la3.qor");
     // The last test file is current and selected; it has no names.
     EXPECT_EQ(SelectedRow(lbFiles()), 1);
     EXPECT_TRUE(Rows(lbNames()).isEmpty());
@@ -143,7 +143,7 @@ TEST_F(LifecycleTest, RememberedBookIsLoadedShownAndSelected) {
     EXPECT_EQ(SelectedRow(lbNames()), 0);
     EXPECT_EQ(eName()->text(), QStringLiteral("К155ЛА3"));
     EXPECT_EQ(edFileInfo()->text(), QStringLiteral("<Desc>:/la3.pdf"));
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 TEST_F(LifecycleTest, MissingRememberedBookIsSkippedSilently) {
@@ -169,7 +169,7 @@ TEST_F(LifecycleTest, UnreadableRememberedBookIsReportedAndForgotten) {
     EXPECT_FALSE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(Count(lbFiles()), 0);
-    EXPECT_TRUE(Probe().Sprav().Files.empty());
+    EXPECT_TRUE(window->Book().Sprav().Files.empty());
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
 }
@@ -186,7 +186,7 @@ TEST_F(LifecycleTest, FileThatIsNotABookFailsAsAWhole) {
     desktop->TakeInformation(
         kCannotOpen + QLatin1Char('\n') + notes +
         QStringLiteral(" не справочник: строка 2 «hello» стоит раньше первого тестового файла."));
-    EXPECT_TRUE(Probe().Sprav().Files.empty());
+    EXPECT_TRUE(window->Book().Sprav().Files.empty());
     EXPECT_EQ(Count(lbFiles()), 0);
     ASSERT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), "");
@@ -276,7 +276,7 @@ TEST_F(LifecycleTest, UnreadableSettingsFileIsSaidOnceAndLeftAlone) {
                        "Программа запущена с пустыми настройками; при выходе этот файл не будет изменён.")
             .arg(QDir::toNativeSeparators(path)));
     desktop->TakeMessageBox(kDirQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    EXPECT_TRUE(Probe().DirTests().empty());
+    EXPECT_TRUE(window->Book().DirTests().empty());
 
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
     desktop->QueueSaveFile(PathOf(QStringLiteral("new.spr")));
@@ -298,10 +298,10 @@ TEST_F(LifecycleTest, NewShowsAnEmptyBookAndTheNextStartReopensThePreviousOne) {
     window->FileNew1Execute();
     EXPECT_EQ(Count(lbFiles()), 0);
     EXPECT_EQ(Count(lbNames()), 0);
-    EXPECT_TRUE(Probe().Sprav().Files.empty());
+    EXPECT_TRUE(window->Book().Sprav().Files.empty());
     EXPECT_FALSE(pMain()->isHidden());
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8(QOR_EXPECTED_DESCRIPTION));
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 
     desktop->QueueSaveFile(std::nullopt);
     window->FileSave1Execute();
@@ -329,7 +329,7 @@ TEST_F(LifecycleTest, OpenLoadsTheChosenBookWithTheBookFilter) {
     EXPECT_EQ(call.kind, DesktopCall::Kind::OpenFile);
     EXPECT_EQ(call.options.Filter, QStringLiteral("Справочники|*.spr;*.lib|Все файлы|*.*"));
     EXPECT_EQ(call.options.DefaultExtension, QStringLiteral("spr"));
-    EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("open.spr")));
+    EXPECT_EQ(window->SpravFileName(), Stored(QStringLiteral("open.spr")));
     EXPECT_EQ(window->windowTitle(), BookCaption(book));
     EXPECT_EQ(Count(lbFiles()), 2);
     EXPECT_FALSE(pMain()->isHidden());
@@ -354,7 +354,7 @@ TEST_F(LifecycleTest, OpenStartsInTheFolderOfTheCurrentOrLastBook) {
     EXPECT_EQ(desktop->Take().options.InitialDir, PathOf(QStringLiteral("books")));
     const DesktopCall refusal = desktop->Take();
     EXPECT_EQ(refusal.kind, DesktopCall::Kind::Information);
-    ASSERT_TRUE(Probe().SpravFileName().empty());
+    ASSERT_TRUE(window->SpravFileName().empty());
 
     desktop->QueueOpenFile(std::nullopt);
     window->FileOpen1Execute();
@@ -371,16 +371,17 @@ TEST_F(LifecycleTest, OpenIgnoresCancelAndMissingFiles) {
     window->FileOpen1Execute();
     desktop->Take();
     EXPECT_TRUE(pMain()->isHidden());
-    EXPECT_TRUE(Probe().SpravFileName().empty());
+    EXPECT_TRUE(window->SpravFileName().empty());
 }
 
 TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
     SetDirectories("/T", "/D");
     Start();
     window->FileNew1Execute();
-    Probe().Sprav().AddTestFile("/T/dig/la3.qor");
-    Probe().Sprav().AddSinonimWithDesc(Cp("К155ЛА3"), "/D/la3.pdf");
-    Probe().Modified() = true;
+    AddTestFile("/T/dig/la3.qor");
+    window->RefreshFileList();
+    window->Book().AddName(QStringLiteral("К155ЛА3"), QStringLiteral("/D/la3.pdf"));
+    window->Book().SetModified();
 
     desktop->QueueSaveFile(PathOf(QStringLiteral("saved.spr")));
     ASSERT_TRUE(window->FileSave1Execute());
@@ -393,8 +394,8 @@ TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("saved.spr"))),
               " 0 <Tests>:/dig/la3.qor\r\n" + Cp("К155ЛА3") + "|<Desc>:/la3.pdf\r\n");
     EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("saved.spr"))));
-    EXPECT_FALSE(Probe().Modified());
-    EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("saved.spr")));
+    EXPECT_FALSE(window->Modified());
+    EXPECT_EQ(window->SpravFileName(), Stored(QStringLiteral("saved.spr")));
 
     // The next save dialog opens in the book's folder and proposes its name.
     desktop->QueueSaveFile(std::nullopt);
@@ -408,8 +409,8 @@ TEST_F(LifecycleTest, SaveOverAnExistingFileAsksFirst) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    Probe().Sprav().AddTestFile("/a.qor");
-    Probe().Modified() = true;
+    AddTestFile("/a.qor");
+    window->Book().SetModified();
     const QString target = MakeFile(QStringLiteral("old.spr"), "old");
 
     desktop->QueueSaveFile(target);
@@ -419,7 +420,7 @@ TEST_F(LifecycleTest, SaveOverAnExistingFileAsksFirst) {
     desktop->TakeMessageBox(kReplaceQuestion, QStringLiteral("Редактор Справочников"), MessageIcon::Question,
                             MessageButtons::YesNo);
     EXPECT_EQ(ReadBytes(target), "old");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     desktop->QueueSaveFile(target);
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -446,8 +447,8 @@ TEST_F(LifecycleTest, FailedSaveSaysSoAndChangesNothing) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    Probe().Sprav().AddTestFile("/a.qor");
-    Probe().Modified() = true;
+    AddTestFile("/a.qor");
+    window->Book().SetModified();
     const QString caption = window->windowTitle();
 
     const QString target = PathOf(QStringLiteral("no-such-folder/book.spr"));
@@ -465,16 +466,20 @@ TEST_F(LifecycleTest, FailedSaveSaysSoAndChangesNothing) {
     EXPECT_EQ(box.caption, kCaption);
     EXPECT_EQ(box.icon, MessageIcon::Warning);
     EXPECT_EQ(box.buttons, MessageButtons::Ok);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     EXPECT_EQ(window->windowTitle(), caption);
-    EXPECT_TRUE(Probe().SpravFileName().empty());
+    EXPECT_TRUE(window->SpravFileName().empty());
 }
 
 TEST_F(LifecycleTest, SaveRefusesABookItCouldNotReadBack) {
-    SetDirectories("/T");
+    // A path that fits its line only in token form: once the tests directory changes, the book can no
+    // longer write it.
+    SetDirectories("/" + std::string(200, 'd'));
     Start();
-    window->FileNew1Execute();
-    Probe().Sprav().AddTestFile("/" + std::string(1200, 'a') + ".qor");
+    WriteBytes(PathOf(QStringLiteral("short.spr")), " 0 <Tests>:/" + std::string(900, 'a') + ".qor\r\n");
+    window->LoadSprav(Stored(QStringLiteral("short.spr")));
+    ASSERT_EQ(window->Book().Sprav().Files.size(), 1u);
+    window->Book().SetDirectories("/elsewhere", {});
     desktop->QueueSaveFile(PathOf(QStringLiteral("long.spr")));
     desktop->QueueMessageBoxAnswer(MessageAnswer::Ok);
     EXPECT_FALSE(window->FileSave1Execute());
@@ -488,14 +493,14 @@ TEST_F(LifecycleTest, CloseQueryAnswers) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    Probe().Modified() = true;
+    window->Book().SetModified();
 
     // Cancel: the window stays and nothing is written.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
     EXPECT_FALSE(CloseWindow());
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(Setting("Software\\QOR_Main", "Dir_Tests"), "/T");
-    Probe().SetDirectories("/changed", Probe().DirPDF());
+    window->Book().SetDirectories("/changed", window->Book().DirPDF());
 
     // Yes, then the save dialog cancelled: the window stays, nothing is written.
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -520,7 +525,7 @@ TEST_F(LifecycleTest, CloseQueryNoClosesWithoutSaving) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    Probe().Modified() = true;
+    window->Book().SetModified();
     desktop->QueueMessageBoxAnswer(MessageAnswer::No);
     EXPECT_TRUE(CloseWindow());
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
@@ -565,8 +570,8 @@ TEST_F(LifecycleTest, AnExceptionInAHandlerIsReportedAndTheEditorGoesOnWithItsBo
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(SelectedRow(lbFiles()), 0);
     EXPECT_EQ(Rows(lbNames()), names);
-    EXPECT_EQ(Probe().Sprav().Files[0]->Sinonims.size(), 3u);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Sinonims.size(), 3u);
+    EXPECT_TRUE(window->Modified());
 
     // The editor goes on: clicks work again, a dialog runs its own loop, and closing asks to save.
     QTest::mouseClick(lbFiles()->viewport(), Qt::LeftButton, Qt::NoModifier, secondRow);
@@ -588,15 +593,15 @@ TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {
     SetDirectories("/T");
     Start();
     window->FileNew1Execute();
-    Probe().Sprav().AddTestFile("/a.qor");
+    AddTestFile("/a.qor");
     window->RefreshFileList();
-    Probe().Modified() = true;
+    window->Book().SetModified();
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Cancel);
     window->FileNew1Execute();
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(Count(lbFiles()), 1);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
     desktop->QueueSaveFile(std::nullopt);
@@ -609,7 +614,7 @@ TEST_F(LifecycleTest, NewAndOpenAskBeforeDroppingChanges) {
     window->FileNew1Execute();
     desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
     EXPECT_EQ(Count(lbFiles()), 0);
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 TEST_F(LifecycleTest, PathsWindows1251CannotHoldAreRefused) {
@@ -621,7 +626,7 @@ TEST_F(LifecycleTest, PathsWindows1251CannotHoldAreRefused) {
     desktop->Take();
     desktop->TakeInformation(
         QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + strange);
-    EXPECT_TRUE(Probe().SpravFileName().empty());
+    EXPECT_TRUE(window->SpravFileName().empty());
     EXPECT_TRUE(pMain()->isHidden());
 }
 
@@ -631,7 +636,7 @@ TEST_F(LifecycleTest, BookOnTheCommandLineOpensInPlaceOfTheRememberedOne) {
     SetDirectories("/T");
     SetSetting("Software\\QOR_Sprav", "FileName", Stored(QStringLiteral("remembered.spr")));
     Start(given);
-    EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("given.spr")));
+    EXPECT_EQ(window->SpravFileName(), Stored(QStringLiteral("given.spr")));
     EXPECT_EQ(Count(lbFiles()), 2);
     EXPECT_EQ(window->windowTitle(), BookCaption(given));
 }
@@ -672,9 +677,9 @@ TEST_F(LifecycleTest, ServiceDirectoriesCommandWarnsFirst) {
     });
     Find<QAction>("N19")->trigger();
     desktop->TakeMessageBox(warning, kCaption, MessageIcon::Warning, MessageButtons::YesNo);
-    EXPECT_EQ(Probe().DirTests(), "/New");
-    EXPECT_EQ(Probe().DirPDF(), "/D");
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_EQ(window->Book().DirTests(), "/New");
+    EXPECT_EQ(window->Book().DirPDF(), "/D");
+    EXPECT_FALSE(window->Modified());
 }
 
 // A book opened while the tests directory was unset keeps its "<Tests>:" paths. Once the directory is set
@@ -727,7 +732,7 @@ TEST_F(LifecycleTest, TokenPathsOfABookOpenedWithoutDirectoriesFollowTheDirector
         QStringLiteral("Комментарий не сохранён: файл комментария совпадает с тестовым файлом ") + notes);
     EXPECT_EQ(ReadBytes(notes), "test bytes");
     // Nothing of this changed what the book holds: it is saved as it was read.
-    EXPECT_EQ(Probe().Sprav().Files[0]->Path, Native(std::string("<Tests>:/TTL/LA3.qor")));
+    EXPECT_EQ(window->Book().Sprav().Files[0]->Path, Native(std::string("<Tests>:/TTL/LA3.qor")));
 }
 
 // Help files beside this test program, made for one test and removed after it whatever happens.

@@ -19,6 +19,9 @@
 #include "core/PrefixFile.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
+#include "document/BookTexts.h"
+#include "forms/NamePanel.h"
+#include "forms/PrefixPanel.h"
 #include "tests/gui/MainWindowFixture.h"
 
 namespace gui_test {
@@ -58,7 +61,7 @@ protected:
             Action("acAddName")->trigger();
         }
         eName()->clear();
-        Probe().Modified() = false;
+        window->Book().SetModified(false);
     }
 
     // The marks as a string, "1" for on: easy to read in a failure.
@@ -91,32 +94,32 @@ TEST_F(PrefixPanelTest, TickingAddsTheGeneratedNameAndUntickingTakesItAway) {
     Toggle(0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155ЛА3", "K1", "КР155ЛА3 "}));
     EXPECT_EQ(Marks(), "10");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     EXPECT_EQ(SelectedRow(lbNames()), -1);  // the pass's refresh selects nothing
-    EXPECT_EQ(Probe().Sprav().CurrentSinonimIndex, 2);
-    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims[2]->DescPath, "");
+    EXPECT_EQ(window->Book().Sprav().CurrentSinonimIndex, 2);
+    EXPECT_EQ(window->Book().Sprav().CurrentFile->Sinonims[2]->DescPath, "");
     EXPECT_EQ(eName()->text(), QStringLiteral("155ЛА3 "));
 
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     Toggle(0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155ЛА3", "K1"}));
     EXPECT_EQ(Marks(), "00");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 
     // Marks the program sets never run the pass: typing a name whose prefixed form is listed adds nothing.
     AddName(QStringLiteral("SN7400"));
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     Type(QStringLiteral("7400"));
     EXPECT_EQ(Marks(), "01");
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155ЛА3", "K1", "SN7400"}));
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 // New empties the lists before the name field: no mark stays for a name the empty book does not hold, also
 // when the field was empty already (a prefix alone is a listed name then).
 TEST_F(PrefixPanelTest, NoMarkOutlivesTheBookAfterNew) {
     LoadPrefixes("SN\r\nKR\r\n");
-    for (const QString typed : {QString(), QStringLiteral("155")}) {
+    for (const QString& typed : {QString(), QStringLiteral("155")}) {
         BookWithNames({QStringLiteral("SN"), QStringLiteral("KR155")});
         Type(typed);
         ASSERT_EQ(Marks(), typed.isEmpty() ? "10" : "01");
@@ -135,12 +138,12 @@ TEST_F(PrefixPanelTest, ANamePresentInAnotherCaseOrTwiceStaysAndKeepsItsMark) {
     Toggle(0);  // present as "kr155": nothing is removed, the mark comes back
     EXPECT_EQ(Rows(lbNames()), (QStringList{"kr155", "SN155", "SN155"}));
     EXPECT_EQ(Marks(), "11");
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 
     Toggle(1);  // listed twice: the first copy goes, the mark comes back for the second
     EXPECT_EQ(Rows(lbNames()), (QStringList{"kr155", "SN155"}));
     EXPECT_EQ(Marks(), "11");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 }
 
 TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
@@ -149,7 +152,7 @@ TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
 
     Tool("sbAddAll")->click();  // with an empty name: marks off, no name changes
     EXPECT_EQ(Marks(), "000");
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();  // the same prefix twice in the list adds its name twice
@@ -161,11 +164,11 @@ TEST_F(PrefixPanelTest, SelectAllAndDeselectAll) {
     SetCurrentRow(lbNames(), 0);
     EXPECT_EQ(eName()->text(), QStringLiteral("155"));
     EXPECT_FALSE(clbPref()->isEnabled());
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     Tool("sbDelAll")->click();  // one exact copy per entry; the base name and the others stay
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "X155"}));
     EXPECT_EQ(Marks(), "000");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     // The rows taken out one by one leave the lookup of the rest right.
     Type(QStringLiteral("x155"));
     EXPECT_FALSE(Button("bbAddSinonim")->isEnabled());
@@ -188,16 +191,16 @@ TEST_F(PrefixPanelTest, DeselectAllTakesAwayWhatUntickingEachEntryInTurnWould) {
     EXPECT_EQ(Marks(), "000000");
     Tool("sbDelAll")->click();
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "hd155", "X"}));
-    EXPECT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 3u);
+    EXPECT_EQ(window->Book().Sprav().CurrentFile->Sinonims.size(), 3u);
     EXPECT_EQ(Marks(), "100000");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     EXPECT_EQ(SelectedRow(lbNames()), -1);
     // Again, with every mark showing its name: "hd155" is no exact match of "HD155" and stays.
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     Tool("sbDelAll")->click();
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "hd155", "X"}));
     EXPECT_EQ(Marks(), "100000");
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
     // The lookup of the names that are left is right.
     Type(QStringLiteral("Hd155"));
     EXPECT_FALSE(Button("bbAddSinonim")->isEnabled());
@@ -214,7 +217,7 @@ TEST_F(PrefixPanelTest, DeselectAllTakesAwayWhatUntickingEachEntryInTurnWould) {
     LoadPrefixes(many);
     Type(QStringLiteral("155"));
     Tool("sbAddAll")->click();
-    ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2003u);
+    ASSERT_EQ(window->Book().Sprav().CurrentFile->Sinonims.size(), 2003u);
     QElapsedTimer timer;
     timer.start();
     Tool("sbDelAll")->click();
@@ -237,7 +240,7 @@ TEST_F(PrefixPanelTest, EachKindOfRefusalIsShownOnceWithTheNamesItRefused) {
     Tool("sbAddAll")->click();  // no test file in the book
     desktop->TakeInformation(refused(kEmptyBook, 500));
     EXPECT_EQ(desktop->UntakenCount(), 0);
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     EXPECT_EQ(Marks(), std::string(500, '0'));
 
     LoadPrefixes("KR\r\n \r\nA|\r\nSN\r\n");
@@ -255,7 +258,7 @@ TEST_F(PrefixPanelTest, EachKindOfRefusalIsShownOnceWithTheNamesItRefused) {
     EXPECT_EQ(desktop->UntakenCount(), 0);
     EXPECT_EQ(Rows(lbNames()), (QStringList{"KR155", "SN155"}));
     EXPECT_EQ(Marks(), "1001");
-    ASSERT_EQ(Probe().Sprav().CurrentFile->Sinonims.size(), 2u);
+    ASSERT_EQ(window->Book().Sprav().CurrentFile->Sinonims.size(), 2u);
 
     // Two kinds in one pass: a box each, in the order first met; a kind met once reads as it always does.
     LoadPrefixes(" \r\n" + std::string(3, 'K') + "\r\nA|\r\nK\r\n" + std::string(3, 'K') + "\r\n");
@@ -290,10 +293,10 @@ TEST_F(PrefixPanelTest, EachKindOfRefusalIsShownOnceWithTheNamesItRefused) {
 
 TEST_F(PrefixPanelTest, SaveAndLoadKeepTheEntriesExactlyAndNeverTouchTheBook) {
     AddFiles({MakeFile(QStringLiteral("t1.qor"))});
-    Probe().Modified() = false;
+    window->Book().SetModified(false);
     LoadPrefixes(Cp("КР") + "\nSN\r\r\n HD \r\n" + Cp("КР") + "\r\n\x98Z");
     EXPECT_EQ(Rows(clbPref()).mid(0, 5), (QStringList{"КР", "SN", "", " HD ", "КР"}));
-    EXPECT_EQ(Probe().Prefixes().Entries(),
+    EXPECT_EQ(window->PrefixPanel().Entries(),
               (std::vector<std::string>{Cp("КР"), "SN", "", " HD ", Cp("КР"), "\x98Z"}));
     EXPECT_EQ(Marks(), "000000");
 
@@ -309,11 +312,11 @@ TEST_F(PrefixPanelTest, SaveAndLoadKeepTheEntriesExactlyAndNeverTouchTheBook) {
     EXPECT_TRUE(dialog.options.FileName.isEmpty());
     EXPECT_EQ(ReadBytes(saved + QStringLiteral(".prf")),
               Cp("КР") + "\r\nSN\r\n\r\n HD \r\n" + Cp("КР") + "\r\n\x98Z\r\n");
-    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("saved.prf")));
+    EXPECT_EQ(window->PrefFileName(), Stored(QStringLiteral("saved.prf")));
 
     Tool("bbClearPref")->click();
     EXPECT_EQ(clbPref()->count(), 0);
-    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("saved.prf")));
+    EXPECT_EQ(window->PrefFileName(), Stored(QStringLiteral("saved.prf")));
 
     desktop->QueueOpenFile(saved + QStringLiteral(".prf"));
     Tool("bbLoadPreff")->click();
@@ -322,7 +325,7 @@ TEST_F(PrefixPanelTest, SaveAndLoadKeepTheEntriesExactlyAndNeverTouchTheBook) {
     EXPECT_TRUE(load.options.DefaultExtension.isEmpty());
     EXPECT_FALSE(load.options.MustExist);
     EXPECT_EQ(load.options.InitialDir, QDir::toNativeSeparators(folder.path()));  // after Clear too
-    EXPECT_EQ(Probe().Prefixes().Entries(),
+    EXPECT_EQ(window->PrefixPanel().Entries(),
               (std::vector<std::string>{Cp("КР"), "SN", "", " HD ", Cp("КР"), "\x98Z"}));
 
     // An empty list is an empty file, and loading it empties the list.
@@ -347,10 +350,10 @@ TEST_F(PrefixPanelTest, SaveAndLoadKeepTheEntriesExactlyAndNeverTouchTheBook) {
     desktop->Take();
     desktop->Take();
     EXPECT_EQ(Rows(clbPref()), QStringList{"KR"});
-    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf")));
+    EXPECT_EQ(window->PrefFileName(), Stored(QStringLiteral("kr.prf")));
 
     // None of it marks the book modified: closing asks nothing, and the prefix file is remembered.
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
     EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FilePreff"), Stored(QStringLiteral("kr.prf")));
     window.reset();
@@ -388,14 +391,14 @@ TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
         EXPECT_EQ(Rows(clbPref()), QStringList{"KR"}) << c.name;
     }
     // The dialog was confirmed: a missing file still becomes the list in use, what is no list never does.
-    EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("gone.prf")));
+    EXPECT_EQ(window->PrefFileName(), Stored(QStringLiteral("gone.prf")));
     LoadPrefixes("KR\r\n", QStringLiteral("kr.prf"));
     for (const char* name : {"dir.prf", "pipe.prf", "big.prf"}) {
         desktop->QueueOpenFile(PathOf(QLatin1String(name)));
         Tool("bbLoadPreff")->click();
         desktop->Take();
         desktop->Take();
-        EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf"))) << name;
+        EXPECT_EQ(window->PrefFileName(), Stored(QStringLiteral("kr.prf"))) << name;
     }
 
     // Saving over a folder or into a missing one: the reason is named, nothing is written.
@@ -460,7 +463,7 @@ TEST_F(PrefixPanelTest, FilesThatAreNoPrefixListsAreRefusedWholeAndNotRemembered
                                  c.reason);
         EXPECT_EQ(desktop->UntakenCount(), 0) << c.name;
         EXPECT_EQ(Rows(clbPref()), (QStringList{"KR", "SN"})) << c.name;
-        EXPECT_EQ(Probe().PrefFileName(), Stored(QStringLiteral("kr.prf"))) << c.name;
+        EXPECT_EQ(window->PrefFileName(), Stored(QStringLiteral("kr.prf"))) << c.name;
     }
     EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FilePreff"), Stored(QStringLiteral("kr.prf")));
@@ -471,7 +474,7 @@ TEST_F(PrefixPanelTest, FilesThatAreNoPrefixListsAreRefusedWholeAndNotRemembered
         window.reset();
         Start();
         EXPECT_EQ(clbPref()->count(), 0) << name;
-        EXPECT_EQ(Probe().PrefFileName(), Stored(QLatin1String(name)));
+        EXPECT_EQ(window->PrefFileName(), Stored(QLatin1String(name)));
     }
 }
 
@@ -488,7 +491,7 @@ TEST_F(PrefixPanelTest, TheAddDialogAppendsTheTextAsTyped) {
         QTest::keyClick(edit, Qt::Key_Return);  // OK is the default button
     });
     Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
-    EXPECT_EQ(Probe().Prefixes().Entries(), (std::vector<std::string>{"KR", Cp(" КР ")}));
+    EXPECT_EQ(window->PrefixPanel().Entries(), (std::vector<std::string>{"KR", Cp(" КР ")}));
     EXPECT_EQ(Marks(), "00");
 
     // Leaving the field empty is answered at once and the focus comes back; leaving it for Cancel is not.
@@ -518,11 +521,11 @@ TEST_F(PrefixPanelTest, TheAddDialogAppendsTheTextAsTyped) {
     });
     Find<QMenu>("pmPref")->findChild<QAction*>("N3")->trigger();
     EXPECT_EQ(clbPref()->count(), 2);
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 
     // What the prefix reader would refuse is refused here: a tab, a prefix over 999 characters.
     const std::pair<QString, QString> refused[] = {
-        {QStringLiteral("K\tR"), forms::ControlCharacterRefusal()},
+        {QStringLiteral("K\tR"), document::ControlCharacterRefusal()},
         {QString(1000, QLatin1Char('K')),
          QStringLiteral("Префикс длиннее 999 символов: файл префиксов с ним не загрузится.")},
     };
@@ -560,7 +563,7 @@ TEST_F(PrefixPanelTest, ThePanelOpensWithTheCurrentAnalogAndClosesToTheNamesWidt
     auto* bbRight = Tool("bbRight");
     EXPECT_FALSE(paPref->isVisible());
 
-    Probe().Sprav().CurrentSinonimIndex = 0;
+    window->Book().SetCurrentName(0);
     Type(QStringLiteral("zzz"));
     bbRight->click();
     EXPECT_TRUE(paPref->isVisible());
@@ -599,7 +602,7 @@ TEST_F(PrefixPanelTest, ThePanelOpensWithTheCurrentAnalogAndClosesToTheNamesWidt
                                  "Очистить список"}));
     Find<QAction>("acAddGrup")->trigger();  // does nothing
     EXPECT_EQ(Rows(lbNames()), (QStringList{"155", "KR155"}));
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 TEST_F(PrefixPanelTest, ThePopupOpensFromTheKeyboardAndItsHintsReachTheStatusBar) {
@@ -644,7 +647,7 @@ TEST_F(PrefixPanelTest, ThePopupOpensFromTheKeyboardAndItsHintsReachTheStatusBar
     ASSERT_TRUE(pmPref->isVisible());
     QTest::keyClick(pmPref, Qt::Key_Down);
     QTest::keyClick(pmPref, Qt::Key_Return);
-    EXPECT_EQ(Probe().Prefixes().Entries(), (std::vector<std::string>{"KR", "SN", "ZN"}));
+    EXPECT_EQ(window->PrefixPanel().Entries(), (std::vector<std::string>{"KR", "SN", "ZN"}));
 
     // While a listed name is typed the list takes no focus; the keys work from the panel's buttons then.
     Type(QStringLiteral("155"));
@@ -653,7 +656,7 @@ TEST_F(PrefixPanelTest, ThePopupOpensFromTheKeyboardAndItsHintsReachTheStatusBar
     QTest::keyClick(Tool("bbLoadPreff"), Qt::Key_Menu);
     EXPECT_TRUE(pmPref->isVisible());
     QTest::keyClick(pmPref, Qt::Key_Escape);
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
 }
 
 // A generated name too long for a line of the book is refused as a typed one is, and the pass goes on.
@@ -668,7 +671,7 @@ TEST_F(PrefixPanelTest, GeneratedNameTooLongForTheBookIsRefused) {
                        "сохранит."));
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K") + QString(997, QLatin1Char('N'))});
     EXPECT_EQ(Marks(), "10");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
 }
 
 // A generated name the book could not keep is refused, once for the whole pass rather than once per
@@ -682,8 +685,8 @@ TEST_F(PrefixPanelTest, GeneratedNamesTheBookCannotHoldAreRefusedOncePerPass) {
         QStringLiteral("Текст содержит управляющие символы (перевод строки, табуляцию и "
                        "т. п.): такой текст нельзя сохранить в справочнике."));
     EXPECT_EQ(Count(lbNames()), 0);
-    EXPECT_TRUE(Probe().Modified());
-    Probe().Modified() = false;
+    EXPECT_TRUE(window->Modified());
+    window->Book().SetModified(false);
 
     std::string bytes = " 0 " + Stored(QStringLiteral("t.qor")) + "\r\n";
     for (int i = 1; i < 99'997; ++i) {

@@ -134,11 +134,11 @@ TEST_F(RecentBooksTest, ChoosingABookAsksAboutUnsavedChangesAsOpenDoes) {
     for (const char* expected : {"b.spr", "a.spr"}) {
         Items()[1]->trigger();
         desktop->TakeMessageBox(kSaveQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNoCancel);
-        EXPECT_EQ(Probe().SpravFileName(), Stored(QString::fromLatin1(expected)));
+        EXPECT_EQ(window->SpravFileName(), Stored(QString::fromLatin1(expected)));
     }
     EXPECT_EQ(Rows(lbFiles()), QStringList{QStringLiteral("/a.spr.qor")});
     EXPECT_EQ(window->windowTitle(), BookCaption(a));
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
     EXPECT_EQ(Texts().front(), QStringLiteral("&1 ") + a);
 }
 
@@ -183,7 +183,7 @@ TEST_F(RecentBooksTest, AmpersandInAPathShowsAsItselfAndOpensThatBook) {
     QAction* item = Items()[1];
     EXPECT_EQ(item->iconText(), QStringLiteral("2 ") + book);  // as the menu shows it, the accelerator taken
     item->trigger();
-    EXPECT_EQ(Probe().SpravFileName(), Stored(QStringLiteral("R&D.spr")));
+    EXPECT_EQ(window->SpravFileName(), Stored(QStringLiteral("R&D.spr")));
 }
 
 }  // namespace

@@ -71,12 +71,12 @@ TEST_F(SharedBookTest, TwoEditorsOnOneBookCannotSilentlyOverwriteEachOther) {
     // The second is asked; No leaves the first one's work on disk and its own unsaved.
     EXPECT_TRUE(SaveOver(*second, MessageAnswer::No));
     EXPECT_EQ(ReadBytes(book), " 0 <Tests>:/a.qor\r\nA1|\r\nFIRST|\r\n");
-    EXPECT_TRUE(TfmMainProbe(*second).Modified());
+    EXPECT_TRUE(second->Modified());
 
     // Yes replaces it; from then on the second editor's own file is what it knows.
     EXPECT_TRUE(SaveOver(*second, MessageAnswer::Yes));
     EXPECT_EQ(ReadBytes(book), " 0 <Tests>:/a.qor\r\nA1|\r\nSECOND|\r\n");
-    EXPECT_FALSE(TfmMainProbe(*second).Modified());
+    EXPECT_FALSE(second->Modified());
     EXPECT_FALSE(SaveOver(*second, std::nullopt));
     // And now the first one is the one that is asked.
     EXPECT_TRUE(SaveOver(*first, MessageAnswer::No));

@@ -84,7 +84,7 @@ protected:
     // The book entry by entry, as the model holds it: paths exactly as stored.
     std::vector<std::string> Entries() {
         std::vector<std::string> entries;
-        for (const auto& file : Probe().Sprav().Files) {
+        for (const auto& file : window->Book().Sprav().Files) {
             entries.push_back("file " + file->Path);
             for (const auto& sinonim : file->Sinonims) {
                 entries.push_back("  " + sinonim->Name + "|" + sinonim->DescPath);
@@ -95,7 +95,7 @@ protected:
     // The bytes a save would write now.
     std::string SavedBytes() {
         std::string bytes;
-        EXPECT_TRUE(sprav_file::Format(Probe().Sprav(), Probe().Book().Directories(), bytes).Ok());
+        EXPECT_TRUE(sprav_file::Format(window->Book().Sprav(), window->Book().Directories(), bytes).Ok());
         return bytes;
     }
 
@@ -273,19 +273,19 @@ TEST_F(UndoTest, EveryKindOfChangeIsUndoneAndRedoneWhole) {
         c.command();
         const std::vector<std::string> changed = Entries();
         ASSERT_NE(changed, loaded);
-        EXPECT_TRUE(Probe().Modified());
+        EXPECT_TRUE(window->Modified());
         ExpectSteps(c.step, {});
 
         Undo();
         EXPECT_EQ(Entries(), loaded);
         EXPECT_EQ(SavedBytes(), BookBytes());
-        EXPECT_FALSE(Probe().Modified());
+        EXPECT_FALSE(window->Modified());
         ExpectShown(c.undone);
         ExpectSteps({}, c.step);
 
         Redo();
         EXPECT_EQ(Entries(), changed);
-        EXPECT_TRUE(Probe().Modified());
+        EXPECT_TRUE(window->Modified());
         ExpectShown(c.redone);
         ExpectSteps(c.step, {});
         EXPECT_EQ(desktop->UntakenCount(), 0);
@@ -332,25 +332,25 @@ TEST_F(UndoTest, BackToTheSavedStateNothingIsUnsavedAndNoFileIsWritten) {
     ASSERT_TRUE(window->FileSave1Execute());
     desktop->Take();
     desktop->Take();
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
     ExpectSteps(QStringLiteral("добавление «К155ЛА9»"), {});  // a save keeps the steps
     const auto saved = FilesOnDisk();
     const std::vector<std::string> atSave = Entries();
 
     SelectName(0, 0);
     Answer(MessageAnswer::Yes, "acDeleteName");
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     Undo();
     EXPECT_EQ(Entries(), atSave);
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
     Undo();  // past the save
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     Redo();
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
     Redo();  // away from it
-    EXPECT_TRUE(Probe().Modified());
+    EXPECT_TRUE(window->Modified());
     Undo();
-    EXPECT_FALSE(Probe().Modified());
+    EXPECT_FALSE(window->Modified());
     EXPECT_EQ(FilesOnDisk(), saved);
 
     EXPECT_TRUE(CloseWindow());  // nothing asked

@@ -1,9 +1,9 @@
-#include "forms/MainSettings.h"
+#include "document/MainSettings.h"
 
 #include <string>
 #include <vector>
 
-#include "forms/FormMessages.h"
+#include "document/BookTexts.h"
 #include "platform/Settings.h"
 
 namespace {
@@ -34,7 +34,7 @@ std::vector<Value> Values(TSettingValues& values) {
 // The notice of a settings store that could not be read at start-up.
 QString UnreadText(const QString& location, const std::error_code& error) {
     const QString reason = error == std::errc::permission_denied ? QStringLiteral("Нет прав на чтение.")
-                                                                 : forms::SystemErrorText(error);
+                                                                 : document::SystemErrorText(error);
     return QStringLiteral(
                "Не удалось прочитать файл настроек %1: %2\n"
                "Программа запущена с пустыми настройками; при выходе этот файл не будет изменён.")
@@ -52,7 +52,7 @@ TSettingValues TMainSettings::Read() {
         if (const std::error_code error = registry.StoreError()) {
             FUnread = true;
             FStart = {};
-            forms::Inform(UnreadText(QString::fromStdString(platform::Registry::StoreLocation()), error));
+            FNotice = UnreadText(QString::fromStdString(platform::Registry::StoreLocation()), error);
             return {};
         }
         if (!opened && registry.OpenKey(key, true)) {

@@ -3,6 +3,8 @@
 // books it opened or saved last. Read once at start-up, written once at close.
 #pragma once
 
+#include <QString>
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -26,9 +28,11 @@ class TMainSettings {
 public:
     // Reads the values. A missing key is created with the family's three values empty (the recent books
     // wait for the close); a key that exists is not changed here. A store that cannot be read at all (its
-    // file is a pipe, a device, too large...) is said once in a box: the values come back empty, and Write
-    // leaves that store as it is.
+    // file is a pipe, a device, too large...) leaves a notice to show once: the values come back empty, and
+    // Write leaves that store as it is.
     TSettingValues Read();
+    // Why the store could not be read; empty when it was.
+    const QString& Notice() const { return FNotice; }
     // Writes every value, changed or not, except one that another program stored in another form and the
     // editor did not change. A recent slot without a book is written empty: the store has no deletion (no
     // program of the family ever deletes a value), a missing value reads as empty anyway, and so the slots
@@ -41,4 +45,5 @@ private:
     // unless the editor changed it.
     TSettingValues FStart;
     bool FUnread = false;
+    QString FNotice;
 };

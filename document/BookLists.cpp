@@ -1,17 +1,17 @@
-#include "forms/BookLists.h"
+#include "document/BookLists.h"
 
 #include "core/PathTokens.h"
 #include "platform/Text.h"
 
 using platform::FromCp1251;
 
-namespace forms {
+namespace document {
 
 QString FoldedName(const std::string& name) {
     return FromCp1251(name).toCaseFolded();
 }
 
-}  // namespace forms
+}  // namespace document
 
 // ---------------------------------------------------------------------------------------------------------
 // The test files.
@@ -102,7 +102,7 @@ void TNameListModel::BuildLookup() const {
     FFirstRow.reserve(rows);
     // Of equal names the lookups want the first row: walking back to front, it is the one kept.
     for (int row = rows - 1; row >= 0; --row) {
-        FFirstRow.insert(forms::FoldedName(FFile->Sinonims[static_cast<std::size_t>(row)]->Name), row);
+        FFirstRow.insert(document::FoldedName(FFile->Sinonims[static_cast<std::size_t>(row)]->Name), row);
     }
     FLookupValid = true;
 }
@@ -147,7 +147,7 @@ void TNameListModel::SinonimsInserted(const TSpravFile& file) {
     // keeps its first row.
     if (FLookupValid && FAppendedFrom >= 0) {
         for (int row = FAppendedFrom; row < rowCount(); ++row) {
-            const QString folded = forms::FoldedName(FFile->Sinonims[static_cast<std::size_t>(row)]->Name);
+            const QString folded = document::FoldedName(FFile->Sinonims[static_cast<std::size_t>(row)]->Name);
             if (!FFirstRow.contains(folded)) {
                 FFirstRow.insert(folded, row);
             }

@@ -1,31 +1,10 @@
-#include "forms/BookHistory.h"
+#include "document/BookHistory.h"
 
-#include <QUndoCommand>
+#include <QtGlobal>
 
 #include <algorithm>
 #include <numeric>
 #include <utility>
-
-// One step on the stack. Its changes were made by the command before the step was pushed, so the first
-// redo, which QUndoStack runs on push, has nothing to do.
-class TStepCommand : public QUndoCommand {
-public:
-    TStepCommand(TBookHistory& history, const QString& text, std::vector<TBookHistory::Change> changes)
-        : QUndoCommand(text), FHistory(history), FChanges(std::move(changes)) {}
-
-    void undo() override { FHistory.Apply(FChanges, false); }
-    void redo() override {
-        if (FPushed) {
-            FHistory.Apply(FChanges, true);
-        }
-        FPushed = true;
-    }
-
-private:
-    TBookHistory& FHistory;
-    std::vector<TBookHistory::Change> FChanges;
-    bool FPushed = false;
-};
 
 namespace {
 
@@ -45,6 +24,28 @@ std::vector<std::unique_ptr<TSpravSinonim>> Entries(const std::vector<TSpravSino
         entries.push_back(std::make_unique<TSpravSinonim>(name));
     }
     return entries;
+}
+
+// What one kept analog costs: the entry and, beyond the strings' own bytes, what the heap takes for each.
+constexpr std::size_t kPerName = sizeof(TSpravSinonim) + 2 * 16;
+
+std::size_t HeldBytes(const QString& text, const std::vector<TBookHistory::Change>& changes) {
+    std::size_t bytes = sizeof(TBookHistory::Change) + static_cast<std::size_t>(text.size()) * sizeof(QChar);
+    for (const TBookHistory::Change& change : changes) {
+        bytes += sizeof(TBookHistory::Change) + change.Path.size();
+        for (const TSpravSinonim& name : change.Names) {
+            bytes += kPerName + name.Name.size() + name.DescPath.size();
+        }
+    }
+    return bytes;
+}
+
+std::function<void()>& StrayChangeHandler() {
+    static std::function<void()> handler = [] {
+        qWarning("The book changed outside any step of its history; the history starts afresh.");
+        Q_ASSERT_X(false, "TBookHistory", "the book changed outside any step");
+    };
+    return handler;
 }
 
 std::vector<int> Run(int first, std::size_t count) {
@@ -74,17 +75,116 @@ void TBookHistory::End() {
     if (--FDepth > 0 || FChanges.empty()) {
         return;
     }
-    FStack.push(new TStepCommand(*this, FText, std::move(FChanges)));
+    Step step{FText, std::move(FChanges)};
     FChanges.clear();
+    step.Bytes = ::HeldBytes(step.Text, step.Changes);
+    Push(std::move(step));
+}
+
+void TBookHistory::Push(Step step) {
+    // The undone steps are no longer reachable once a new one is taken.
+    while (FSteps.size() > FIndex) {
+        FHeldBytes -= FSteps.back().Bytes;
+        FSteps.pop_back();
+    }
+    if (FClean > static_cast<std::ptrdiff_t>(FIndex)) {
+        FClean = -1;
+    }
+    FHeldBytes += step.Bytes;
+    FSteps.push_back(std::move(step));
+    ++FIndex;
+    while (FHeldBytes > FByteLimit && FSteps.size() > 1) {
+        DropOldest();
+    }
+    emit StepsChanged();
+}
+
+void TBookHistory::DropOldest() {
+    FHeldBytes -= FSteps.front().Bytes;
+    FSteps.pop_front();
+    --FIndex;
+    // The state the book was saved in lay below the dropped step: no undo reaches it any more.
+    FClean = FClean > 0 ? FClean - 1 : -1;
+}
+
+void TBookHistory::SetByteLimit(std::size_t bytes) {
+    FByteLimit = bytes;
+    const std::size_t before = FSteps.size();
+    while (FHeldBytes > FByteLimit && FSteps.size() > 1) {
+        DropOldest();
+    }
+    if (FSteps.size() != before) {
+        emit StepsChanged();
+    }
+}
+
+QString TBookHistory::UndoText() const {
+    return CanUndo() ? FSteps[FIndex - 1].Text : QString();
+}
+
+QString TBookHistory::RedoText() const {
+    return CanRedo() ? FSteps[FIndex].Text : QString();
+}
+
+void TBookHistory::Undo() {
+    if (!CanUndo()) {
+        return;
+    }
+    --FIndex;
+    Apply(FSteps[FIndex].Changes, false);
+    emit StepsChanged();
+}
+
+void TBookHistory::Redo() {
+    if (!CanRedo()) {
+        return;
+    }
+    ++FIndex;
+    Apply(FSteps[FIndex - 1].Changes, true);
+    emit StepsChanged();
+}
+
+void TBookHistory::SetClean() {
+    FClean = static_cast<std::ptrdiff_t>(FIndex);
+    emit StepsChanged();
+}
+
+bool TBookHistory::IsClean() const {
+    return FClean == static_cast<std::ptrdiff_t>(FIndex);
+}
+
+void TBookHistory::Restart(const std::function<void()>& change) {
+    FRestarting = true;
+    change();
+    FRestarting = false;
+    FSteps.clear();
+    FIndex = 0;
+    FClean = 0;
+    FHeldBytes = 0;
+    emit StepsChanged();
+}
+
+void TBookHistory::SetStrayChangeHandler(std::function<void()> handler) {
+    StrayChangeHandler() = std::move(handler);
+}
+
+void TBookHistory::Stray() {
+    if (StrayChangeHandler()) {
+        StrayChangeHandler()();
+    }
+    FSteps.clear();
+    FIndex = 0;
+    FClean = -1;
+    FHeldBytes = 0;
+    emit StepsChanged();
 }
 
 void TBookHistory::Record(Change change) {
-    if (FApplying) {
+    if (FApplying || FRestarting) {
         return;
     }
     if (FDepth == 0) {
-        // Changed by no command of the user's: the steps kept so far no longer fit the book.
-        FStack.clear();
+        Stray();
         return;
     }
     // Names added one after another at the end of one list (a prefix pass) are one change.
@@ -181,8 +281,8 @@ void TBookHistory::SinonimChanged(const TSpravFile& file, int position) {
 
 void TBookHistory::BookReset() {
     FLastFile = nullptr;
-    if (!FApplying) {
-        FStack.clear();
+    if (!FApplying && !FRestarting) {
+        Stray();
     }
 }
 

@@ -1,6 +1,8 @@
 // Books lie on shared folders where several engineers edit them. The editor remembers what its book file
-// was when it read or wrote it, and asks before replacing a file that another program has changed since.
+// was when it read or wrote it, so that it can ask before replacing a file another program changed since.
 #pragma once
+
+#include <QString>
 
 #include <string>
 #include <string_view>
@@ -14,9 +16,9 @@ public:
     void Remember(const std::string& path, std::string_view bytes);
     void Forget();
 
-    // True when the book may be written to `path`. When `path` is the remembered book file and another
-    // program has changed it since, asks the user first; false when the user says no.
-    bool MayReplace(const std::string& path) const;
+    // True when `path` is the remembered book file, still there, and another program has changed it since.
+    // `changed` then gives when, as the file system says ("дд.ММ.гггг чч:мм:сс").
+    bool ChangedByAnother(const std::string& path, QString* changed = nullptr) const;
 
 private:
     bool IsRemembered(const std::string& path) const;

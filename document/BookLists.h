@@ -11,12 +11,12 @@
 
 #include "core/Sprav.h"
 
-namespace forms {
+namespace document {
 
 // A chip name as the lookups compare it: decoded, with letter case folded (Cyrillic letters included).
 QString FoldedName(const std::string& name);
 
-}  // namespace forms
+}  // namespace document
 
 // One row per test file of the book, in book order, showing its path in <Tests>: form.
 class TFileListModel : public QAbstractListModel, private TSpravListener {
