@@ -3,9 +3,6 @@
 #include <QAction>
 #include <QMenu>
 
-#include <algorithm>
-
-#include "core/BookLines.h"
 #include "document/BookTexts.h"
 #include "forms/FormMessages.h"
 #include "platform/Paths.h"
@@ -41,8 +38,8 @@ TRecentBooks::TRecentBooks(QMenu& menu, QAction* exitItem, QObject* parent) : QO
         item->setStatusTip(QStringLiteral("Открыть справочник, открытый или сохранённый недавно"));
         menu.insertAction(before, item);
         connect(item, &QAction::triggered, this, [this, i] {
-            if (i < FPaths.size()) {
-                const std::string path = FPaths[i];  // a copy: the list may change while the book opens
+            if (i < FList.Paths().size()) {
+                const std::string path = FList.Paths()[i];  // a copy: the list may change while the book opens
                 emit Chosen(path);
             }
         });
@@ -52,34 +49,21 @@ TRecentBooks::TRecentBooks(QMenu& menu, QAction* exitItem, QObject* parent) : QO
 }
 
 void TRecentBooks::SetSlots(const RecentSlots& stored) {
-    FPaths.clear();
-    for (const std::string& path : stored) {
-        if (!path.empty() && !book_lines::HasControlByte(path) &&
-            std::find(FPaths.begin(), FPaths.end(), path) == FPaths.end()) {
-            FPaths.push_back(path);
-        }
-    }
+    FList.SetSlots(stored);
     UpdateMenu();
 }
 
 TRecentBooks::RecentSlots TRecentBooks::GetSlots() const {
-    RecentSlots stored;
-    std::copy_n(FPaths.begin(), std::min(FPaths.size(), stored.size()), stored.begin());
-    return stored;
+    return FList.GetSlots();
 }
 
 void TRecentBooks::Add(const std::string& path) {
-    std::string top = path;  // `path` may be one of the list's own strings
-    std::erase(FPaths, top);
-    FPaths.insert(FPaths.begin(), std::move(top));
-    if (FPaths.size() > kRecentBookCount) {
-        FPaths.resize(kRecentBookCount);
-    }
+    FList.Add(path);
     UpdateMenu();
 }
 
 void TRecentBooks::Remove(const std::string& path) {
-    std::erase(FPaths, std::string(path));  // a copy, as in Add
+    FList.Remove(path);
     UpdateMenu();
 }
 
@@ -93,9 +77,10 @@ bool TRecentBooks::DropIfGone(const std::string& path) {
 }
 
 void TRecentBooks::UpdateMenu() {
-    FSeparator->setVisible(!FPaths.empty());
+    const std::vector<std::string>& paths = FList.Paths();
+    FSeparator->setVisible(!paths.empty());
     for (std::size_t i = 0; i < FItems.size(); ++i) {
-        FItems[i]->setVisible(i < FPaths.size());
-        FItems[i]->setText(i < FPaths.size() ? ItemText(i, FPaths[i]) : QString());
+        FItems[i]->setVisible(i < paths.size());
+        FItems[i]->setText(i < paths.size() ? ItemText(i, paths[i]) : QString());
     }
 }

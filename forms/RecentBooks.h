@@ -1,5 +1,5 @@
 // The books opened or saved last, newest first, listed in the "Файл" menu so that one is reopened with a
-// click. The list lives in the settings (MainSettings.h) between runs.
+// click. The list itself (RecentBookList.h) lives in the settings between runs.
 #pragma once
 
 #include <QObject>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "document/MainSettings.h"
+#include "document/RecentBookList.h"
 
 class QAction;
 class QMenu;
@@ -18,14 +18,13 @@ class TRecentBooks : public QObject {
     Q_OBJECT
 
 public:
-    using RecentSlots = std::array<std::string, kRecentBookCount>;
+    using RecentSlots = TRecentBookList::RecentSlots;
 
     // Puts the list's items into `menu`, after a separator of their own, before the separator that leads to
     // `exitItem` (before `exitItem` itself when none does). Shown only while the list holds a book.
     TRecentBooks(QMenu& menu, QAction* exitItem, QObject* parent);
 
-    // The list as the settings keep it. Reading skips empty slots, repeats and paths with a control byte
-    // (no dialog gives such a path; a hand-edited store can).
+    // The list as the settings keep it (RecentBookList.h says what reading skips).
     void SetSlots(const RecentSlots& stored);
     RecentSlots GetSlots() const;
 
@@ -44,9 +43,7 @@ signals:
 private:
     void UpdateMenu();
 
-    // Paths compare byte for byte, as the editor compares book paths everywhere: they are kept exactly as
-    // the user's system gave them.
-    std::vector<std::string> FPaths;
+    TRecentBookList FList;
     QAction* FSeparator = nullptr;
     std::array<QAction*, kRecentBookCount> FItems{};
 };
