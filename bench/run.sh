@@ -13,6 +13,7 @@ build=$QOR_ROOT/build-bench
 "$build/bench/core_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
 "$build/bench/gui_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 "$build/bench/check_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+"$build/bench/history_bench"
 
 stripped=$(mktemp -d)
 trap 'rm -rf "$stripped"' EXIT
