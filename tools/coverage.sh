@@ -12,7 +12,7 @@ qor_step "build with coverage counters" bash -c "
   cd '$QOR_ROOT' &&
   cmake -S . -B '$build' -G Ninja ${QOR_LAUNCHER[*]} -DCMAKE_BUILD_TYPE=Debug -DQOR_BUILD_BENCH=OFF \
         -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage > /dev/null &&
-  cmake --build '$build' -j2"
+  { cmake --build '$build' -j2 > '$build/build.log' || { tail -40 '$build/build.log'; exit 1; }; }"
 find "$build" -name '*.gcda' -delete
 qor_step "tests" bash -c "cd '$build' && QT_QPA_PLATFORM=offscreen ctest -j2 --output-on-failure > /dev/null"
 
