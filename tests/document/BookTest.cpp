@@ -1,55 +1,19 @@
 // The book's rules and operations on the document alone, without a window: what each operation refuses,
-// when the book counts as unsaved, what the history keeps and gives back, and the book's file.
-#include <gtest/gtest.h>
-
+// what a name and a test file's path may hold, how many lines the book takes, when the book counts as
+// unsaved, and the book's file.
 #include <QSignalSpy>
 
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "document/Book.h"
 #include "document/BookTexts.h"
-#include "platform/Text.h"
-#include "tests/core/TempFolder.h"
+#include "tests/document/DocumentFixture.h"
 
+namespace document_test {
 namespace {
-
-std::string Cp(const char* utf8) {
-    return platform::ToCp1251(QString::fromUtf8(utf8)).value();
-}
-
-std::vector<std::string> Names(const TBook& book, std::size_t file = 0) {
-    std::vector<std::string> names;
-    for (const auto& name : book.Sprav().Files.at(file)->Sinonims) {
-        names.push_back(name->Name);
-    }
-    return names;
-}
-
-// Every test fails on a change of the book that no operation made.
-class DocumentTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        TBookHistory::SetStrayChangeHandler([] { ADD_FAILURE() << "the book changed outside any operation"; });
-    }
-
-    // A book with one test file, current, holding `names`; nothing unsaved, nothing to undo.
-    void BookWith(const std::vector<const char*>& names) {
-        std::string bytes = " 0 C:\\T\\a.qor\r\n";
-        for (const char* name : names) {
-            bytes += Cp(name) + "|\r\n";
-        }
-        WriteBytes(folder / "book.spr", bytes);
-        ASSERT_TRUE(book.Load(Path("book.spr")).Ok);
-        book.SetCurrentFile(0);
-    }
-    std::string Path(const char* name) const { return (folder / name).string(); }
-
-    TempFolder folder;
-    TBook book;
-    const std::function<bool(const std::string&)> yes = [](const std::string&) { return true; };
-};
 
 TEST_F(DocumentTest, EveryOperationMarksTheBookEvenWhenItRefuses) {
     struct Case {
@@ -62,15 +26,15 @@ TEST_F(DocumentTest, EveryOperationMarksTheBookEvenWhenItRefuses) {
         {"an empty name", [](TBook& b) { return b.AddName({}, {}); },
          QStringLiteral("Введите название микросхемы (аналога)."), false},
         {"a name Windows-1251 cannot hold", [](TBook& b) { return b.AddName(QStringLiteral("中"), {}); },
-         document::UnstorableNameText(), false},
+         kUnstorableText, false},
         {"a name with a tab", [](TBook& b) { return b.AddName(QStringLiteral("K\t1"), {}); },
-         document::ControlCharacterRefusal(), false},
+         kControlCharacters, false},
         {"a name too long for its line", [](TBook& b) { return b.AddName(QString(1000, QLatin1Char('K')), {}); },
-         document::SinonimLineTooLongText(), false},
+         kNameLineTooLong, false},
         {"a name beginning with a blank", [](TBook& b) { return b.AddName(QStringLiteral(" K2"), {}); },
-         QString::fromUtf8(sprav_messages::kUnstorableName), true},
+         kUnstorableName, true},
         {"a rename to a name with a bar", [](TBook& b) { return b.RenameName(0, QStringLiteral("K|2"), {}); },
-         QString::fromUtf8(sprav_messages::kUnstorableName), true},
+         kUnstorableName, true},
         {"a deletion of no name", [](TBook& b) { return b.DeleteName(7); }, {}, true},
         {"a deletion of no test file", [](TBook& b) { return b.DeleteTestFile(-1); }, {}, true},
     };
@@ -88,40 +52,57 @@ TEST_F(DocumentTest, EveryOperationMarksTheBookEvenWhenItRefuses) {
     }
 }
 
+// Without a test file to take it a name is refused by the model, which says why.
 TEST_F(DocumentTest, WithoutATestFileANameIsRefusedByTheModel) {
-    BookWith({});
-    book.SetCurrentFile(-1);
-    const TBookOutcome outcome = book.AddName(QStringLiteral("K1"), {});
-    EXPECT_TRUE(outcome.Attempted);
-    EXPECT_EQ(outcome.Refusals, std::vector<QString>{QString::fromUtf8(sprav_messages::kNoCurrentFile)});
-    EXPECT_TRUE(Names(book).empty());
+    const std::vector<std::pair<const char*, QString>> cases = {
+        {"an empty book", QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл.")},
+        {"no test file current", QStringLiteral("Выберите файл.")},
+    };
+    for (const auto& [what, refusal] : cases) {
+        BookWith({});
+        if (std::string(what) == "an empty book") {
+            book.New();
+        } else {
+            book.SetCurrentFile(-1);
+        }
+        const TBookOutcome outcome = book.AddName(QStringLiteral("K1"), {});
+        EXPECT_TRUE(outcome.Attempted) << what;
+        EXPECT_EQ(outcome.Refusals, std::vector<QString>{refusal}) << what;
+        EXPECT_EQ(outcome.Added, 0) << what;
+        EXPECT_TRUE(book.Modified()) << what;
+        for (const auto& file : book.Sprav().Files) {
+            EXPECT_TRUE(file->Sinonims.empty()) << what;
+        }
+    }
 }
 
-TEST_F(DocumentTest, UndoAndRedoBackToTheSavedBookLeaveNothingUnsaved) {
+// Besides the refusals above: a bar anywhere, a NUL (it would cut the name short wherever it becomes a path)
+// or an escape (it breaks the book's lines for the other programs that read it), and a line one character
+// past 999 are refused; blanks inside and at the end are fine. A refused name still marks the book.
+TEST_F(DocumentTest, WhatATypedNameMayHold) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QStringLiteral("A|B"), kUnstorableName},
+        {QStringLiteral("K155") + QChar(0) + QStringLiteral("X"), kControlCharacters},
+        {QStringLiteral("\x1b[K155"), kControlCharacters},
+        {QString(999, QLatin1Char('N')), kNameLineTooLong},  // "N...N|" would be 1000 characters
+        {QString(998, QLatin1Char('N')), {}},
+        {QStringLiteral("K155 ЛА3 "), {}},
+    };
+    for (const auto& [typed, refusal] : cases) {
+        SCOPED_TRACE(typed.left(12).toStdString());
+        BookWith({});
+        const TBookOutcome outcome = book.AddName(typed, {});
+        EXPECT_EQ(outcome.Refusals, refusal.isEmpty() ? std::vector<QString>{} : std::vector<QString>{refusal});
+        EXPECT_EQ(Names(book), refusal.isEmpty() ? std::vector<std::string>{platform::ToCp1251(typed).value()}
+                                                 : std::vector<std::string>{});
+        EXPECT_TRUE(book.Modified());
+    }
+
+    // A rename is held to the same line.
     BookWith({"K1"});
-    book.AddName(QStringLiteral("K2"), QStringLiteral("<Desc>:\\k2.pdf"));
-    book.RenameName(0, QStringLiteral("K0"), {});
-    EXPECT_EQ(book.History().UndoText(), QStringLiteral("переименование «K1» в «K0»"));
-    ASSERT_TRUE(book.Save(Path("saved.spr")).isEmpty());
-    EXPECT_FALSE(book.Modified());
-    EXPECT_EQ(book.SpravFileName(), Path("saved.spr"));
-
-    book.Undo();
-    EXPECT_TRUE(book.Modified());
-    EXPECT_EQ(Names(book), (std::vector<std::string>{"K1", "K2"}));
-    book.Redo();
-    EXPECT_FALSE(book.Modified()) << "back as it was saved";
-    book.Undo();
-    book.Undo();
+    EXPECT_EQ(book.RenameName(0, QString(999, QLatin1Char('R')), {}).Refusals, std::vector<QString>{kNameLineTooLong});
     EXPECT_EQ(Names(book), std::vector<std::string>{"K1"});
-    EXPECT_EQ(book.History().RedoText(), QStringLiteral("добавление «K2»"));
-
-    // A new step drops what was undone: the saved state is out of reach.
-    book.DeleteName(0);
-    EXPECT_FALSE(book.History().CanRedo());
-    book.Undo();
-    EXPECT_TRUE(book.Modified());
-    EXPECT_EQ(Names(book), std::vector<std::string>{"K1"});
+    EXPECT_EQ(book.RenameName(0, QString(998, QLatin1Char('R')), {}).Added, 1);
 }
 
 TEST_F(DocumentTest, TheChosenDatasheetGoesOnlyToTheAnalogWhoseNameIsTyped) {
@@ -139,14 +120,14 @@ TEST_F(DocumentTest, TheChosenDatasheetGoesOnlyToTheAnalogWhoseNameIsTyped) {
 TEST_F(DocumentTest, TestFilesAreAddedOnceUnlessTheUserWantsThemAgain) {
     BookWith({});
     std::vector<std::string> asked;
-    const auto no = [&asked](const std::string& path) {
+    const auto declined = [&asked](const std::string& path) {
         asked.push_back(path);
         return false;
     };
     const TBookOutcome outcome = book.AddTestFiles(
         {QStringLiteral("C:\\T\\a.qor"), QStringLiteral("C:\\T\\b.qor"), QStringLiteral("C:\\T\\中.qor"),
          QStringLiteral("C:\\T\\c\td.qor")},
-        no);
+        declined);
     EXPECT_EQ(asked, std::vector<std::string>{"C:\\T\\a.qor"});
     EXPECT_EQ(outcome.Added, 1);
     EXPECT_EQ(outcome.Refusals, (std::vector<QString>{document::UnstorablePathText(QStringLiteral("C:\\T\\中.qor")),
@@ -161,53 +142,100 @@ TEST_F(DocumentTest, TestFilesAreAddedOnceUnlessTheUserWantsThemAgain) {
     EXPECT_EQ(book.Sprav().Files[0]->Path, "C:\\T\\a.qor");
 }
 
-// The prefix pass: marked entries add their names, unmarked ones take them away, and a refusal met for every
-// entry is said once with the count.
-TEST_F(DocumentTest, APrefixPassKeepsTheNamesInStepWithTheMarks) {
-    BookWith({"155LA3", "SN155LA3"});
-    const std::vector<TPrefixEntry> entries = {{"SN", QStringLiteral("SN")}, {"KR", QStringLiteral("KR")},
-                                               {Cp("К"), QStringLiteral("К")}};
-    EXPECT_EQ(book.ListedMarks(QStringLiteral("155la3"), entries), (std::vector<bool>{true, false, false}));
-
-    std::vector<bool> marks = {true, true, true};
-    TBookOutcome outcome = book.PrefixPass(QStringLiteral("отметка префикса «KR»"), QStringLiteral("155LA3"),
-                                           entries, marks);
+// A path that differs only in letter case is another file: nobody is asked about it. A listed one the user
+// wants again is added again.
+TEST_F(DocumentTest, ATestFileIsListedAgainOnlyByTheSamePath) {
+    BookWith({});
+    std::vector<std::string> asked;
+    const auto again = [&asked](const std::string& path) {
+        asked.push_back(path);
+        return true;
+    };
+    const TBookOutcome outcome =
+        book.AddTestFiles({QStringLiteral("C:\\T\\A.qor"), QStringLiteral("C:\\T\\a.qor")}, again);
+    EXPECT_EQ(asked, std::vector<std::string>{"C:\\T\\a.qor"});
     EXPECT_EQ(outcome.Added, 2);
-    EXPECT_EQ(Names(book), (std::vector<std::string>{"155LA3", "SN155LA3", "KR155LA3", Cp("К155LA3")}));
-    EXPECT_EQ(book.History().UndoText(), QStringLiteral("отметка префикса «KR»"));
-
-    outcome = book.UnmarkAllPrefixes(QStringLiteral("155LA3"), entries, marks);
-    EXPECT_EQ(marks, (std::vector<bool>{false, false, false}));
-    EXPECT_EQ(Names(book), std::vector<std::string>{"155LA3"});
-    book.Undo();
-    EXPECT_EQ(Names(book).size(), 4u) << "the whole deselection is one step";
-
-    // No test file current: the model's refusal once for the three entries.
-    book.SetCurrentFile(-1);
-    outcome = book.MarkAllPrefixes(QStringLiteral("7400"), entries, marks);
-    EXPECT_EQ(outcome.Refusals, std::vector<QString>{QString::fromUtf8(sprav_messages::kNoCurrentFile) +
-                                                     QStringLiteral("\n\nНе добавлено названий: 3.")});
-
-    // With no name typed the marks go off and the book is not touched.
-    book.SetCurrentFile(0);
-    ASSERT_TRUE(book.Save(Path("book.spr")).isEmpty());
-    marks = {true, true, true};
-    outcome = book.PrefixPass(QStringLiteral("x"), {}, entries, marks);
-    EXPECT_FALSE(outcome.Attempted);
-    EXPECT_EQ(marks, (std::vector<bool>{false, false, false}));
-    EXPECT_FALSE(book.Modified());
+    std::vector<std::string> paths;
+    for (const auto& file : book.Sprav().Files) {
+        paths.push_back(file->Path);
+    }
+    EXPECT_EQ(paths, (std::vector<std::string>{"C:\\T\\a.qor", "C:\\T\\A.qor", "C:\\T\\a.qor"}));
 }
 
+// A path Windows-1251 cannot hold, or one whose line would pass 999 characters, is refused by name when it
+// is chosen, and the files after it are still added; one character less is taken.
+TEST_F(DocumentTest, TestFilePathsTheBookCannotHoldAreRefusedWhenChosen) {
+    const QString unstorable = QStringLiteral("C:\\T\\тест-中.qor");
+    // " 1 " and the path: 3 + 997 characters for the second test file.
+    const QString tooLong = QStringLiteral("C:\\") + QString(994, QLatin1Char('p'));
+    const std::vector<std::pair<QString, QString>> cases = {
+        {unstorable, QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") + unstorable},
+        {tooLong, QStringLiteral("Путь к тестовому файлу длиннее 999 символов, справочник не сможет его сохранить: ") +
+                      tooLong},
+    };
+    for (const auto& [path, refusal] : cases) {
+        BookWith({});
+        const TBookOutcome outcome = book.AddTestFiles({path, QStringLiteral("C:\\T\\good.qor")}, yes);
+        EXPECT_EQ(outcome.Refusals, std::vector<QString>{refusal});
+        EXPECT_EQ(outcome.Added, 1);
+        ASSERT_EQ(book.Sprav().Files.size(), 2u);
+        EXPECT_EQ(book.Sprav().Files[1]->Path, "C:\\T\\good.qor");
+        EXPECT_TRUE(book.Modified());
+    }
+    BookWith({});
+    EXPECT_EQ(book.AddTestFiles({tooLong.chopped(1)}, yes).Added, 1);
+}
+
+// The book file holds at most 99 998 lines: the line that would pass the limit is refused when it is added,
+// once for a whole selection of test files, and a line freed makes room again. What was added is what the
+// book file takes.
+TEST_F(DocumentTest, LinesPastTheBookLimitAreRefusedWhenAdded) {
+    const auto refusal = [](const QString& entry) {
+        return QStringLiteral("В справочнике уже 99998 строк, больше он не сможет сохранить. Не добавлено: ") + entry;
+    };
+    BookOf(BookOfLines(99'997));
+    EXPECT_EQ(book.AddName(QStringLiteral("LAST"), {}).Added, 1);  // line 99 998
+    EXPECT_EQ(book.AddName(QStringLiteral("MORE"), {}).Refusals, std::vector<QString>{refusal(QStringLiteral("MORE"))});
+    EXPECT_EQ(Names(book).size(), 99'997u);
+
+    const QStringList chosen = {QStringLiteral("C:\\T\\a.qor"), QStringLiteral("C:\\T\\b.qor")};
+    TBookOutcome outcome = book.AddTestFiles(chosen, yes);
+    EXPECT_EQ(outcome.Refusals, std::vector<QString>{refusal(chosen[0])});
+    EXPECT_EQ(outcome.Added, 0);
+
+    book.DeleteName(0);
+    outcome = book.AddTestFiles(chosen, yes);
+    EXPECT_EQ(outcome.Refusals, std::vector<QString>{refusal(chosen[1])});
+    EXPECT_EQ(outcome.Added, 1);
+    ASSERT_EQ(book.Sprav().Files.size(), 2u);
+    EXPECT_EQ(book.Sprav().Files[1]->Path, "C:\\T\\a.qor");
+    EXPECT_TRUE(book.Save(Path("saved.spr")).isEmpty());
+}
+
+// A file that is no book, or a book with a control byte in a path (its comment file would be cut short at a
+// NUL, down to the book itself), is refused whole: no book in use, and the file as it was.
 TEST_F(DocumentTest, AFileThatIsNoBookLeavesNoBookInUse) {
-    BookWith({"K1"});
-    WriteBytes(folder / "notes.txt", "first line\r\n 0 C:\\a.qor\r\n");
-    const TBookLoad load = book.Load(Path("notes.txt"));
-    EXPECT_FALSE(load.Ok);
-    EXPECT_TRUE(load.Failure.startsWith(QStringLiteral("Невозможно открыть файл.")));
-    EXPECT_TRUE(book.SpravFileName().empty());
-    EXPECT_TRUE(book.Sprav().Files.empty());
-    EXPECT_FALSE(book.Modified());
-    EXPECT_FALSE(book.History().CanUndo());
+    const std::string nul = " 0 C:\\T\\book.spr" + std::string("\0.qor\r\nK155LA3|\r\n", 17);
+    const std::vector<std::tuple<const char*, std::string, QString>> cases = {
+        {"notes.txt", "first line\r\n 0 C:\\a.qor\r\n", QStringLiteral("Невозможно открыть файл.")},
+        {"nul.spr", nul,
+         QStringLiteral("Невозможно открыть файл.\n") + QString::fromStdString(Path("nul.spr")) +
+             QStringLiteral(" не справочник: строка 1 содержит управляющие символы (нулевой байт, табуляцию и т. п.), "
+                            "которых в путях и названиях быть не может.")},
+    };
+    for (const auto& [name, bytes, failure] : cases) {
+        SCOPED_TRACE(name);
+        BookWith({"K1"});
+        WriteBytes(folder / name, bytes);
+        const TBookLoad load = book.Load(Path(name));
+        EXPECT_FALSE(load.Ok);
+        EXPECT_TRUE(load.Failure.startsWith(failure)) << load.Failure.toStdString();
+        EXPECT_TRUE(book.SpravFileName().empty());
+        EXPECT_TRUE(book.Sprav().Files.empty());
+        EXPECT_FALSE(book.Modified());
+        EXPECT_FALSE(book.History().CanUndo());
+        EXPECT_EQ(ReadBytes(folder / name), bytes);
+    }
 }
 
 TEST_F(DocumentTest, NoTableReplacesTheBookFileHoweverItIsNamed) {
@@ -250,56 +278,5 @@ TEST_F(DocumentTest, TheFileNameAndTheUnsavedStateAreAnnounced) {
     EXPECT_EQ(book.SpravFileName(), Path("other.spr")) << "a failed save changes nothing";
 }
 
-// The history keeps what its steps hold up to its bound, dropping the oldest first; the newest is always
-// kept, however large.
-TEST_F(DocumentTest, TheHistoryIsBoundedByWhatItsStepsHold) {
-    BookWith({});
-    book.History().SetByteLimit(20'000);
-    for (int i = 0; i < 400; ++i) {
-        book.AddName(QStringLiteral("K%1").arg(i), {});
-    }
-    EXPECT_LE(book.History().HeldBytes(), 20'000u);
-    EXPECT_GT(book.History().Count(), 10u);
-    EXPECT_LT(book.History().Count(), 400u);
-    while (book.History().CanUndo()) {
-        book.Undo();
-    }
-    EXPECT_EQ(Names(book).size(), 400u - book.History().Count()) << "the oldest steps went first";
-    EXPECT_TRUE(book.Modified()) << "the saved state is out of reach";
-
-    std::vector<bool> marks;
-    std::vector<TPrefixEntry> entries;
-    for (int i = 0; i < 300; ++i) {
-        entries.push_back({"P" + std::to_string(i), QStringLiteral("P%1").arg(i)});
-    }
-    const std::size_t before = Names(book).size();
-    book.MarkAllPrefixes(QStringLiteral("155"), entries, marks);
-    EXPECT_EQ(book.History().Count(), 1u);
-    EXPECT_GT(book.History().HeldBytes(), 20'000u);
-    book.Undo();
-    EXPECT_EQ(Names(book).size(), before);
-}
-
-TEST(BookHistory, AChangeOutsideAnyStepIsAFaultThatEmptiesTheHistory) {
-    int faults = 0;
-    TBookHistory::SetStrayChangeHandler([&faults] { ++faults; });
-    TSprav sprav;
-    sprav.OnMessage = [](const std::string&) {};
-    TBookHistory history(sprav);
-    {
-        const TBookStep step(history, QStringLiteral("добавление"));
-        sprav.AddTestFile("C:\\a.qor");
-    }
-    EXPECT_TRUE(history.CanUndo());
-    EXPECT_EQ(faults, 0);
-    sprav.AddTestFile("C:\\b.qor");
-    EXPECT_EQ(faults, 1);
-    EXPECT_FALSE(history.CanUndo());
-    EXPECT_FALSE(history.IsClean());
-    history.Restart([&sprav] { sprav.ClearAll(); });
-    EXPECT_EQ(faults, 1) << "a whole new book is no fault";
-    EXPECT_TRUE(history.IsClean());
-    TBookHistory::SetStrayChangeHandler({});
-}
-
 }  // namespace
+}  // namespace document_test

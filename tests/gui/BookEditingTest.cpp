@@ -6,7 +6,6 @@
 #include <QUrl>
 
 #include "forms/FormMessages.h"
-#include "document/BookTexts.h"
 #include "forms/NamePanel.h"
 #include "forms/PrefixPanel.h"
 #include "tests/gui/MainWindowFixture.h"
@@ -72,17 +71,6 @@ TEST_F(BookEditingTest, AddingSeveralFilesAsksOnlyAboutTheDuplicate) {
     EXPECT_EQ(SelectedRow(lbFiles()), 2);
     EXPECT_EQ(window->Book().Sprav().CurrentFileIndex(), 2);
     EXPECT_TRUE(window->Modified());
-}
-
-TEST_F(BookEditingTest, DuplicateAnsweredYesIsAddedAgainAndCaseCounts) {
-    const QString a = MakeFile(QStringLiteral("a.qor"));
-    const QString upper = MakeFile(QStringLiteral("A.qor"));
-    AddFiles({a});
-    AddFiles({upper});  // differs only in letter case: no question
-    AddFiles({a}, {MessageAnswer::Yes});
-    desktop->TakeMessageBox(DuplicateQuestion(a), kDuplicateCaption, MessageIcon::Question,
-                            MessageButtons::YesNo);
-    EXPECT_EQ(Rows(lbFiles()), (QStringList{a, upper, a}));
 }
 
 TEST_F(BookEditingTest, TestFilesBelowTheTestsDirectoryShowInTokenForm) {
@@ -330,52 +318,6 @@ TEST_F(BookEditingTest, AddingANameSelectsItAndDisablesAdd) {
                                             QStringLiteral("SN74LS00")}));
 }
 
-TEST_F(BookEditingTest, EmptyNameIsRefusedButMarksTheBook) {
-    BookWithNames({});
-    eName()->clear();
-    Action("acAddName")->trigger();
-    desktop->TakeInformation(QStringLiteral("Введите название микросхемы (аналога)."));
-    EXPECT_EQ(Count(lbNames()), 0);
-    EXPECT_TRUE(window->Modified());
-}
-
-TEST_F(BookEditingTest, NamesTheBookFileCannotHoldAreRefused) {
-    BookWithNames({});
-    const QString unstorable = QStringLiteral(
-        "Название микросхемы не может начинаться с пробела, содержать символ «|» или управляющие символы "
-        "(перевод строки, табуляцию и т. п.).");
-    for (const QString& name : {QStringLiteral(" K155"), QStringLiteral("A|B")}) {
-        window->Book().SetModified(false);
-        eName()->setText(name);
-        Action("acAddName")->trigger();
-        desktop->TakeInformation(unstorable);
-        EXPECT_EQ(Count(lbNames()), 0) << name.toStdString();
-        EXPECT_TRUE(window->Modified());
-    }
-    eName()->setText(QStringLiteral("K155 ЛА3 "));  // blanks inside and at the end are fine
-    Action("acAddName")->trigger();
-    EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("K155 ЛА3 ")});
-
-    eName()->setText(QStringLiteral("中文"));
-    Action("acAddName")->trigger();
-    desktop->TakeInformation(
-        QStringLiteral("Название содержит символы, которые нельзя сохранить в справочнике."));
-    EXPECT_EQ(Count(lbNames()), 1);
-}
-
-TEST_F(BookEditingTest, NamesWithControlBytesAreRefused) {
-    BookWithNames({});
-    // A NUL would cut the name short wherever it becomes a path; a tab or an escape breaks the book's lines
-    // for the other programs that read it.
-    for (const QString& name : {QStringLiteral("K155\tЛА3"), QString(QStringLiteral("K155")) + QChar(0) + "X",
-                                QStringLiteral("\x1b[K155")}) {
-        eName()->setText(name);
-        Action("acAddName")->trigger();
-        desktop->TakeInformation(document::ControlCharacterRefusal());
-        EXPECT_EQ(Count(lbNames()), 0) << name.toStdString();
-    }
-}
-
 TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
     BookWithNames({QStringLiteral("K1")});
     ASSERT_EQ(SelectedRow(lbNames()), 0);
@@ -434,14 +376,10 @@ TEST_F(BookEditingTest, PrefixMarksShowWhichPrefixedNamesAreListed) {
     EXPECT_EQ(clbPref->item(0)->checkState(), Qt::Unchecked);
 }
 
-TEST_F(BookEditingTest, AddingWithoutACurrentTestFileIsRefusedByTheModel) {
-    eName()->setText(QStringLiteral("K155"));
-    Action("acAddName")->trigger();
-    desktop->TakeInformation(QStringLiteral("Список файлов пуст. Сначала необходимо добавить файл."));
-    EXPECT_TRUE(window->Modified());
-
+// The user deselects the test file's row: no test file is current, and a name typed then is refused.
+TEST_F(BookEditingTest, ANameTypedWithTheTestFileDeselectedIsRefused) {
     AddFiles({MakeFile(QStringLiteral("a.qor"))});
-    lbFiles()->clearSelection();  // the user deselects the row: no test file is current
+    lbFiles()->clearSelection();
     EXPECT_EQ(window->Book().Sprav().CurrentFile, nullptr);
     eName()->setText(QStringLiteral("K155"));
     Action("acAddName")->trigger();
@@ -583,37 +521,6 @@ TEST_F(BookEditingTest, ABookBuiltByHandSurvivesSaveAndReopen) {
     EXPECT_FALSE(window->Modified());
 }
 
-// A name or a test-file path whose line in the book file would pass 999 characters is refused when it is
-// typed or chosen, not at every save afterwards; one character less is taken.
-TEST_F(BookEditingTest, EntriesTheBookCannotHoldAreRefusedWhenTyped) {
-    const QString nameRefusal = QStringLiteral(
-        "Название микросхемы вместе с путём к файлу описания длиннее 999 символов: такую строку справочник "
-        "не "
-        "сохранит.");
-    BookWithNames({});
-    AddName(QString(999, QLatin1Char('N')));  // "N...N|" would be 1000 characters
-    desktop->TakeInformation(nameRefusal);
-    EXPECT_EQ(Count(lbNames()), 0);
-    EXPECT_TRUE(window->Modified());
-    AddName(QString(998, QLatin1Char('N')));
-    EXPECT_EQ(Count(lbNames()), 1);
-
-    eName()->setText(QString(999, QLatin1Char('R')));
-    Button("bbEditSinonim")->click();
-    desktop->TakeInformation(nameRefusal);
-    EXPECT_EQ(Rows(lbNames()), QStringList{QString(998, QLatin1Char('N'))});
-
-    // " 1 " and the path: 3 + 997 characters for the second test file.
-    const QString tooLong = QStringLiteral("/") + QString(996, QLatin1Char('p'));
-    AddFiles({tooLong});
-    desktop->TakeInformation(
-        QStringLiteral("Путь к тестовому файлу длиннее 999 символов, справочник не сможет его сохранить: ") +
-        Native(tooLong));
-    EXPECT_EQ(Count(lbFiles()), 1);
-    AddFiles({tooLong.chopped(1)});
-    EXPECT_EQ(Count(lbFiles()), 2);
-}
-
 // However the row came to be selected, the add button says whether the typed name may be added.
 TEST_F(BookEditingTest, AddButtonFollowsTheTypedNameAfterASelection) {
     BookWithNames({QStringLiteral("A"), QStringLiteral("B")});
@@ -663,67 +570,6 @@ TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
     EXPECT_EQ(Rows(lbNames()), QStringList{QStringLiteral("IN_A")});
     AddName(QStringLiteral("ALSO_IN_A"));
     EXPECT_EQ(window->Book().Sprav().Files[0]->Sinonims.size(), 2u);
-}
-
-// A test-file path with a NUL would have its comment file cut short at the NUL, down to the book itself:
-// such a book is refused whole, as a book with an overlong line is, and stays as it was.
-TEST_F(BookEditingTest, BookWithAControlByteInAPathIsNotOpened) {
-    const std::string bytes =
-        " 0 " + Stored(QStringLiteral("book.spr")) + std::string("\0.qor\r\nK155LA3|\r\n", 17);
-    const QString book = MakeFile(QStringLiteral("book.spr"), bytes);
-    desktop->QueueOpenFile(book);
-    window->FileOpen1Execute();
-    desktop->Take();
-    desktop->TakeInformation(QStringLiteral("Невозможно открыть файл.\n") + book +
-                             QStringLiteral(" не справочник: строка 1 содержит управляющие символы (нулевой "
-                                            "байт, табуляцию и т. п.), которых в путях и названиях быть не "
-                                            "может."));
-    EXPECT_EQ(Count(lbFiles()), 0);
-    EXPECT_EQ(Count(lbNames()), 0);
-    EXPECT_EQ(ReadBytes(book), bytes);
-}
-
-// The book file holds at most 99 998 lines: the line that would pass the limit is refused when it is
-// added, once for a whole selection of test files, and a line freed makes room again.
-TEST_F(BookEditingTest, LinesPastTheBookLimitAreRefusedWhenAdded) {
-    auto refusal = [](const QString& entry) {
-        return QStringLiteral(
-                   "В справочнике уже 99998 строк, больше он не сможет сохранить. Не добавлено: ") +
-               entry;
-    };
-    std::string bytes = " 0 " + Stored(QStringLiteral("t.qor")) + "\r\n";
-    for (int i = 1; i < 99'997; ++i) {
-        bytes += "N" + std::to_string(i) + "|\r\n";
-    }
-    desktop->QueueOpenFile(MakeFile(QStringLiteral("full.spr"), bytes));
-    window->FileOpen1Execute();
-    desktop->Take();
-    ASSERT_EQ(Count(lbNames()), 99'996);
-
-    AddName(QStringLiteral("LAST"));  // line 99 998
-    EXPECT_EQ(Count(lbNames()), 99'997);
-    AddName(QStringLiteral("MORE"));
-    desktop->TakeInformation(refusal(QStringLiteral("MORE")));
-    EXPECT_EQ(Count(lbNames()), 99'997);
-
-    const QString a = MakeFile(QStringLiteral("a.qor"));
-    const QString b = MakeFile(QStringLiteral("b.qor"));
-    AddFiles({a, b});
-    desktop->TakeInformation(refusal(a));
-    EXPECT_EQ(Rows(lbFiles()), QStringList{PathOf(QStringLiteral("t.qor"))});
-
-    SetCurrentRow(lbNames(), 0);
-    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
-    Action("acDeleteName")->trigger();
-    desktop->TakeMessageBox(kDeleteNameQuestion, kCaption, MessageIcon::Question, MessageButtons::YesNo);
-    AddFiles({a, b});
-    desktop->TakeInformation(refusal(b));
-    EXPECT_EQ(Rows(lbFiles()), (QStringList{PathOf(QStringLiteral("t.qor")), a}));
-
-    // What was added is what the book file takes.
-    desktop->QueueSaveFile(PathOf(QStringLiteral("saved.spr")));
-    EXPECT_TRUE(window->FileSave1Execute());
-    desktop->Take();
 }
 
 }  // namespace
