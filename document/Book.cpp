@@ -386,6 +386,7 @@ TBookOutcome TBook::PrefixPass(const QString& stepText, const QString& typedText
         // No listed name can hold such text, so nothing is removed; a marked entry would add one.
         if (std::find(marks.begin(), marks.end(), true) != marks.end()) {
             outcome.Refusals.push_back(document::UnstorableNameText());
+            SetModified();
         }
         marks = ListedMarks(typedText, entries);
         outcome.Attempted = false;

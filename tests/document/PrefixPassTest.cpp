@@ -232,7 +232,7 @@ TEST_F(PrefixPassTest, EachKindOfRefusalIsSaidOncePerPass) {
         {"one name too long for its line", Book::Current, {"K", "KR"}, QString(997, QLatin1Char('N')),
          {kNameLineTooLong}, {"K" + std::string(997, 'N')}, true},
         {"a typed name Windows-1251 cannot hold", Book::Current, {"KR", " ", "SN"}, QStringLiteral("155✓"),
-         {kUnstorableText}, {}, {}},
+         {kUnstorableText}, {}, true},
         {"a control character in the typed name", Book::Current, {"KR", "SN", "K"}, QStringLiteral("1\t5"),
          {kControlCharacters}, {}, true},
     };
