@@ -65,6 +65,11 @@ TBook::TBook(QObject* parent) : QObject(parent), FFileList(FSprav), FNameList(FS
         }
     };
     FSprav.SetCurrentFile(-1);
+    FHistory.SetMoveObserver([this](const TBookHistory::Move& move) {
+        if (FJournal != nullptr) {
+            FJournal->Append(move);
+        }
+    });
 }
 
 TBook::~TBook() {
@@ -105,21 +110,44 @@ void TBook::SetModified(bool modified) {
 
 void TBook::Clear() {
     FHistory.Restart([this] { FSprav.ClearAll(); });
+    BeginJournal();
 }
 
 void TBook::New() {
+    FNew = true;
     Clear();
     SetModified(false);
-    FNew = true;
+    Watch();
+}
+
+sprav_file::ReadResult TBook::ReadBook(const std::string& path, TSprav& into, std::string& bytes) const {
+    into.OnMessage = [](const std::string&) {};
+    return sprav_file::Load(platform::ToOsPath(path), into, FDirs.Tests, &bytes);
 }
 
 TBookLoad TBook::Load(const std::string& path) {
-    std::string read;
-    sprav_file::ReadResult result;
+    TSprav read;
+    std::string bytes;
+    const sprav_file::ReadResult result = ReadBook(path, read, bytes);
+    return Take(path, read, result, bytes);
+}
+
+// The book becomes what was read (nothing, when the read failed), with nothing unsaved.
+TBookLoad TBook::Take(const std::string& path, TSprav& read, const sprav_file::ReadResult& result,
+                      const std::string& bytes) {
     FHistory.Restart([&] {
-        FSprav.ClearAll();
-        result = sprav_file::Load(platform::ToOsPath(path), FSprav, FDirs.Tests, &read);
+        FSprav.Rebuild([&](TSprav& book) {
+            book.ClearAll();
+            if (result.Ok()) {
+                book.Files = std::move(read.Files);
+            }
+        });
     });
+    // The current entries as reading left them: the last test file and its last analog.
+    if (result.Ok()) {
+        FSprav.SetCurrentFile(read.CurrentFileIndex());
+        FSprav.CurrentSinonimIndex = read.CurrentSinonimIndex;
+    }
     SetModified(false);
     FNew = false;
     TBookLoad load;
@@ -127,11 +155,15 @@ TBookLoad TBook::Load(const std::string& path) {
         load.Failure = document::LoadFailureText(path, result);
         SetSpravFileName({});
         FSharedBook.Forget();
+        BeginJournal();
+        Watch();
         return load;
     }
     load.Ok = true;
     SetSpravFileName(path);
-    FSharedBook.Remember(path, read);
+    FSharedBook.Remember(path, bytes);
+    BeginJournal();
+    Watch();
     // A book another program wrote may hold an entry this editor could not write back as it stands: the
     // user learns of it now, by name, rather than at every save.
     const sprav_file::WriteResult savable = sprav_file::CheckSavable(FSprav, FDirs);
@@ -152,6 +184,8 @@ QString TBook::Save(const std::string& path) {
     SetSpravFileName(path);
     FHistory.SetClean();
     SetModified(false);
+    BeginJournal();
+    Watch();
     return {};
 }
 
@@ -536,5 +570,298 @@ void TBook::Redo() {
     if (FHistory.CanRedo()) {
         FHistory.Redo();
         SetModified(!FHistory.IsClean());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Steps played onto another copy of the book.
+
+namespace {
+
+using Change = TBookHistory::Change;
+using Kind = TBookHistory::Change::Kind;
+
+// The change that takes `change` back.
+Change Reversed(const Change& change) {
+    Change reversed = change;
+    switch (change.What) {
+        case Kind::InsertFile:
+            reversed.What = Kind::RemoveFile;
+            break;
+        case Kind::RemoveFile:
+            reversed.What = Kind::InsertFile;
+            break;
+        case Kind::InsertNames:
+            reversed.What = Kind::RemoveNames;
+            break;
+        case Kind::RemoveNames:
+            reversed.What = Kind::InsertNames;
+            break;
+        case Kind::ChangeName:
+            std::swap(reversed.Names[0], reversed.Names[1]);
+            break;
+    }
+    return reversed;
+}
+
+std::vector<std::unique_ptr<TSpravSinonim>> Entries(const std::vector<TSpravSinonim>& names) {
+    std::vector<std::unique_ptr<TSpravSinonim>> entries;
+    entries.reserve(names.size());
+    for (const TSpravSinonim& name : names) {
+        entries.push_back(std::make_unique<TSpravSinonim>(name));
+    }
+    return entries;
+}
+
+// The position of the analog named `name`, looked for first where it was, then from the top; -1: none.
+// Positions in `taken` are already spoken for.
+int FindName(const TSpravFile& file, const std::string& name, int where, const std::vector<int>& taken) {
+    const auto free = [&taken](int i) { return std::find(taken.begin(), taken.end(), i) == taken.end(); };
+    const auto& names = file.Sinonims;
+    if (where >= 0 && static_cast<std::size_t>(where) < names.size() &&
+        names[static_cast<std::size_t>(where)]->Name == name && free(where)) {
+        return where;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i]->Name == name && free(static_cast<int>(i))) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+const QString kNoSuchTestFile = QStringLiteral("этого тестового файла в справочнике уже нет");
+const QString kNoSuchName = QStringLiteral("этого аналога в справочнике уже нет");
+
+}  // namespace
+
+int TBook::FindTestFile(const std::string& path, int occurrence) const {
+    int seen = 0;
+    int last = -1;
+    for (std::size_t i = 0; i < FSprav.Files.size(); ++i) {
+        if (FSprav.Files[i]->Path == path) {
+            if (seen++ == occurrence) {
+                return static_cast<int>(i);
+            }
+            last = static_cast<int>(i);
+        }
+    }
+    return last;
+}
+
+// Plays one change onto the book, finding its test file by path and its analogs by name. Empty when it was
+// made or was there already; otherwise why it can no longer be made.
+QString TBook::ReplayChange(const Change& change) {
+    const int file = FindTestFile(change.Path, change.Occurrence);
+    switch (change.What) {
+        case Kind::InsertFile: {
+            if (file >= 0) {
+                return {};  // added by the other too
+            }
+            if (FSprav.LineCount() + 1 + change.Names.size() > book_lines::kMaxLines) {
+                return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
+            }
+            auto entry = std::make_unique<TSpravFile>();
+            entry->Path = change.Path;
+            entry->Sinonims = Entries(change.Names);
+            const int position = std::min(change.File, static_cast<int>(FSprav.Files.size()));
+            FSprav.InsertTestFile(std::max(position, 0), std::move(entry));
+            return {};
+        }
+        case Kind::RemoveFile: {
+            if (file < 0) {
+                return kNoSuchTestFile;
+            }
+            // Names the other added to the test file would go with it: that is not this step's to decide.
+            std::vector<int> taken;
+            for (const TSpravSinonim& name : change.Names) {
+                const int at = FindName(*FSprav.Files[static_cast<std::size_t>(file)], name.Name, -1, taken);
+                if (at >= 0) {
+                    taken.push_back(at);
+                }
+            }
+            if (taken.size() != FSprav.Files[static_cast<std::size_t>(file)]->Sinonims.size()) {
+                return QStringLiteral("в этот тестовый файл добавлены другие названия");
+            }
+            FSprav.TakeTestFile(file);
+            return {};
+        }
+        case Kind::InsertNames: {
+            if (file < 0) {
+                return kNoSuchTestFile;
+            }
+            TSpravFile& entry = *FSprav.Files[static_cast<std::size_t>(file)];
+            std::vector<int> taken;
+            bool allThere = true;
+            for (const TSpravSinonim& name : change.Names) {
+                const int at = FindName(entry, name.Name, -1, taken);
+                allThere = allThere && at >= 0;
+                taken.push_back(at);
+            }
+            if (allThere) {
+                return {};  // the same names added by both
+            }
+            if (FSprav.LineCount() + change.Names.size() > book_lines::kMaxLines) {
+                return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
+            }
+            const int position = std::min(change.Position, static_cast<int>(entry.Sinonims.size()));
+            FSprav.InsertSinonims(entry, std::max(position, 0), Entries(change.Names));
+            return {};
+        }
+        case Kind::RemoveNames: {
+            if (file < 0) {
+                return kNoSuchTestFile;
+            }
+            TSpravFile& entry = *FSprav.Files[static_cast<std::size_t>(file)];
+            std::vector<int> positions;
+            for (std::size_t i = 0; i < change.Names.size(); ++i) {
+                const int at = FindName(entry, change.Names[i].Name, change.Position + static_cast<int>(i), positions);
+                if (at < 0) {
+                    return kNoSuchName;
+                }
+                positions.push_back(at);
+            }
+            std::sort(positions.begin(), positions.end());
+            FSprav.RemoveSinonims(entry, positions);
+            return {};
+        }
+        case Kind::ChangeName: {
+            if (file < 0) {
+                return kNoSuchTestFile;
+            }
+            TSpravFile& entry = *FSprav.Files[static_cast<std::size_t>(file)];
+            const TSpravSinonim& before = change.Names[0];
+            const TSpravSinonim& after = change.Names[1];
+            const int at = FindName(entry, before.Name, change.Position, {});
+            if (at >= 0 && entry.Sinonims[static_cast<std::size_t>(at)]->DescPath == before.DescPath) {
+                FSprav.SetSinonim(entry, at, after.Name, after.DescPath);
+                return {};
+            }
+            const int done = FindName(entry, after.Name, change.Position, {});
+            if (done >= 0 && entry.Sinonims[static_cast<std::size_t>(done)]->DescPath == after.DescPath) {
+                return {};  // renamed the same way by the other
+            }
+            return at >= 0 ? QStringLiteral("этот аналог уже изменён по-другому") : kNoSuchName;
+        }
+    }
+    return {};
+}
+
+std::vector<QString> TBook::Replay(const std::vector<TBookHistory::Move>& moves) {
+    std::vector<QString> skipped;
+    for (const TBookHistory::Move& move : moves) {
+        TBookStep step(FHistory, move.Text);
+        QString reason;
+        const auto play = [&](const Change& change) {
+            if (reason.isEmpty()) {
+                reason = ReplayChange(move.Forward ? change : Reversed(change));
+            }
+        };
+        if (move.Forward) {
+            std::for_each(move.Changes.begin(), move.Changes.end(), play);
+        } else {
+            std::for_each(move.Changes.rbegin(), move.Changes.rend(), play);
+        }
+        if (!reason.isEmpty()) {
+            // A step is played whole or not at all.
+            FHistory.AbandonOpenStep();
+            QString text = move.Forward ? move.Text : QStringLiteral("отмена: %1").arg(move.Text);
+            if (!text.isEmpty()) {
+                text[0] = text[0].toUpper();
+            }
+            skipped.push_back(text + QStringLiteral(": ") + reason);
+        }
+    }
+    return skipped;
+}
+
+TBookMerge TBook::MergeWithFile(const std::vector<TBookHistory::Move>& moves) {
+    TBookMerge merge;
+    const std::string path = FSpravFileName;
+    TSprav read;
+    std::string bytes;
+    const sprav_file::ReadResult result = ReadBook(path, read, bytes);
+    if (!result.Ok()) {
+        // Another program may still be writing it: the book stays as it is.
+        merge.Failure = document::LoadFailureText(path, result);
+        return merge;
+    }
+    Take(path, read, result, bytes);
+    merge.Ok = true;
+    merge.Skipped = Replay(moves);
+    SetModified(FHistory.CanUndo() || !merge.Skipped.empty());
+    return merge;
+}
+
+std::optional<std::vector<TBookHistory::Move>> TBook::UnsavedMoves() const {
+    if (std::optional<std::vector<TBookHistory::Move>> moves = FHistory.UnsavedMoves()) {
+        return moves;
+    }
+    if (FJournal == nullptr || FJournal->Path().isEmpty()) {
+        return std::nullopt;
+    }
+    QFile file(FJournal->Path());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    std::optional<recovery::TJournal> journal = recovery::Parse(std::string_view(bytes.constData(), bytes.size()));
+    if (!journal) {
+        return std::nullopt;
+    }
+    return std::move(journal->Moves);
+}
+
+bool TBook::CanRead(const std::string& path) const {
+    TSprav trial;
+    std::string bytes;
+    return !path.empty() && ReadBook(path, trial, bytes).Ok();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The recovery journal and the watch on the book file.
+
+void TBook::EnableRecovery(const QString& folder) {
+    FJournal = std::make_unique<recovery::TJournalWriter>(folder);
+    BeginJournal();
+}
+
+void TBook::BeginJournal() {
+    if (FJournal == nullptr) {
+        return;
+    }
+    const FileStamp& stamp = FSharedBook.Stamp();
+    const bool read = stamp.Known && !FNew && FSharedBook.Path() == FSpravFileName;
+    FJournal->Begin(read ? FSpravFileName : std::string(), read ? stamp.Size : 0, read ? stamp.Hash : 0);
+}
+
+void TBook::SetUnsavedComment(const std::optional<recovery::TComment>& comment) {
+    if (FJournal != nullptr) {
+        FJournal->SetComment(comment);
+    }
+}
+
+void TBook::DiscardJournal() {
+    if (FJournal != nullptr) {
+        FJournal->Discard();
+    }
+}
+
+// A file replaced by renaming another over it leaves the watch: it is watched anew after every change.
+void TBook::Watch() {
+    if (FWatcher == nullptr) {
+        FWatcher = std::make_unique<QFileSystemWatcher>();
+        connect(FWatcher.get(), &QFileSystemWatcher::fileChanged, this, [this] {
+            Watch();
+            if (!FNew && ChangedByAnother(FSpravFileName)) {
+                emit ChangedOnDisk();
+            }
+        });
+    }
+    if (!FWatcher->files().isEmpty()) {
+        FWatcher->removePaths(FWatcher->files());
+    }
+    if (!FNew && !FSpravFileName.empty()) {
+        FWatcher->addPath(platform::ToOsPathText(FSpravFileName));
     }
 }

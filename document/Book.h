@@ -5,11 +5,13 @@
 // gives back what it refused, for the window to show. Whoever shows the book gets the model as `const`.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,7 @@
 #include "core/SpravFile.h"
 #include "document/BookHistory.h"
 #include "document/BookLists.h"
+#include "document/RecoveryJournal.h"
 #include "document/SharedBook.h"
 
 // What an operation did: the refusals it met, in the order met, each a text for an information box; and how
@@ -46,6 +49,16 @@ struct TBookLoad {
     QString Failure;
     // Read, but with an entry the book file could not hold as it stands: said once, now.
     QString Notice;
+};
+
+// The result of playing this editor's unsaved steps onto the book as another program saved it.
+struct TBookMerge {
+    bool Ok = false;
+    // Why the book file could not be read; the editor's book is then empty and its steps are not lost
+    // only when the caller still has them.
+    QString Failure;
+    // The steps that could no longer be made, each as its undo names it, with the reason.
+    std::vector<QString> Skipped;
 };
 
 class TBook : public QObject, private TSpravListener {
@@ -144,6 +157,32 @@ public:
     // Whether each entry's generated name is listed, letter case ignored.
     std::vector<bool> ListedMarks(const QString& typed, const std::vector<TPrefixEntry>& entries) const;
 
+    // ---- Another program's changes.
+
+    // Reads the book file again and plays `moves` onto it (the steps this editor had not saved, as the
+    // history or the recovery journal gives them), each finding its test file by path and its analogs by
+    // name, never by position. A step whose change is already there counts as made; one that can no
+    // longer be made is skipped whole. The history holds the book as read as its clean state and the
+    // played steps above it.
+    TBookMerge MergeWithFile(const std::vector<TBookHistory::Move>& moves);
+    // The way from the book as last read or saved to the book as it is: the history's, or, when the history
+    // no longer reaches that state, the recovery journal's. None when neither has it.
+    std::optional<std::vector<TBookHistory::Move>> UnsavedMoves() const;
+    // True when the book file at `path` can be read now (another program may still be writing it).
+    bool CanRead(const std::string& path) const;
+
+    // ---- The recovery journal.
+
+    // From now on every step is written to a journal in `folder` before the operation returns.
+    void EnableRecovery(const QString& folder);
+    // The comment being typed, for the journal; none: saved or given up.
+    void SetUnsavedComment(const std::optional<recovery::TComment>& comment);
+    // Nothing unsaved is left to keep: the journal goes (a close that asked, or did not need to).
+    void DiscardJournal();
+    const recovery::TJournalWriter* Journal() const { return FJournal.get(); }
+    // Plays `moves` onto the book as it is; gives the steps skipped.
+    std::vector<QString> Replay(const std::vector<TBookHistory::Move>& moves);
+
     // Undo and redo of one step. The book counts as unsaved after either unless it is back as it was last
     // read or saved.
     void Undo();
@@ -154,6 +193,8 @@ signals:
     // longer hold.
     void Changed();
     void SpravFileNameChanged(const std::string& path);
+    // Another program has changed the book file since it was read or saved here (seen by a watch on it).
+    void ChangedOnDisk();
     void ModifiedChanged(bool modified);
     // Another test file or analog is current, or none.
     void CurrentChanged();
@@ -174,6 +215,8 @@ private:
     std::optional<std::string> TakeName(const QString& typed, TBookOutcome& outcome) const;
     bool FitsSinonimLine(const std::string& name, const std::string& descPath, TBookOutcome& outcome) const;
     bool FitsLineCount(const std::string& entry, TBookOutcome& outcome) const;
+    int FindTestFile(const std::string& path, int occurrence) const;
+    QString ReplayChange(const TBookHistory::Change& change);
     void RemoveGeneratedNames(std::size_t from, const std::string& typed, const QString& typedText,
                               const std::vector<TPrefixEntry>& entries);
 
@@ -188,4 +231,13 @@ private:
     // What the book file was when last read or written, to ask before replacing another's changes.
     TSharedBook FSharedBook;
     TBookOutcome* FOutcome = nullptr;
+    // The book starts anew from what its file holds (or from nothing): the journal with it.
+    void BeginJournal();
+    sprav_file::ReadResult ReadBook(const std::string& path, TSprav& into, std::string& bytes) const;
+    TBookLoad Take(const std::string& path, TSprav& read, const sprav_file::ReadResult& result,
+                   const std::string& bytes);
+    void Watch();
+
+    std::unique_ptr<recovery::TJournalWriter> FJournal;
+    std::unique_ptr<QFileSystemWatcher> FWatcher;
 };

@@ -78,7 +78,9 @@ void TBookHistory::End() {
     Step step{FText, std::move(FChanges)};
     FChanges.clear();
     step.Bytes = ::HeldBytes(step.Text, step.Changes);
+    step.Id = FNextId++;
     Push(std::move(step));
+    Tell(FSteps.back(), true);
 }
 
 void TBookHistory::Push(Step step) {
@@ -133,6 +135,7 @@ void TBookHistory::Undo() {
     --FIndex;
     Apply(FSteps[FIndex].Changes, false);
     emit StepsChanged();
+    Tell(FSteps[FIndex], false);
 }
 
 void TBookHistory::Redo() {
@@ -142,6 +145,45 @@ void TBookHistory::Redo() {
     ++FIndex;
     Apply(FSteps[FIndex - 1].Changes, true);
     emit StepsChanged();
+    Tell(FSteps[FIndex - 1], true);
+}
+
+void TBookHistory::Tell(const Step& step, bool forward) const {
+    if (FMoveObserver) {
+        FMoveObserver({step.Id, step.Text, step.Changes, forward});
+    }
+}
+
+std::optional<std::vector<TBookHistory::Move>> TBookHistory::UnsavedMoves() const {
+    if (FClean < 0) {
+        return std::nullopt;
+    }
+    const auto clean = static_cast<std::size_t>(FClean);
+    std::vector<Move> moves;
+    for (std::size_t i = clean; i < FIndex; ++i) {
+        moves.push_back({FSteps[i].Id, FSteps[i].Text, FSteps[i].Changes, true});
+    }
+    for (std::size_t i = clean; i > FIndex; --i) {
+        moves.push_back({FSteps[i - 1].Id, FSteps[i - 1].Text, FSteps[i - 1].Changes, false});
+    }
+    return moves;
+}
+
+void TBookHistory::AbandonOpenStep() {
+    if (FDepth == 0) {
+        return;
+    }
+    Apply(FChanges, false);
+    FChanges.clear();
+}
+
+int TBookHistory::Occurrence(int index) const {
+    int count = 0;
+    const std::string& path = FSprav.Files[static_cast<std::size_t>(index)]->Path;
+    for (int i = 0; i < index; ++i) {
+        count += FSprav.Files[static_cast<std::size_t>(i)]->Path == path ? 1 : 0;
+    }
+    return count;
 }
 
 void TBookHistory::SetClean() {
@@ -207,8 +249,15 @@ int TBookHistory::FileIndex(const TSpravFile& file) {
                                         [&file](const auto& entry) { return entry.get() == &file; });
         FLastFile = &file;
         FLastIndex = found == files.end() ? -1 : static_cast<int>(found - files.begin());
+        FLastOccurrence = FLastIndex < 0 ? 0 : Occurrence(FLastIndex);
     }
     return FLastIndex;
+}
+
+TBookHistory::Change TBookHistory::NamesChange(Change::Kind kind, const TSpravFile& file, int position,
+                                               std::vector<TSpravSinonim> names) {
+    const int index = FileIndex(file);
+    return {kind, index, position, file.Path, FLastOccurrence, std::move(names)};
 }
 
 void TBookHistory::FilesAboutToBeInserted(int first, int last) {
@@ -224,7 +273,7 @@ void TBookHistory::FilesInserted() {
     for (int i = FInsertFirst; i <= FInsertLast; ++i) {
         const TSpravFile& file = *FSprav.Files[static_cast<std::size_t>(i)];
         const int last = static_cast<int>(file.Sinonims.size()) - 1;
-        Record({Change::Kind::InsertFile, i, -1, file.Path, Copies(file, 0, last)});
+        Record({Change::Kind::InsertFile, i, -1, file.Path, Occurrence(i), Copies(file, 0, last)});
     }
 }
 
@@ -237,7 +286,7 @@ void TBookHistory::FilesAboutToBeRemoved(int first, int last) {
     for (int i = last; i >= first; --i) {
         const TSpravFile& file = *FSprav.Files[static_cast<std::size_t>(i)];
         const int lastName = static_cast<int>(file.Sinonims.size()) - 1;
-        Record({Change::Kind::RemoveFile, i, -1, file.Path, Copies(file, 0, lastName)});
+        Record({Change::Kind::RemoveFile, i, -1, file.Path, Occurrence(i), Copies(file, 0, lastName)});
     }
 }
 
@@ -250,18 +299,14 @@ void TBookHistory::SinonimsInserted(const TSpravFile& file) {
     if (FApplying) {
         return;
     }
-    Record({Change::Kind::InsertNames,
-            FileIndex(file),
-            FInsertFirst,
-            {},
-            Copies(file, FInsertFirst, FInsertLast)});
+    Record(NamesChange(Change::Kind::InsertNames, file, FInsertFirst, Copies(file, FInsertFirst, FInsertLast)));
 }
 
 void TBookHistory::SinonimsAboutToBeRemoved(const TSpravFile& file, int first, int last) {
     if (FApplying) {
         return;
     }
-    Record({Change::Kind::RemoveNames, FileIndex(file), first, {}, Copies(file, first, last)});
+    Record(NamesChange(Change::Kind::RemoveNames, file, first, Copies(file, first, last)));
 }
 
 void TBookHistory::SinonimAboutToBeChanged(const TSpravFile& file, int position) {
@@ -276,7 +321,7 @@ void TBookHistory::SinonimChanged(const TSpravFile& file, int position) {
     if (after.Name == FBefore.Name && after.DescPath == FBefore.DescPath) {
         return;
     }
-    Record({Change::Kind::ChangeName, FileIndex(file), position, {}, {FBefore, after}});
+    Record(NamesChange(Change::Kind::ChangeName, file, position, {FBefore, after}));
 }
 
 void TBookHistory::BookReset() {

@@ -14,7 +14,9 @@
 
 #include <cstddef>
 #include <deque>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,7 +33,10 @@ public:
         Kind What;
         int File = -1;      // the test file's position in the book
         int Position = -1;  // InsertFile/RemoveFile: unused; the names: the first analog's position
-        std::string Path;   // InsertFile/RemoveFile: the test file's path
+        // The test file's path, and how many test files of the same path come before it: what finds the
+        // test file again in a copy of the book where positions differ (another program's save).
+        std::string Path;
+        int Occurrence = 0;
         // The analogs inserted or removed (a test file's own, for InsertFile and RemoveFile); ChangeName:
         // the analog before and after.
         std::vector<TSpravSinonim> Names;
@@ -69,6 +74,23 @@ public:
     std::size_t ByteLimit() const { return FByteLimit; }
     void SetByteLimit(std::size_t bytes);
 
+    // A step as it can be played onto another copy of the book: forward as it was taken, or backward (its
+    // undo). `Id` tells the steps apart, so that a step and its undo cancel out.
+    struct Move {
+        std::uint64_t Id = 0;
+        QString Text;
+        std::vector<Change> Changes;
+        bool Forward = true;
+    };
+    // Called whenever a step is taken or redone (forward) or undone (backward), after the book changed.
+    void SetMoveObserver(std::function<void(const Move&)> observer) { FMoveObserver = std::move(observer); }
+    // The way from the book as last read or saved to the book as it is: the steps done since, or the steps
+    // undone below it, backward. None when that state is out of reach (dropped for the bound, or left by
+    // a new step after undoing below it).
+    std::optional<std::vector<Move>> UnsavedMoves() const;
+    // Takes back what the open step has changed so far and forgets it: a step that cannot be played whole.
+    void AbandonOpenStep();
+
     // Called when the book changes outside any step (a fault of the program), before the history starts
     // afresh. By default it warns, and stops a debug build; tests fail on it.
     static void SetStrayChangeHandler(std::function<void()> handler);
@@ -88,7 +110,10 @@ private:
         QString Text;
         std::vector<Change> Changes;
         std::size_t Bytes = 0;
+        std::uint64_t Id = 0;
     };
+    void Tell(const Step& step, bool forward) const;
+    int Occurrence(int index) const;
 
     void Begin(const QString& text);
     void End();
@@ -96,6 +121,7 @@ private:
     // Plays a step's changes back (undo) or forward again (redo).
     void Apply(const std::vector<Change>& changes, bool forward);
     int FileIndex(const TSpravFile& file);
+    Change NamesChange(Change::Kind kind, const TSpravFile& file, int position, std::vector<TSpravSinonim> names);
 
     void FilesInserted() override;
     void FilesAboutToBeInserted(int first, int last) override;
@@ -120,6 +146,8 @@ private:
     std::size_t FHeldBytes = 0;
     std::size_t FByteLimit = kDefaultByteLimit;
     bool FRestarting = false;
+    std::uint64_t FNextId = 1;
+    std::function<void(const Move&)> FMoveObserver;
     // The open step: its name and what it has changed so far; none while no step is open.
     int FDepth = 0;
     QString FText;
@@ -133,6 +161,7 @@ private:
     // The last test file asked about and where it stood, as the steps of one command touch one file.
     const TSpravFile* FLastFile = nullptr;
     int FLastIndex = -1;
+    int FLastOccurrence = 0;
 };
 
 // One command of the user: what the book changes while it lives is one step of the history, named by

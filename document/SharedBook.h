@@ -20,6 +20,10 @@ public:
     // `changed` then gives when, as the file system says ("дд.ММ.гггг чч:мм:сс").
     bool ChangedByAnother(const std::string& path, QString* changed = nullptr) const;
 
+    // What the book file was when last read or written; not known after a failed read.
+    const FileStamp& Stamp() const { return FStamp; }
+    const std::string& Path() const { return FPath; }
+
 private:
     bool IsRemembered(const std::string& path) const;
 
