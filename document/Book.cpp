@@ -635,6 +635,15 @@ const QString kNoSuchName = QStringLiteral("этого аналога в спр�
 
 }  // namespace
 
+int TBook::OccurrenceOf(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= FSprav.Files.size()) {
+        return 0;
+    }
+    const std::string& path = FSprav.Files[static_cast<std::size_t>(index)]->Path;
+    return static_cast<int>(std::count_if(FSprav.Files.begin(), FSprav.Files.begin() + index,
+                                          [&path](const auto& file) { return file->Path == path; }));
+}
+
 int TBook::FindTestFile(const std::string& path, int occurrence) const {
     int seen = 0;
     int last = -1;

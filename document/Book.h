@@ -125,6 +125,11 @@ public:
     int CurrentNameIndex() const { return FSprav.CurrentSinonimIndex; }
     void SetCurrentFile(int position);
     void SetCurrentName(int position);
+    // The test file with this path: the `occurrence`-th of those with it (counted from 0), else the last
+    // of them; -1 when none has it.
+    int FindTestFile(const std::string& path, int occurrence) const;
+    // How many test files before the one at `index` have its path.
+    int OccurrenceOf(int index) const;
 
     // ---- The named operations.
 
@@ -215,7 +220,6 @@ private:
     std::optional<std::string> TakeName(const QString& typed, TBookOutcome& outcome) const;
     bool FitsSinonimLine(const std::string& name, const std::string& descPath, TBookOutcome& outcome) const;
     bool FitsLineCount(const std::string& entry, TBookOutcome& outcome) const;
-    int FindTestFile(const std::string& path, int occurrence) const;
     QString ReplayChange(const TBookHistory::Change& change);
     void RemoveGeneratedNames(std::size_t from, const std::string& typed, const QString& typedText,
                               const std::vector<TPrefixEntry>& entries);

@@ -357,9 +357,12 @@ bool TJournalWriter::Open() {
         FFailed = true;
         return false;
     }
-    const QString name = QStringLiteral("journal-%1-%2.txt")
+    // Two windows of one process may start journals in the same millisecond.
+    static int started = 0;
+    const QString name = QStringLiteral("journal-%1-%2-%3.txt")
                              .arg(QCoreApplication::applicationPid())
-                             .arg(QDateTime::currentMSecsSinceEpoch());
+                             .arg(QDateTime::currentMSecsSinceEpoch())
+                             .arg(++started);
     FPath = QDir(FFolder).filePath(name);
     FLock = std::make_unique<QLockFile>(FPath + QStringLiteral(".lock"));
     FLock->setStaleLockTime(0);

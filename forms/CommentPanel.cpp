@@ -139,6 +139,19 @@ void TCommentPanel::mmTestInfoChange() {
 void TCommentPanel::SetUnsaved(bool unsaved) {
     FUnsaved = unsaved;
     ui->imIsEditInfo->setVisible(unsaved);
+    emit TextChanged();
+}
+
+QString TCommentPanel::Text() const {
+    return FNoticeShown ? QString() : ui->mmTestInfo->toPlainText();
+}
+
+void TCommentPanel::RestoreText(const QString& text) {
+    if (FNoticeShown) {
+        return;  // the comment file could not be read: no text may replace it
+    }
+    ui->mmTestInfo->setPlainText(text);
+    SetUnsaved(true);
 }
 
 // Why the comment of a test file cannot live at `commentPath`, or an empty text when it can. The comment file

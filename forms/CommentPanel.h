@@ -37,11 +37,20 @@ public:
     bool MaybeSaveComment(bool cancellable);
     // The book is closed: the text stays in the editor but belongs to no test file any more.
     void ForgetTestFile();
+    // The text typed and not yet saved, if any.
+    bool HasUnsavedText() const { return FUnsaved; }
+    QString Text() const;
+    // Puts back the text typed for the current test file before the editor was closed without saving it.
+    void RestoreText(const QString& text);
 
     // Handlers.
     void pTitleTestInfoClick();
     void bbSavePrimClick();
     void mmTestInfoChange();
+
+signals:
+    // The text was typed, or has become saved or given up.
+    void TextChanged();
 
 private:
     // Writes the text to the comment file of the test file it was loaded for; true when written or when

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyle>
+#include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -215,6 +217,13 @@ void TfmMain::ConnectPanels() {
     connect(FPrefixes, &TPrefixPanel::Shown, this, &TfmMain::PrefixPanelShown);
     connect(FPrefixes, &TPrefixPanel::PrefixFileChosen, this, &TfmMain::SetPrefFileName);
 
+    // Another program's save of the book, and the comment being typed, for the journal.
+    connect(&FBook, &TBook::ChangedOnDisk, this, &TfmMain::BookChangedOnDisk);
+    FCommentJournal.setSingleShot(true);
+    FCommentJournal.setInterval(2000);
+    connect(&FCommentJournal, &QTimer::timeout, this, &TfmMain::JournalComment);
+    connect(FComment, &TCommentPanel::TextChanged, &FCommentJournal, qOverload<>(&QTimer::start));
+
     // An open check report learns that its rows may point at other entries now.
     connect(&FBook, &TBook::Changed, this, [this] {
         if (FBookCheck != nullptr) {
@@ -274,6 +283,12 @@ void TfmMain::keyPressEvent(QKeyEvent* event) {
 
 void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     platform::SetApplicationTitle(FromCp1251(VersionDescription()));
+    // Every step is kept in a journal of its own until the book is saved (QOR_SPRAV_RECOVERY names another
+    // folder for it).
+    FRecoveryFolder = qEnvironmentVariableIsSet("QOR_SPRAV_RECOVERY")
+                          ? qEnvironmentVariable("QOR_SPRAV_RECOVERY")
+                          : recovery::DefaultFolder();
+    FBook.EnableRecovery(FRecoveryFolder);
     ui->Splitter2->setSizes({std::max(width() - 250, 200), 250});
     ReadSettings();
 
@@ -296,6 +311,10 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     FPrefixes->SetPrefixFileName(FPrefFileName);
     if (platform::FileExists(FPrefFileName)) {
         FPrefixes->LoadPrefixFile(FPrefFileName);
+    }
+
+    if (RestoreLeftBehind()) {
+        return;
     }
 
     if (!bookFromCommandLine.isEmpty()) {
@@ -347,6 +366,8 @@ void TfmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Nothing unsaved is left that the user wants: the journal goes.
+    FBook.DiscardJournal();
     if (!WriteSettings()) {
         Ask(QStringLiteral("Не удалось сохранить настройки программы (последний справочник, файл префиксов, "
                            "служебные директории). При следующем запуске будут использованы прежние."),
@@ -469,19 +490,222 @@ bool TfmMain::FileSave1Execute() {
 }
 
 // Books lie on shared folders: a book file another program changed since it was read or saved here is
-// replaced only when the user says so.
+// replaced only when the user says so; "Объединить" plays this editor's steps onto it instead, and the
+// merged book waits, unsaved, to be looked at and saved.
 bool TfmMain::MayReplaceAnothersChanges(const std::string& path) {
-    QString changed;
-    if (!FBook.ChangedByAnother(path, &changed)) {
+    if (!FBook.ChangedByAnother(path)) {
         return true;
     }
-    const QString text =
-        QStringLiteral(
-            "Файл справочника %1 изменён другой программой (%2) после того, как был открыт или "
-            "сохранён в этом окне.\nЕсли сохранить справочник, сделанные там изменения будут "
-            "потеряны.\n\nСохранить всё равно?")
-            .arg(platform::ToDisplayPath(path), changed);
-    return Ask(text, kMessageCaption, MessageIcon::Warning, MessageButtons::YesNoDefaultNo) == MessageAnswer::Yes;
+    switch (AskAboutAnothersChanges()) {
+        case MessageAnswer::Yes:
+            MergeBook();
+            return false;
+        case MessageAnswer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+MessageAnswer TfmMain::AskAboutAnothersChanges() {
+    FAskingAboutDisk = true;
+    const MessageAnswer answer = Ask(
+        QStringLiteral("Справочник «%1» изменён другой программой, а в редакторе есть несохранённые изменения.")
+            .arg(platform::ToDisplayPath(SpravFileName())),
+        kMessageCaption, MessageIcon::Warning, MessageButtons::MergeReplaceCancel);
+    FAskingAboutDisk = false;
+    return answer;
+}
+
+// What is shown, to be shown again in a book read anew: the test file by its path, the analog by its name.
+TfmMain::TShown TfmMain::Shown() const {
+    TShown shown;
+    if (const TSpravFile* file = FBook.CurrentFile()) {
+        shown.Path = file->Path;
+        shown.Occurrence = FBook.OccurrenceOf(FBook.CurrentFileIndex());
+        if (const TSpravSinonim* name = FBook.Sprav().GetSinonim(file, FBook.CurrentNameIndex())) {
+            shown.Name = name->Name;
+        }
+    }
+    return shown;
+}
+
+// Shows the test file and analog again where they still are. The comment being typed stays in its editor:
+// it still belongs to the comment file it was read from.
+void TfmMain::ShowAgain(const TShown& shown) {
+    ui->pMain->show();
+    const int file = shown.Path.empty() ? -1 : FBook.FindTestFile(shown.Path, shown.Occurrence);
+    if (file < 0) {
+        RefreshFileList();
+        return;
+    }
+    FFiles->SelectRow(file);
+    FBook.SetCurrentFile(file);
+    FNames->ClearTypedName();
+    FDescription->Clear();
+    if (!FComment->HasUnsavedText()) {
+        FComment->LoadTestComment();
+    }
+    const auto& names = FBook.Sprav().Files[static_cast<std::size_t>(file)]->Sinonims;
+    const auto found = std::find_if(names.begin(), names.end(), [&](const auto& name) { return name->Name == shown.Name; });
+    FBook.SetCurrentName(found == names.end() ? -1 : static_cast<int>(found - names.begin()));
+    RefreshNames(true);
+}
+
+// Nothing unsaved: the book another program saved is read at once. A file that cannot be read (still being
+// written) is left alone until its next change.
+void TfmMain::RereadBook() {
+    if (!FBook.CanRead(SpravFileName())) {
+        return;
+    }
+    const TShown shown = Shown();
+    FBook.Load(SpravFileName());
+    ShowAgain(shown);
+    statusBar()->showMessage(QStringLiteral("Справочник перечитан: его изменила другая программа."));
+}
+
+bool TfmMain::MergeBook() {
+    const std::optional<std::vector<TBookHistory::Move>> moves = FBook.UnsavedMoves();
+    if (!moves) {
+        Inform(QStringLiteral("Объединить справочники нельзя: журнал несохранённых изменений недоступен (%1). "
+                              "Сохраните справочник под другим именем.")
+                   .arg(QDir::toNativeSeparators(FRecoveryFolder)));
+        return false;
+    }
+    const TShown shown = Shown();
+    const TBookMerge merge = FBook.MergeWithFile(*moves);
+    if (!merge.Ok) {
+        Inform(merge.Failure + QStringLiteral("\nСправочник в редакторе не изменён."));
+        return false;
+    }
+    ShowAgain(shown);
+    if (!merge.Skipped.empty()) {
+        Inform(QStringLiteral("Справочник объединён с изменениями другой программы. Не удалось повторить:\n") +
+               JoinLines(merge.Skipped));
+    }
+    return true;
+}
+
+void TfmMain::BookChangedOnDisk() {
+    if (FAskingAboutDisk || FBook.IsNew() || SpravFileName().empty() || !FBook.ChangedByAnother(SpravFileName())) {
+        return;
+    }
+    if (!Modified()) {
+        RereadBook();
+        return;
+    }
+    // One question for one change of the file, however often the file and the window say so.
+    const QFileInfo file(platform::ToOsPathText(SpravFileName()));
+    const QString seen = QStringLiteral("%1 %2").arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
+    if (seen == FAskedAbout) {
+        return;
+    }
+    FAskedAbout = seen;
+    switch (AskAboutAnothersChanges()) {
+        case MessageAnswer::Yes:
+            MergeBook();
+            break;
+        case MessageAnswer::No:
+            if (SaveSprav(SpravFileName())) {
+                SetBookCaption(SpravFileName());
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// The book file is looked at again whenever the window becomes active: a watch may miss a change made on
+// another machine's share.
+void TfmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        QTimer::singleShot(0, this, &TfmMain::BookChangedOnDisk);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Work left behind by an editor that ended without closing.
+
+QString TfmMain::JoinLines(const std::vector<QString>& lines) {
+    QStringList list;
+    for (const QString& line : lines) {
+        list.append(line);
+    }
+    return list.join(QLatin1Char('\n'));
+}
+
+bool TfmMain::RestoreLeftBehind() {
+    for (const recovery::TLeftBehind& left : recovery::FindLeftBehind(FRecoveryFolder)) {
+        if (!left.Journal) {
+            const QString aside = recovery::SetAside(left.Path);
+            Inform(QStringLiteral("Файл восстановления %1 не является журналом редактора и не будет прочитан. "
+                                  "Он отложен под именем %2.")
+                       .arg(QDir::toNativeSeparators(left.Path), QDir::toNativeSeparators(aside)));
+            continue;
+        }
+        const recovery::TJournal& journal = *left.Journal;
+        if (journal.Moves.empty() && !journal.Comment) {
+            recovery::RemoveLeftBehind(left.Path);
+            continue;
+        }
+        const QString book = journal.BookPath.empty() ? QStringLiteral("(новый, ещё не сохранённый)")
+                                                      : platform::ToDisplayPath(journal.BookPath);
+        if (Ask(QStringLiteral("Редактор был закрыт аварийно. Восстановить несохранённые изменения справочника "
+                               "«%1»?")
+                    .arg(book),
+                kMessageCaption, MessageIcon::Question, MessageButtons::YesNo) != MessageAnswer::Yes) {
+            recovery::RemoveLeftBehind(left.Path);
+            continue;
+        }
+        Restore(journal);
+        recovery::RemoveLeftBehind(left.Path);
+        return true;
+    }
+    return false;
+}
+
+// The book as it is on disk now, with the journal's steps played onto it as a merge plays them, unsaved;
+// the comment back in its editor.
+void TfmMain::Restore(const recovery::TJournal& journal) {
+    if (!journal.BookPath.empty() && platform::FileExists(journal.BookPath)) {
+        OpenBook(journal.BookPath);
+    } else {
+        if (!journal.BookPath.empty()) {
+            Inform(document::BookNotOpenedText(journal.BookPath) +
+                   QStringLiteral("\nИзменения будут восстановлены в новом справочнике."));
+        }
+        ClearSprav();
+        FBook.New();
+        setWindowTitle(platform::ApplicationTitle());
+    }
+    const std::vector<QString> skipped = FBook.Replay(journal.Moves);
+    FBook.SetModified(FBook.History().CanUndo() || !skipped.empty());
+    RefreshFileList();
+    if (journal.Comment) {
+        const int file = FBook.FindTestFile(journal.Comment->TestPath, journal.Comment->Occurrence);
+        if (file >= 0) {
+            ShowAnalog(file, -1);
+            if (FBook.CurrentFileIndex() == file) {
+                FComment->RestoreText(FromCp1251(journal.Comment->Text));
+            }
+        }
+    }
+    if (!skipped.empty()) {
+        Inform(QStringLiteral("Не все несохранённые изменения удалось восстановить. Не удалось повторить:\n") +
+               JoinLines(skipped));
+    }
+}
+
+// The comment being typed reaches the journal two seconds after the last keystroke.
+void TfmMain::JournalComment() {
+    const TSpravFile* file = FBook.CurrentFile();
+    const std::optional<std::string> text = platform::ToCp1251(FComment->Text());
+    if (!FComment->HasUnsavedText() || file == nullptr || !text) {
+        FBook.SetUnsavedComment(std::nullopt);
+        return;
+    }
+    FBook.SetUnsavedComment(recovery::TComment{file->Path, FBook.OccurrenceOf(FBook.CurrentFileIndex()), *text});
 }
 
 // The book as it is in the window, saved or not; the export changes neither the book nor its file.

@@ -4,12 +4,14 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include <memory>
 #include <string>
 
 #include "document/Book.h"
 #include "document/MainSettings.h"
+#include "platform/Dialogs.h"
 
 class TCommentPanel;
 class TDescriptionPanel;
@@ -96,7 +98,13 @@ public:
     void HelpAbout1Execute();
     void acHelpExecute();
 
+    // Another program has changed the book file: read it again, or ask when something is unsaved.
+    void BookChangedOnDisk();
+    // Plays the unsaved steps onto the book file as another program saved it; true when merged.
+    bool MergeBook();
+
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -110,6 +118,19 @@ private:
     QString BookFolder() const;
     void SetBookCaption(const std::string& path);
     bool MayReplaceAnothersChanges(const std::string& path);
+    platform::MessageAnswer AskAboutAnothersChanges();
+    struct TShown {
+        std::string Path;
+        int Occurrence = 0;
+        std::string Name;
+    };
+    TShown Shown() const;
+    void ShowAgain(const TShown& shown);
+    void RereadBook();
+    bool RestoreLeftBehind();
+    void Restore(const recovery::TJournal& journal);
+    void JournalComment();
+    static QString JoinLines(const std::vector<QString>& lines);
     void ShowBook();
     void PrefixPanelShown(bool shown);
     // After an undo or redo: the lists show where it changed the book.
@@ -138,4 +159,10 @@ private:
     std::string DirQOR;
     TMainSettings FSettings;
     QPointer<TfmBookCheck> FBookCheck;
+    // Where the recovery journals live, and the comment's way into them.
+    QString FRecoveryFolder;
+    QTimer FCommentJournal;
+    // The change of the book file last asked about, and whether the question is open.
+    QString FAskedAbout;
+    bool FAskingAboutDisk = false;
 };

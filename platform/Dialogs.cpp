@@ -191,8 +191,17 @@ public:
                 box.setEscapeButton(QMessageBox::No);
                 box.setDefaultButton(QMessageBox::No);
                 break;
+            case MessageButtons::MergeReplaceCancel:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                box.setEscapeButton(QMessageBox::Cancel);
+                box.setDefaultButton(QMessageBox::Yes);
+                break;
         }
         NameButtons(box);
+        if (buttons == MessageButtons::MergeReplaceCancel) {
+            box.button(QMessageBox::Yes)->setText(QStringLiteral("&Объединить"));
+            box.button(QMessageBox::No)->setText(QStringLiteral("&Заменить"));
+        }
         return ToAnswer(box.exec());
     }
 

@@ -18,7 +18,8 @@ namespace platform {
 
 enum class MessageIcon { None, Question, Warning, Information, Error };
 // YesNoDefaultNo: Yes and No with No taking Enter, for a question whose Yes loses someone's work.
-enum class MessageButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
+// MergeReplaceCancel: Yes "Объединить" (the default), No "Заменить", Cancel "Отмена".
+enum class MessageButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo, MergeReplaceCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 struct FileDialogOptions {

@@ -363,7 +363,7 @@ TEST_F(BookEditingTest, ARefusedNameStaysInTheFieldToBeCorrected) {
 TEST_F(BookEditingTest, PrefixMarksShowWhichPrefixedNamesAreListed) {
     MakeFile(QStringLiteral("pref.prf"), Cp("КР") + "\r\nSN\r\n");
     SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QStringLiteral("pref.prf")));
-    window.reset();
+    Stop();
     Start();
     window->FileNew1Execute();
     BookWithNames({QStringLiteral("КР155ЛА3"), QStringLiteral("155ЛА3")});

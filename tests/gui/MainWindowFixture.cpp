@@ -93,6 +93,7 @@ void MainWindowTest::SetUp() {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QOR_Main");
 #endif
     qputenv("QOR_SPRAV_SETTINGS", QFile::encodeName(folder.filePath(QStringLiteral("settings.ini"))));
+    qputenv("QOR_SPRAV_RECOVERY", QFile::encodeName(folder.filePath(QStringLiteral("recovery"))));
     desktop = std::make_unique<test_support::ScriptedDesktop>();
 }
 
@@ -100,6 +101,7 @@ void MainWindowTest::TearDown() {
     window.reset();
     desktop.reset();
     qunsetenv("QOR_SPRAV_SETTINGS");
+    qunsetenv("QOR_SPRAV_RECOVERY");
 }
 
 void MainWindowTest::SetSetting(const char* key, const char* name, const std::string& value) {
@@ -129,6 +131,24 @@ void MainWindowTest::SetDirectories(const std::string& tests, const std::string&
 }
 
 TfmMain& MainWindowTest::Start(const QString& commandLineBook) {
+    Stop();
+    window = std::make_unique<TfmMain>();
+    window->FormCreate(commandLineBook);
+    window->show();
+    return *window;
+}
+
+// A window ended within a test ends as the program does, not as in a crash: its journal goes.
+void MainWindowTest::Stop() {
+    if (window != nullptr) {
+        window->Book().DiscardJournal();
+        window.reset();
+    }
+}
+
+TfmMain& MainWindowTest::StartAfterCrash(const QString& commandLineBook) {
+    // The window goes without closing, as the process of a crashed editor does: its journal stays.
+    window.reset();
     window = std::make_unique<TfmMain>();
     window->FormCreate(commandLineBook);
     window->show();

@@ -68,6 +68,10 @@ protected:
     void SetDirectories(const std::string& tests, const std::string& desc = {});
 
     TfmMain& Start(const QString& commandLineBook = {});
+    // Ends the window as the program ends (its journal removed), without asking anything.
+    void Stop();
+    // Ends the window as a crash would (no close, the journal left behind) and starts the editor again.
+    TfmMain& StartAfterCrash(const QString& commandLineBook = {});
     // Closes the window through its close query; true when it closed.
     bool CloseWindow();
 

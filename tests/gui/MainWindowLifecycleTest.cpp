@@ -312,7 +312,7 @@ TEST_F(LifecycleTest, NewShowsAnEmptyBookAndTheNextStartReopensThePreviousOne) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FileName"), Stored(QStringLiteral("book.spr")));
 
-    window.reset();
+    Stop();
     Start();
     EXPECT_EQ(Count(lbFiles()), 2);
     EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("book.spr"))));

@@ -288,7 +288,7 @@ TEST_F(PrefixPanelTest, SaveAndLoadKeepTheEntriesExactlyAndNeverTouchTheBook) {
     EXPECT_FALSE(window->Modified());
     EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(Setting("Software\\QOR_Sprav", "FilePreff"), Stored(QStringLiteral("kr.prf")));
-    window.reset();
+    Stop();
     Start();
     EXPECT_EQ(Rows(clbPref()), QStringList{"KR"});
 }
@@ -353,7 +353,7 @@ TEST_F(PrefixPanelTest, FilesThatCannotBeListsAreRefusedBeforeTheyAreOpened) {
     // At start-up such a remembered file is skipped silently, and a pipe does not hold the window up.
     for (const char* name : {"pipe.prf", "big.prf", "dir.prf"}) {
         SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QLatin1String(name)));
-        window.reset();
+        Stop();
         Start();
         EXPECT_EQ(clbPref()->count(), 0) << name;
     }
@@ -403,7 +403,7 @@ TEST_F(PrefixPanelTest, FilesThatAreNoPrefixListsAreRefusedWholeAndNotRemembered
     // Remembered from before: skipped silently at start-up, as a missing file is.
     for (const char* name : {"noise.prf", "long.prf", "feeds.prf"}) {
         SetSetting("Software\\QOR_Sprav", "FilePreff", Stored(QLatin1String(name)));
-        window.reset();
+        Stop();
         Start();
         EXPECT_EQ(clbPref()->count(), 0) << name;
         EXPECT_EQ(window->PrefFileName(), Stored(QLatin1String(name)));

@@ -50,7 +50,7 @@ protected:
     // A new window on the same settings, as the next run of the editor.
     void Restart(const QString& commandLineBook = {}) {
         ASSERT_TRUE(CloseWindow());
-        window.reset();
+        Stop();
         Start(commandLineBook);
     }
 };

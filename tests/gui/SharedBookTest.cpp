@@ -27,7 +27,8 @@ protected:
     }
 
     // Save over the book, answering the replace question Yes and, when asked, the question about another
-    // program's changes with `overwrite`. True when that question was asked.
+    // program's changes with `overwrite` (Yes: merge, No: replace, Cancel). True when that question was
+    // asked.
     bool SaveOver(TfmMain& editor, std::optional<MessageAnswer> overwrite) {
         desktop->QueueSaveFile(book);
         desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
@@ -44,13 +45,12 @@ protected:
         }
         const DesktopCall asked = desktop->Take();
         EXPECT_EQ(asked.kind, DesktopCall::Kind::MessageBox);
-        EXPECT_TRUE(asked.text.startsWith(QStringLiteral("Файл справочника ") + book +
-                                          QStringLiteral(" изменён другой программой (")))
-            << asked.text.toStdString();
-        EXPECT_TRUE(asked.text.endsWith(QStringLiteral("Сохранить всё равно?")));
+        EXPECT_EQ(asked.text, QStringLiteral("Справочник «") + book +
+                                  QStringLiteral("» изменён другой программой, а в редакторе есть несохранённые "
+                                                 "изменения."));
         EXPECT_EQ(asked.caption, kCaption);
         EXPECT_EQ(asked.icon, MessageIcon::Warning);
-        EXPECT_EQ(asked.buttons, MessageButtons::YesNoDefaultNo);
+        EXPECT_EQ(asked.buttons, MessageButtons::MergeReplaceCancel);
         return true;
     }
 
@@ -68,18 +68,18 @@ TEST_F(SharedBookTest, TwoEditorsOnOneBookCannotSilentlyOverwriteEachOther) {
     EXPECT_EQ(ReadBytes(book), " 0 <Tests>:/a.qor\r\nA1|\r\nFIRST|\r\n");
     EXPECT_FALSE(SaveOver(*first, std::nullopt));
 
-    // The second is asked; No leaves the first one's work on disk and its own unsaved.
-    EXPECT_TRUE(SaveOver(*second, MessageAnswer::No));
+    // The second is asked; Cancel leaves the first one's work on disk and its own unsaved.
+    EXPECT_TRUE(SaveOver(*second, MessageAnswer::Cancel));
     EXPECT_EQ(ReadBytes(book), " 0 <Tests>:/a.qor\r\nA1|\r\nFIRST|\r\n");
     EXPECT_TRUE(second->Modified());
 
-    // Yes replaces it; from then on the second editor's own file is what it knows.
-    EXPECT_TRUE(SaveOver(*second, MessageAnswer::Yes));
+    // "Заменить" replaces it; from then on the second editor's own file is what it knows.
+    EXPECT_TRUE(SaveOver(*second, MessageAnswer::No));
     EXPECT_EQ(ReadBytes(book), " 0 <Tests>:/a.qor\r\nA1|\r\nSECOND|\r\n");
     EXPECT_FALSE(second->Modified());
     EXPECT_FALSE(SaveOver(*second, std::nullopt));
     // And now the first one is the one that is asked.
-    EXPECT_TRUE(SaveOver(*first, MessageAnswer::No));
+    EXPECT_TRUE(SaveOver(*first, MessageAnswer::Cancel));
 }
 
 TEST_F(SharedBookTest, AChangeOfTheSameSizeIsSeenAndRewritingTheSameBytesIsNot) {
@@ -94,7 +94,7 @@ TEST_F(SharedBookTest, AChangeOfTheSameSizeIsSeenAndRewritingTheSameBytesIsNot) 
     other[other.size() - 4] = '3';  // B2 -> B3 by another program
     WriteBytes(book, other);
     AddName(*editor, QStringLiteral("C1"));
-    EXPECT_TRUE(SaveOver(*editor, MessageAnswer::No));
+    EXPECT_TRUE(SaveOver(*editor, MessageAnswer::Cancel));
     EXPECT_EQ(ReadBytes(book), other);
 }
 

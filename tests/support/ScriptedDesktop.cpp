@@ -206,7 +206,10 @@ MessageAnswer ScriptedDesktop::MessageBox(const QString& text, const QString& ca
     call.buttons = buttons;
     const auto answer = NextAnswer(call);
     if (!answer) {
-        return buttons == platform::MessageButtons::YesNoCancel ? MessageAnswer::Cancel : MessageAnswer::No;
+        return buttons == platform::MessageButtons::YesNoCancel ||
+                       buttons == platform::MessageButtons::MergeReplaceCancel
+                   ? MessageAnswer::Cancel
+                   : MessageAnswer::No;
     }
     return answer->message;
 }
