@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <climits>
 #include <deque>
 #include <filesystem>
 #include <utility>
@@ -724,7 +725,10 @@ QString TBook::ReplayChange(const Change& change) {
             TSpravFile& entry = *FSprav.Files[static_cast<std::size_t>(file)];
             std::vector<int> positions;
             for (std::size_t i = 0; i < change.Names.size(); ++i) {
-                const int at = FindName(entry, change.Names[i].Name, change.Position + static_cast<int>(i), positions);
+                // Where the analog stood, when that is a position at all (a journal may say anything).
+                const long long where = static_cast<long long>(change.Position) + static_cast<long long>(i);
+                const int at = FindName(entry, change.Names[i].Name,
+                                        where >= 0 && where <= INT_MAX ? static_cast<int>(where) : -1, positions);
                 if (at < 0) {
                     return kNoSuchName;
                 }
