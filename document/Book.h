@@ -185,6 +185,7 @@ public:
     // Nothing unsaved is left to keep: the journal goes (a close that asked, or did not need to).
     void DiscardJournal();
     const recovery::TJournalWriter* Journal() const { return FJournal.get(); }
+    recovery::TJournalWriter* Journal() { return FJournal.get(); }
     // Plays `moves` onto the book as it is; gives the steps skipped.
     std::vector<QString> Replay(const std::vector<TBookHistory::Move>& moves);
 
