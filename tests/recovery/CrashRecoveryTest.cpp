@@ -1,6 +1,7 @@
 // An editor process killed at a random moment of a session (SIGKILL on POSIX, TerminateProcess on Windows),
 // and the next start: it restores the book as it was after the last command that returned, or after the one
-// the kill cut short; it always reads the journal; it never writes the book file.
+// the kill cut short, merged with another program's save made in between; it always reads the journal; it
+// never writes the book file.
 //
 // QOR_RECOVERY_KILLS sets how many kills (3 by default; tools/soak-recovery.sh asks for hundreds),
 // QOR_RECOVERY_MAX_MS the longest wait before a kill after the first 100 ms (400 by default), and
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -117,12 +119,20 @@ TEST_F(CrashRecoveryTest, AKilledEditorsWorkComesBackAsItWasAfterItsLastCommand)
         }
         commands += done;
 
+        // Every other time another program saves the book before the next start: a test file of its own
+        // at the end, which the restore keeps beside the session's work.
+        const bool changedMeanwhile = kill % 2 == 1;
+        const std::string otherFile = "<Tests>:\\z.qor\r\nZ1|\r\n";
+        const std::string onDisk = changedMeanwhile ? original + " 2 " + otherFile : original;
+        WriteAll(book, onDisk);
+
         const QString restoredPath = folder.filePath(QStringLiteral("restored.spr"));
         QFile::remove(restoredPath);
         QString told;
         const int restore = Run({QStringLiteral("restore"), restoredPath}, journals, &told);
         EXPECT_FALSE(told.contains(QStringLiteral("не является журналом"))) << told.toStdString();
-        EXPECT_EQ(ReadAll(book), original) << "the book file is never written";
+        EXPECT_EQ(ReadAll(book), onDisk) << "the book file is never written";
+        WriteAll(book, original);
         if (restore == 3) {
             // Nothing was journaled: the kill came before the first command had written its step.
             EXPECT_EQ(done, 0);
@@ -130,11 +140,21 @@ TEST_F(CrashRecoveryTest, AKilledEditorsWorkComesBackAsItWasAfterItsLastCommand)
         }
         ASSERT_EQ(restore, 0) << told.toStdString();
         const std::string restored = ReadAll(restoredPath);
-        if (restored == Expected(seed, done)) {
+        // The session's book, with the other program's test file last when it saved one meanwhile.
+        const auto expected = [&](int steps) {
+            std::string bytes = Expected(seed, steps);
+            if (changedMeanwhile) {
+                const auto files = std::count(bytes.begin(), bytes.end(), '\n') -
+                                   std::count(bytes.begin(), bytes.end(), '|');
+                bytes += " " + std::to_string(files) + " " + otherFile;
+            }
+            return bytes;
+        };
+        if (restored == expected(done)) {
             continue;
         }
         ++cutShort;
-        EXPECT_EQ(restored, Expected(seed, done + 1)) << "after " << done << " commands";
+        EXPECT_EQ(restored, expected(done + 1)) << "after " << done << " commands";
     }
     std::printf("%d kills after %d commands in all; %d of them cut a command short\n", kills, commands, cutShort);
 }
