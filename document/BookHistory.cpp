@@ -81,6 +81,7 @@ void TBookHistory::End() {
     step.Id = FNextId++;
     Push(std::move(step));
     Tell(FSteps.back(), true);
+    emit StepsChanged();
 }
 
 void TBookHistory::Push(Step step) {
@@ -98,7 +99,6 @@ void TBookHistory::Push(Step step) {
     while (FHeldBytes > FByteLimit && FSteps.size() > 1) {
         DropOldest();
     }
-    emit StepsChanged();
 }
 
 void TBookHistory::DropOldest() {
@@ -134,8 +134,8 @@ void TBookHistory::Undo() {
     }
     --FIndex;
     Apply(FSteps[FIndex].Changes, false);
-    emit StepsChanged();
     Tell(FSteps[FIndex], false);
+    emit StepsChanged();
 }
 
 void TBookHistory::Redo() {
@@ -144,8 +144,8 @@ void TBookHistory::Redo() {
     }
     ++FIndex;
     Apply(FSteps[FIndex - 1].Changes, true);
-    emit StepsChanged();
     Tell(FSteps[FIndex - 1], true);
+    emit StepsChanged();
 }
 
 void TBookHistory::Tell(const Step& step, bool forward) const {

@@ -222,6 +222,19 @@ void TfmMain::ConnectPanels() {
     FCommentJournal.setSingleShot(true);
     FCommentJournal.setInterval(2000);
     connect(&FCommentJournal, &QTimer::timeout, this, &TfmMain::JournalComment);
+    // A journal that cannot be written leaves the work unprotected: the user hears of it once, after the
+    // command that found it out.
+    connect(&FBook.History(), &TBookHistory::StepsChanged, this, [this] {
+        if (!FJournalFailureTold && FBook.Journal() != nullptr && FBook.Journal()->Failed()) {
+            FJournalFailureTold = true;
+            QTimer::singleShot(0, this, [this] {
+                Inform(QStringLiteral("Не удаётся вести журнал восстановления в папке %1: если редактор будет "
+                                      "закрыт аварийно, несохранённые изменения пропадут. Сохраняйте справочник "
+                                      "почаще.")
+                           .arg(QDir::toNativeSeparators(FRecoveryFolder)));
+            });
+        }
+    });
     connect(FComment, &TCommentPanel::TextChanged, &FCommentJournal, qOverload<>(&QTimer::start));
 
     // An open check report learns that its rows may point at other entries now.

@@ -165,4 +165,5 @@ private:
     // The change of the book file last asked about, and whether the question is open.
     QString FAskedAbout;
     bool FAskingAboutDisk = false;
+    bool FJournalFailureTold = false;
 };

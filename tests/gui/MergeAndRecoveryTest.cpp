@@ -208,3 +208,28 @@ TEST_F(MergeAndRecoveryTest, AJournalThatIsNoJournalIsSetAsideWithOneMessage) {
 
 }  // namespace
 }  // namespace gui_test
+
+namespace gui_test {
+namespace {
+
+// A journal folder that cannot be made (a file stands in its place): the editor works on and says, once,
+// that the work is not protected.
+TEST_F(MergeAndRecoveryTest, AJournalThatCannotBeWrittenIsSaidOnce) {
+    MakeFile(QStringLiteral("recovery"), "a file, not a folder");
+    Start(book);
+    SetCurrentRow(lbFiles(), 0);
+    AddName(QStringLiteral("K8"));
+    AddName(QStringLiteral("K9"));
+    QApplication::processEvents();
+    const DesktopCall told = desktop->Take();
+    EXPECT_EQ(told.kind, DesktopCall::Kind::Information);
+    EXPECT_TRUE(told.text.startsWith(QStringLiteral("Не удаётся вести журнал восстановления в папке ")))
+        << told.text.toStdString();
+    AddName(QStringLiteral("K10"));
+    QApplication::processEvents();
+    EXPECT_EQ(desktop->UntakenCount(), 0);
+    EXPECT_EQ(Rows(lbNames()).size(), 6);
+}
+
+}  // namespace
+}  // namespace gui_test
