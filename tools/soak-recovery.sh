@@ -7,5 +7,5 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 qor_install_missing
 qor_step "build" qor_build tests
-QOR_RECOVERY_KILLS="${1:-200}" QOR_RECOVERY_MAX_MS=1500 QT_QPA_PLATFORM=offscreen \
+QOR_RECOVERY_KILLS="${1:-200}" QOR_RECOVERY_MAX_MS=800 QT_QPA_PLATFORM=offscreen \
   qor_step "kills" "$QOR_ROOT/build-tests/tests/recovery/recovery_tests"
