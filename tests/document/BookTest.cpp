@@ -218,8 +218,8 @@ TEST_F(DocumentTest, AFileThatIsNoBookLeavesNoBookInUse) {
     const std::string nul = " 0 C:\\T\\book.spr" + std::string("\0.qor\r\nK155LA3|\r\n", 17);
     const std::vector<std::tuple<const char*, std::string, QString>> cases = {
         {"notes.txt", "first line\r\n 0 C:\\a.qor\r\n", QStringLiteral("Невозможно открыть файл.")},
-        {"nul.spr", nul,
-         QStringLiteral("Невозможно открыть файл.\n") + QString::fromStdString(Path("nul.spr")) +
+        {"zero-byte.spr", nul,
+         QStringLiteral("Невозможно открыть файл.\n") + QString::fromStdString(Path("zero-byte.spr")) +
              QStringLiteral(" не справочник: строка 1 содержит управляющие символы (нулевой байт, табуляцию и т. п.), "
                             "которых в путях и названиях быть не может.")},
     };

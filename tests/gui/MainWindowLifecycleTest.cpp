@@ -375,7 +375,8 @@ TEST_F(LifecycleTest, OpenIgnoresCancelAndMissingFiles) {
 }
 
 TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
-    SetDirectories("/T", "/D");
+    // A test file is chosen as the system writes its path; the datasheet's path is taken as it is shown.
+    SetDirectories(Native(std::string("/T")), "/D");
     Start();
     window->FileNew1Execute();
     AddTestFile("/T/dig/la3.qor");
@@ -392,7 +393,7 @@ TEST_F(LifecycleTest, SaveWritesTheBookInTokenFormAndSetsTheCaption) {
     EXPECT_FALSE(call.options.OverwritePrompt);
 
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("saved.spr"))),
-              " 0 <Tests>:/dig/la3.qor\r\n" + Cp("К155ЛА3") + "|<Desc>:/la3.pdf\r\n");
+              Native(std::string(" 0 <Tests>:/dig/la3.qor\r\n")) + Cp("К155ЛА3") + "|<Desc>:/la3.pdf\r\n");
     EXPECT_EQ(window->windowTitle(), BookCaption(PathOf(QStringLiteral("saved.spr"))));
     EXPECT_FALSE(window->Modified());
     EXPECT_EQ(window->SpravFileName(), Stored(QStringLiteral("saved.spr")));
@@ -428,7 +429,7 @@ TEST_F(LifecycleTest, SaveOverAnExistingFileAsksFirst) {
     desktop->Take();
     desktop->TakeMessageBox(kReplaceQuestion, QStringLiteral("Редактор Справочников"), MessageIcon::Question,
                             MessageButtons::YesNo);
-    EXPECT_EQ(ReadBytes(target), " 0 /a.qor\r\n");
+    EXPECT_EQ(ReadBytes(target), Native(std::string(" 0 /a.qor\r\n")));
 }
 
 TEST_F(LifecycleTest, SaveWithNoBookOpenWritesAnEmptyFile) {
