@@ -263,9 +263,19 @@ bool TBook::FitsLineCount(const std::string& entry, TBookOutcome& outcome) const
 // The test files.
 
 TBookOutcome TBook::AddTestFiles(const QStringList& chosen,
-                                 const std::function<bool(const std::string&)>& addAgain) {
+                                 const std::function<bool(const std::string&)>& addAgain,
+                                 const std::function<void(const QString&)>& refused) {
     TBookOutcome outcome;
     const TRunning running(*this, outcome);
+    // Said in its place, before the next question, when the caller asks for that.
+    const auto tell = [&outcome, &refused] {
+        if (refused) {
+            for (const QString& text : outcome.Refusals) {
+                refused(text);
+            }
+            outcome.Refusals.clear();
+        }
+    };
     SetModified();
     const std::size_t countBefore = FSprav.Files.size();
     TBookStep step(FHistory, QStringLiteral("добавление тестовых файлов"));
@@ -295,12 +305,16 @@ TBookOutcome TBook::AddTestFiles(const QStringList& chosen,
         const bool listed = std::any_of(FSprav.Files.begin(), FSprav.Files.end(), [&](const auto& file) {
             return FromTestsToken(file->Path, FDirs.Tests) == stored;
         });
-        if (listed && !addAgain(stored)) {
-            continue;
+        if (listed) {
+            tell();
+            if (!addAgain(stored)) {
+                continue;
+            }
         }
         FSprav.AddTestFile(stored);
         ++lines;
     }
+    tell();
     outcome.Added = static_cast<int>(FSprav.Files.size() - countBefore);
     if (outcome.Added == 1) {
         step.SetText(QStringLiteral("добавление тестового файла «%1»").arg(ShownTestPath(FSprav.Files.back()->Path)));
@@ -645,7 +659,7 @@ int TBook::OccurrenceOf(int index) const {
                                           [&path](const auto& file) { return file->Path == path; }));
 }
 
-int TBook::FindTestFile(const std::string& path, int occurrence) const {
+int TBook::FindTestFile(const std::string& path, int occurrence, bool orLast) const {
     int seen = 0;
     int last = -1;
     for (std::size_t i = 0; i < FSprav.Files.size(); ++i) {
@@ -656,7 +670,7 @@ int TBook::FindTestFile(const std::string& path, int occurrence) const {
             last = static_cast<int>(i);
         }
     }
-    return last;
+    return orLast ? last : -1;
 }
 
 // Plays one change onto the book, finding its test file by path and its analogs by name. Empty when it was
@@ -699,6 +713,10 @@ QString TBook::ReplayChange(const Change& change) {
         case Kind::InsertNames: {
             if (file < 0) {
                 return kNoSuchTestFile;
+            }
+            // No book holds more names than that: no need to look for each of them first.
+            if (change.Names.size() > book_lines::kMaxLines) {
+                return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
             }
             TSpravFile& entry = *FSprav.Files[static_cast<std::size_t>(file)];
             std::vector<int> taken;
@@ -760,14 +778,85 @@ QString TBook::ReplayChange(const Change& change) {
     return {};
 }
 
-std::vector<QString> TBook::Replay(const std::vector<TBookHistory::Move>& moves) {
+// Makes the change exactly where it was made, when the book still has that place and what it held there.
+bool TBook::ReplayChangeInPlace(const Change& change) {
+    auto& files = FSprav.Files;
+    const auto fileAt = [&](int index) -> TSpravFile* {
+        return index >= 0 && static_cast<std::size_t>(index) < files.size() ? files[static_cast<std::size_t>(index)].get()
+                                                                            : nullptr;
+    };
+    const auto namesAt = [](const TSpravFile& file, int position, const std::vector<TSpravSinonim>& names) {
+        if (position < 0 || static_cast<std::size_t>(position) + names.size() > file.Sinonims.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            const TSpravSinonim& there = *file.Sinonims[static_cast<std::size_t>(position) + i];
+            if (there.Name != names[i].Name || there.DescPath != names[i].DescPath) {
+                return false;
+            }
+        }
+        return true;
+    };
+    TSpravFile* file = fileAt(change.File);
+    switch (change.What) {
+        case Kind::InsertFile: {
+            if (change.File < 0 || static_cast<std::size_t>(change.File) > files.size() ||
+                FSprav.LineCount() + 1 + change.Names.size() > book_lines::kMaxLines) {
+                return false;
+            }
+            auto entry = std::make_unique<TSpravFile>();
+            entry->Path = change.Path;
+            entry->Sinonims = Entries(change.Names);
+            FSprav.InsertTestFile(change.File, std::move(entry));
+            return true;
+        }
+        case Kind::RemoveFile:
+            if (file == nullptr || file->Path != change.Path || !namesAt(*file, 0, change.Names) ||
+                file->Sinonims.size() != change.Names.size()) {
+                return false;
+            }
+            FSprav.TakeTestFile(change.File);
+            return true;
+        case Kind::InsertNames:
+            if (file == nullptr || file->Path != change.Path || change.Position < 0 ||
+                static_cast<std::size_t>(change.Position) > file->Sinonims.size() ||
+                FSprav.LineCount() + change.Names.size() > book_lines::kMaxLines) {
+                return false;
+            }
+            FSprav.InsertSinonims(*file, change.Position, Entries(change.Names));
+            return true;
+        case Kind::RemoveNames: {
+            if (file == nullptr || file->Path != change.Path || !namesAt(*file, change.Position, change.Names)) {
+                return false;
+            }
+            std::vector<int> positions(change.Names.size());
+            for (std::size_t i = 0; i < positions.size(); ++i) {
+                positions[i] = change.Position + static_cast<int>(i);
+            }
+            FSprav.RemoveSinonims(*file, positions);
+            return true;
+        }
+        case Kind::ChangeName:
+            if (file == nullptr || file->Path != change.Path || !namesAt(*file, change.Position, {change.Names[0]})) {
+                return false;
+            }
+            FSprav.SetSinonim(*file, change.Position, change.Names[1].Name, change.Names[1].DescPath);
+            return true;
+    }
+    return false;
+}
+
+std::vector<QString> TBook::Replay(const std::vector<TBookHistory::Move>& moves, bool exact) {
     std::vector<QString> skipped;
     for (const TBookHistory::Move& move : moves) {
         TBookStep step(FHistory, move.Text);
         QString reason;
         const auto play = [&](const Change& change) {
             if (reason.isEmpty()) {
-                reason = ReplayChange(move.Forward ? change : Reversed(change));
+                const Change played = move.Forward ? change : Reversed(change);
+                if (!exact || !ReplayChangeInPlace(played)) {
+                    reason = ReplayChange(played);
+                }
             }
         };
         if (move.Forward) {
@@ -810,7 +899,8 @@ std::optional<std::vector<TBookHistory::Move>> TBook::UnsavedMoves() const {
     if (std::optional<std::vector<TBookHistory::Move>> moves = FHistory.UnsavedMoves()) {
         return moves;
     }
-    if (FJournal == nullptr || FJournal->Path().isEmpty()) {
+    // A journal with a record missing would play a different book.
+    if (FJournal == nullptr || FJournal->Path().isEmpty() || FJournal->Failed()) {
         return std::nullopt;
     }
     QFile file(FJournal->Path());
@@ -823,6 +913,18 @@ std::optional<std::vector<TBookHistory::Move>> TBook::UnsavedMoves() const {
         return std::nullopt;
     }
     return std::move(journal->Moves);
+}
+
+bool TBook::Reread() {
+    TSprav read;
+    std::string bytes;
+    const std::string path = FSpravFileName;
+    const sprav_file::ReadResult result = ReadBook(path, read, bytes);
+    if (!result.Ok()) {
+        return false;
+    }
+    Take(path, read, result, bytes);
+    return true;
 }
 
 bool TBook::CanRead(const std::string& path) const {

@@ -125,9 +125,9 @@ public:
     int CurrentNameIndex() const { return FSprav.CurrentSinonimIndex; }
     void SetCurrentFile(int position);
     void SetCurrentName(int position);
-    // The test file with this path: the `occurrence`-th of those with it (counted from 0), else the last
-    // of them; -1 when none has it.
-    int FindTestFile(const std::string& path, int occurrence) const;
+    // The test file with this path: the `occurrence`-th of those with it (counted from 0); -1 when there
+    // is no such one. With `orLast`, the last of those with the path when there are fewer.
+    int FindTestFile(const std::string& path, int occurrence, bool orLast = false) const;
     // How many test files before the one at `index` have its path.
     int OccurrenceOf(int index) const;
 
@@ -135,7 +135,10 @@ public:
 
     // Adds the chosen test files in order. A file listed already is added again only when `addAgain` says
     // so; a path the book cannot hold is refused, and once the book is full no later file is added.
-    TBookOutcome AddTestFiles(const QStringList& chosen, const std::function<bool(const std::string&)>& addAgain);
+    // With `refused`, each refusal is given to it when it is met, in its place among the questions,
+    // rather than gathered in the outcome.
+    TBookOutcome AddTestFiles(const QStringList& chosen, const std::function<bool(const std::string&)>& addAgain,
+                              const std::function<void(const QString&)>& refused = {});
     TBookOutcome DeleteTestFile(int position);
     // Adds the typed name to the current test file, with the description path shown beside it.
     TBookOutcome AddName(const QString& typed, const QString& description);
@@ -175,6 +178,9 @@ public:
     std::optional<std::vector<TBookHistory::Move>> UnsavedMoves() const;
     // True when the book file at `path` can be read now (another program may still be writing it).
     bool CanRead(const std::string& path) const;
+    // Reads the book file again, as another program saved it; a file that cannot be read (still being
+    // written) leaves the book as it is, and gives false.
+    bool Reread();
 
     // ---- The recovery journal.
 
@@ -186,8 +192,12 @@ public:
     void DiscardJournal();
     const recovery::TJournalWriter* Journal() const { return FJournal.get(); }
     recovery::TJournalWriter* Journal() { return FJournal.get(); }
-    // Plays `moves` onto the book as it is; gives the steps skipped.
-    std::vector<QString> Replay(const std::vector<TBookHistory::Move>& moves);
+    // Plays `moves` onto the book as it is; gives the steps skipped. `exact`: the book is the very one the
+    // moves were made on (its file unchanged since), so each change goes where it was made, duplicates
+    // included; a change that does not fit there is looked for as in a merge.
+    std::vector<QString> Replay(const std::vector<TBookHistory::Move>& moves, bool exact = false);
+    // The size and hash of the book file as last read or saved here; not known after a failed read.
+    const FileStamp& DiskStamp() const { return FSharedBook.Stamp(); }
 
     // Undo and redo of one step. The book counts as unsaved after either unless it is back as it was last
     // read or saved.
@@ -222,6 +232,7 @@ private:
     bool FitsSinonimLine(const std::string& name, const std::string& descPath, TBookOutcome& outcome) const;
     bool FitsLineCount(const std::string& entry, TBookOutcome& outcome) const;
     QString ReplayChange(const TBookHistory::Change& change);
+    bool ReplayChangeInPlace(const TBookHistory::Change& change);
     void RemoveGeneratedNames(std::size_t from, const std::string& typed, const QString& typedText,
                               const std::vector<TPrefixEntry>& entries);
 

@@ -173,7 +173,8 @@ void TBookHistory::AbandonOpenStep() {
     if (FDepth == 0) {
         return;
     }
-    Apply(FChanges, false);
+    // Taken back quietly: the step never happened, so there is nothing for the window to show.
+    Apply(FChanges, false, false);
     FChanges.clear();
 }
 
@@ -331,7 +332,7 @@ void TBookHistory::BookReset() {
     }
 }
 
-void TBookHistory::Apply(const std::vector<Change>& changes, bool forward) {
+void TBookHistory::Apply(const std::vector<Change>& changes, bool forward, bool show) {
     if (changes.empty()) {
         return;
     }
@@ -377,7 +378,9 @@ void TBookHistory::Apply(const std::vector<Change>& changes, bool forward) {
     // Undone, the step shows where it began; redone, where it ended.
     const Change& shown = forward ? changes.back() : changes.front();
     const bool aboutNames = shown.What != Change::Kind::InsertFile && shown.What != Change::Kind::RemoveFile;
-    emit Applied(shown.File, aboutNames ? shown.Position : -1);
+    if (show) {
+        emit Applied(shown.File, aboutNames ? shown.Position : -1);
+    }
 }
 
 TBookStep::TBookStep(TBookHistory& history, const QString& text) : FHistory(history) {

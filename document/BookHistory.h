@@ -90,6 +90,8 @@ public:
     std::optional<std::vector<Move>> UnsavedMoves() const;
     // Takes back what the open step has changed so far and forgets it: a step that cannot be played whole.
     void AbandonOpenStep();
+    // An operation is running: its step is open.
+    bool InStep() const { return FDepth > 0; }
 
     // Called when the book changes outside any step (a fault of the program), before the history starts
     // afresh. By default it warns, and stops a debug build; tests fail on it.
@@ -119,7 +121,7 @@ private:
     void End();
     void Record(Change change);
     // Plays a step's changes back (undo) or forward again (redo).
-    void Apply(const std::vector<Change>& changes, bool forward);
+    void Apply(const std::vector<Change>& changes, bool forward, bool show = true);
     int FileIndex(const TSpravFile& file);
     Change NamesChange(Change::Kind kind, const TSpravFile& file, int position, std::vector<TSpravSinonim> names);
 

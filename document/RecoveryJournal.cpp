@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <set>
 
 #ifdef _WIN32
 #include <io.h>
@@ -22,6 +23,12 @@
 namespace recovery {
 
 namespace {
+
+// The journals this process writes: a lock that names this process is its own only for these.
+std::set<QString>& OwnJournals() {
+    static std::set<QString> journals;
+    return journals;
+}
 
 constexpr std::string_view kVersionLine = "QorSprav recovery journal 1";
 constexpr char kHex[] = "0123456789abcdef";
@@ -337,6 +344,7 @@ TJournalWriter::~TJournalWriter() {
     // lock given up.
     if (FFile != nullptr) {
         FFile->close();
+        OwnJournals().erase(QFileInfo(FPath).absoluteFilePath());
     }
 }
 
@@ -351,7 +359,7 @@ void TJournalWriter::Begin(std::string bookPath, std::uint64_t size, std::uint64
 
 bool TJournalWriter::Open() {
     if (FFile != nullptr) {
-        return true;
+        return !FFailed;  // after a record that did not reach the disk, none may follow it
     }
     if (FFailed || FFolder.isEmpty() || FHeader.empty() || !QDir().mkpath(FFolder)) {
         FFailed = true;
@@ -374,6 +382,7 @@ bool TJournalWriter::Open() {
         FFailed = true;
         return false;
     }
+    OwnJournals().insert(QFileInfo(FPath).absoluteFilePath());
     Write(FHeader);
     return !FFailed;
 }
@@ -385,10 +394,11 @@ void TJournalWriter::Write(const std::string& record) {
     }
     if (FFlush) {
 #ifdef _WIN32
-        _commit(FFile->handle());
+        const bool synced = _commit(FFile->handle()) == 0;
 #else
-        ::fsync(FFile->handle());
+        const bool synced = ::fsync(FFile->handle()) == 0;
 #endif
+        FFailed = FFailed || !synced;
     }
 }
 
@@ -416,6 +426,7 @@ void TJournalWriter::Discard() {
         FFile.reset();
         QFile::remove(FPath);
     }
+    OwnJournals().erase(QFileInfo(FPath).absoluteFilePath());
     FLock.reset();
     FPath.clear();
 }
@@ -433,14 +444,23 @@ std::vector<TLeftBehind> FindLeftBehind(const QString& folder) {
         QLockFile lock(info.absoluteFilePath() + QStringLiteral(".lock"));
         lock.setStaleLockTime(0);
         if (!lock.tryLock(0)) {
-            continue;
+            // A process of the same name that got the crashed one's number (Wine hands numbers out again
+            // soon) is this one: the lock is stale unless this process writes that journal itself.
+            qint64 pid = 0;
+            QString host;
+            QString application;
+            if (!lock.getLockInfo(&pid, &host, &application) || pid != QCoreApplication::applicationPid() ||
+                OwnJournals().count(info.absoluteFilePath()) != 0 || !lock.removeStaleLockFile() ||
+                !lock.tryLock(0)) {
+                continue;
+            }
         }
         lock.unlock();
         QFile file(info.absoluteFilePath());
         if (!file.open(QIODevice::ReadOnly)) {
             continue;
         }
-        const QByteArray bytes = file.read(64 * 1024 * 1024);
+        const QByteArray bytes = file.readAll();
         found.push_back({info.absoluteFilePath(), Parse(std::string_view(bytes.constData(), bytes.size()))});
     }
     return found;

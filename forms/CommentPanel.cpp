@@ -143,7 +143,7 @@ void TCommentPanel::SetUnsaved(bool unsaved) {
 }
 
 QString TCommentPanel::Text() const {
-    return FNoticeShown ? QString() : ui->mmTestInfo->toPlainText();
+    return FNoticeShown ? QString() : EditorText(ui->mmTestInfo);
 }
 
 void TCommentPanel::RestoreText(const QString& text) {
@@ -220,6 +220,7 @@ bool TCommentPanel::MayReplace(const std::string& commentPath) {
 
 void TCommentPanel::LoadTestComment() {
     FCommentPath.reset();
+    FLoadedFor.reset();
     FSeen = {};
     // The editor is emptied and filled in one step: a long comment is laid out once per click, not twice.
     QString text;
@@ -227,6 +228,7 @@ void TCommentPanel::LoadTestComment() {
     const TSpravFile* current = FBook->CurrentFile();
     if (current != nullptr) {
         FCommentPath = CommentFileName(current->Path, FBook->DirTests());
+        FLoadedFor = std::pair(current->Path, FBook->OccurrenceOf(FBook->CurrentFileIndex()));
         // A test file that is its own comment file shows an empty comment, and so does a folder. A file
         // too large for a comment, a device or an unreadable file shows one line that says so, without
         // a message box: it is not read, and no save may replace it.
@@ -249,6 +251,7 @@ void TCommentPanel::ShowComment(const QString& text, const QString& notice) {
 }
 
 void TCommentPanel::ForgetTestFile() {
+    FLoadedFor.reset();
     FCommentPath.reset();
     FSeen = {};
     // A line about a file of the closed book is no text of the user's: it goes, and the editor is free

@@ -37,8 +37,10 @@ public:
     bool MaybeSaveComment(bool cancellable);
     // The book is closed: the text stays in the editor but belongs to no test file any more.
     void ForgetTestFile();
-    // The text typed and not yet saved, if any.
+    // The text typed and not yet saved, if any, and the test file it was read for (its path, and how many
+    // test files of that path come before it); none while it belongs to no test file.
     bool HasUnsavedText() const { return FUnsaved; }
+    const std::optional<std::pair<std::string, int>>& LoadedFor() const { return FLoadedFor; }
     QString Text() const;
     // Puts back the text typed for the current test file before the editor was closed without saving it.
     void RestoreText(const QString& text);
@@ -77,6 +79,7 @@ private:
     // The comment file of the test file the text was loaded for, fixed at loading: a later change of the
     // current test file (files added, a row clicked) can never send this text into another test's comment.
     std::optional<std::string> FCommentPath;
+    std::optional<std::pair<std::string, int>> FLoadedFor;
     // What the comment file was when this panel last read or wrote it (the text itself is not kept).
     comment_file::ReadResult FSeen;
     // The editor shows why the comment file was not read, not a comment.

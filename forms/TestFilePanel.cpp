@@ -99,12 +99,15 @@ void TTestFilePanel::acAddFileExecute() {
 }
 
 void TTestFilePanel::AddTestFiles(const QStringList& chosenPaths) {
-    const TBookOutcome outcome = FBook->AddTestFiles(chosenPaths, [](const std::string& path) {
-        return Ask(QStringLiteral("Файл'") + platform::ToDisplayPath(path) +
-                       QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
-                   QStringLiteral("Справочник"), MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
-    });
-    forms::InformAll(outcome.Refusals);
+    const TBookOutcome outcome = FBook->AddTestFiles(
+        chosenPaths,
+        [](const std::string& path) {
+            return Ask(QStringLiteral("Файл'") + platform::ToDisplayPath(path) +
+                           QStringLiteral("' уже существует. Вы хотите добавить этот же файл еще раз?"),
+                       QStringLiteral("Справочник"), MessageIcon::Question,
+                       MessageButtons::YesNo) == MessageAnswer::Yes;
+        },
+        forms::Inform);
     // Files added while no book is shown start one: the user must see what will be saved.
     if (outcome.Added > 0) {
         emit FilesAdded();

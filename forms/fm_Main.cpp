@@ -547,7 +547,7 @@ TfmMain::TShown TfmMain::Shown() const {
 // it still belongs to the comment file it was read from.
 void TfmMain::ShowAgain(const TShown& shown) {
     ui->pMain->show();
-    const int file = shown.Path.empty() ? -1 : FBook.FindTestFile(shown.Path, shown.Occurrence);
+    const int file = shown.Path.empty() ? -1 : FBook.FindTestFile(shown.Path, shown.Occurrence, true);
     if (file < 0) {
         RefreshFileList();
         return;
@@ -568,12 +568,12 @@ void TfmMain::ShowAgain(const TShown& shown) {
 // Nothing unsaved: the book another program saved is read at once. A file that cannot be read (still being
 // written) is left alone until its next change.
 void TfmMain::RereadBook() {
-    if (!FBook.CanRead(SpravFileName())) {
+    const TShown shown = Shown();
+    if (!FBook.Reread()) {
         return;
     }
-    const TShown shown = Shown();
-    FBook.Load(SpravFileName());
     ShowAgain(shown);
+    JournalComment();
     statusBar()->showMessage(QStringLiteral("Справочник перечитан: его изменила другая программа."));
 }
 
@@ -592,6 +592,7 @@ bool TfmMain::MergeBook() {
         return false;
     }
     ShowAgain(shown);
+    JournalComment();
     if (!merge.Skipped.empty()) {
         Inform(QStringLiteral("Справочник объединён с изменениями другой программы. Не удалось повторить:\n") +
                JoinLines(merge.Skipped));
@@ -600,7 +601,10 @@ bool TfmMain::MergeBook() {
 }
 
 void TfmMain::BookChangedOnDisk() {
-    if (FAskingAboutDisk || FBook.IsNew() || SpravFileName().empty() || !FBook.ChangedByAnother(SpravFileName())) {
+    // Not while a command runs or waits for an answer: the window's activation and the watch come back to
+    // it afterwards.
+    if (FAskingAboutDisk || FBook.History().InStep() || QApplication::activeModalWidget() != nullptr ||
+        FBook.IsNew() || SpravFileName().empty() || !FBook.ChangedByAnother(SpravFileName())) {
         return;
     }
     if (!Modified()) {
@@ -671,7 +675,13 @@ bool TfmMain::RestoreLeftBehind() {
             recovery::RemoveLeftBehind(left.Path);
             continue;
         }
-        Restore(journal);
+        if (!Restore(journal)) {
+            // The journal stays for the next start: nothing of it is lost while its book cannot be read.
+            Inform(QStringLiteral("Справочник %1 сейчас не читается, и изменения не восстановлены. Редактор "
+                                  "предложит восстановить их при следующем запуске.")
+                       .arg(platform::ToDisplayPath(journal.BookPath)));
+            return false;
+        }
         recovery::RemoveLeftBehind(left.Path);
         return true;
     }
@@ -680,9 +690,12 @@ bool TfmMain::RestoreLeftBehind() {
 
 // The book as it is on disk now, with the journal's steps played onto it as a merge plays them, unsaved;
 // the comment back in its editor.
-void TfmMain::Restore(const recovery::TJournal& journal) {
+bool TfmMain::Restore(const recovery::TJournal& journal) {
     if (!journal.BookPath.empty() && platform::FileExists(journal.BookPath)) {
         OpenBook(journal.BookPath);
+        if (SpravFileName().empty()) {
+            return false;
+        }
     } else {
         if (!journal.BookPath.empty()) {
             Inform(document::BookNotOpenedText(journal.BookPath) +
@@ -692,7 +705,12 @@ void TfmMain::Restore(const recovery::TJournal& journal) {
         FBook.New();
         setWindowTitle(platform::ApplicationTitle());
     }
-    const std::vector<QString> skipped = FBook.Replay(journal.Moves);
+    // The book file as the journal began on it: the steps go exactly where they were made.
+    const FileStamp& disk = FBook.DiskStamp();
+    const bool unchanged = journal.BookPath.empty() ? FBook.Sprav().Files.empty()
+                                                    : disk.Known && disk.Size == journal.BookSize &&
+                                                          disk.Hash == journal.BookHash;
+    const std::vector<QString> skipped = FBook.Replay(journal.Moves, unchanged);
     FBook.SetModified(FBook.History().CanUndo() || !skipped.empty());
     RefreshFileList();
     if (journal.Comment) {
@@ -701,6 +719,7 @@ void TfmMain::Restore(const recovery::TJournal& journal) {
             ShowAnalog(file, -1);
             if (FBook.CurrentFileIndex() == file) {
                 FComment->RestoreText(FromCp1251(journal.Comment->Text));
+                JournalComment();
             }
         }
     }
@@ -708,17 +727,20 @@ void TfmMain::Restore(const recovery::TJournal& journal) {
         Inform(QStringLiteral("Не все несохранённые изменения удалось восстановить. Не удалось повторить:\n") +
                JoinLines(skipped));
     }
+    return true;
 }
 
 // The comment being typed reaches the journal two seconds after the last keystroke.
+// The comment is journaled with the test file it was read for, which a failed save keeps while the
+// selection moves on.
 void TfmMain::JournalComment() {
-    const TSpravFile* file = FBook.CurrentFile();
+    const auto& file = FComment->LoadedFor();
     const std::optional<std::string> text = platform::ToCp1251(FComment->Text());
-    if (!FComment->HasUnsavedText() || file == nullptr || !text) {
+    if (!FComment->HasUnsavedText() || !file || !text) {
         FBook.SetUnsavedComment(std::nullopt);
         return;
     }
-    FBook.SetUnsavedComment(recovery::TComment{file->Path, FBook.OccurrenceOf(FBook.CurrentFileIndex()), *text});
+    FBook.SetUnsavedComment(recovery::TComment{file->first, file->second, *text});
 }
 
 // The book as it is in the window, saved or not; the export changes neither the book nor its file.
@@ -747,6 +769,7 @@ void TfmMain::LoadSprav(std::string path) {
 bool TfmMain::SaveSprav(const std::string& path) {
     const QString failure = FBook.Save(path);
     if (failure.isEmpty()) {
+        JournalComment();  // the saved book's new journal keeps the comment still being typed
         return true;
     }
     Ask(failure, kMessageCaption, MessageIcon::Warning, MessageButtons::Ok);

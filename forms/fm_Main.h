@@ -128,7 +128,7 @@ private:
     void ShowAgain(const TShown& shown);
     void RereadBook();
     bool RestoreLeftBehind();
-    void Restore(const recovery::TJournal& journal);
+    bool Restore(const recovery::TJournal& journal);
     void JournalComment();
     static QString JoinLines(const std::vector<QString>& lines);
     void ShowBook();

@@ -22,12 +22,12 @@ protected:
     }
 
     // The book read back from its journal, as the next start would restore it.
-    std::string Restored(const recovery::TJournal& journal) {
+    std::string Restored(const recovery::TJournal& journal, bool exact = false) {
         TBook restored;
         if (!journal.BookPath.empty()) {
             EXPECT_TRUE(restored.Load(journal.BookPath).Ok);
         }
-        restored.Replay(journal.Moves);
+        restored.Replay(journal.Moves, exact);
         return SavedBytes(restored);
     }
 
@@ -98,6 +98,18 @@ TEST_F(JournalTest, ACutJournalGivesEveryWholeRecordBeforeTheCut) {
         }
     }
     EXPECT_EQ(lastSteps, 3u);
+}
+
+// On the very book the journal began on, each step goes back where it was made: a name listed twice is
+// put back as the second one, not taken for the first.
+TEST_F(JournalTest, OnTheUnchangedBookEachStepGoesWhereItWasMade) {
+    BookWith({"N", "A", "N"});
+    book.DeleteName(2);
+    ASSERT_TRUE(book.Save(Path("book.spr")).isEmpty());
+    book.Undo();  // the second N back, below the save
+    const std::optional<recovery::TJournal> journal = recovery::Parse(ReadAll(book.Journal()->Path()));
+    ASSERT_TRUE(journal.has_value());
+    EXPECT_EQ(Restored(*journal, true), SavedBytes(book));
 }
 
 TEST(JournalParse, AFileThatIsNoJournalIsToldApart) {

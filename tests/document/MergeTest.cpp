@@ -102,6 +102,13 @@ TEST_F(MergeTest, EachKindOfStepAppliesOrSaysWhyNot) {
                                marks);
          },
          " 0 C:\\T\\a.qor\r\nK1|\r\n", " 0 C:\\T\\a.qor\r\nK1|\r\nSN7|\r\nKR7|\r\n", {}},
+        {"a test file added a second time keeps its names apart from the first",
+         [](TBook& b) {
+             b.AddTestFiles({QStringLiteral("C:\\T\\a.qor")}, [](const std::string&) { return true; });
+             b.SetCurrentFile(2);
+             b.AddName(QStringLiteral("N2"), {});
+         },
+         kTwoFiles, kTwoFiles + " 2 C:\\T\\a.qor\r\nN2|\r\n", {}},
         {"a full book takes no more",
          [](TBook& b) { b.AddName(QStringLiteral("K4"), {}); },
          FullBook(), FullBook(),

@@ -574,3 +574,22 @@ TEST_F(BookEditingTest, TestFileMadeCurrentByARefreshIsSelectedAndShown) {
 
 }  // namespace
 }  // namespace gui_test
+
+namespace gui_test {
+namespace {
+
+// A path the book cannot hold is said where it comes, before the question about the next file.
+TEST_F(BookEditingTest, RefusalsAndQuestionsComeInTheOrderOfTheChosenFiles) {
+    const QString listed = MakeFile(QStringLiteral("a.qor"));
+    AddFiles({listed});
+    const QString foreign = PathOf(QStringLiteral("中.qor"));
+    AddFiles({foreign, listed}, {MessageAnswer::No});
+    desktop->TakeInformation(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") +
+                             foreign);
+    desktop->TakeMessageBox(DuplicateQuestion(listed), kDuplicateCaption, MessageIcon::Question,
+                            MessageButtons::YesNo);
+    EXPECT_EQ(Count(lbFiles()), 1);
+}
+
+}  // namespace
+}  // namespace gui_test

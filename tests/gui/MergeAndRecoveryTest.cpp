@@ -233,3 +233,53 @@ TEST_F(MergeAndRecoveryTest, AJournalThatCannotBeWrittenIsSaidOnce) {
 
 }  // namespace
 }  // namespace gui_test
+
+namespace gui_test {
+namespace {
+
+// The comment typed outlives the save of the book: the journal of the saved book keeps it.
+TEST_F(MergeAndRecoveryTest, ACommentStillBeingTypedOutlivesTheSaveOfTheBook) {
+    Start(book);
+    SetCurrentRow(lbFiles(), 0);
+    AddName(QStringLiteral("K4"));
+    TypeText(Find<QPlainTextEdit>("mmTestInfo"), QStringLiteral("Проверить"));
+    QTest::qWait(2300);
+    desktop->QueueSaveFile(book);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    ASSERT_TRUE(window->FileSave1Execute());
+    desktop->Take();
+    desktop->Take();
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    StartAfterCrash();
+    desktop->TakeMessageBox(kCrashQuestion.arg(book), kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_FALSE(window->Modified()) << "the book was saved";
+    EXPECT_EQ(Find<QPlainTextEdit>("mmTestInfo")->toPlainText(), QStringLiteral("Проверить"));
+    EXPECT_TRUE(window->CommentPanel().HasUnsavedText());
+}
+
+// A journal whose book cannot be read at the restart stays for the next start.
+TEST_F(MergeAndRecoveryTest, AJournalWhoseBookCannotBeReadIsKept) {
+    Start(book);
+    SetCurrentRow(lbFiles(), 0);
+    AddName(QStringLiteral("K4"));
+    const std::string saved = ReadBytes(book);
+    WriteBytes(book, "K1|\r\n 0 <Tests>:/a.qor\r\n");  // no book while another program writes it
+
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    StartAfterCrash();
+    desktop->TakeMessageBox(kCrashQuestion.arg(book), kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(desktop->Take().kind, DesktopCall::Kind::Information);  // the book cannot be opened
+    desktop->TakeInformation(QStringLiteral("Справочник %1 сейчас не читается, и изменения не восстановлены. "
+                                            "Редактор предложит восстановить их при следующем запуске.")
+                                 .arg(book));
+
+    WriteBytes(book, saved);
+    desktop->QueueMessageBoxAnswer(MessageAnswer::Yes);
+    StartAfterCrash();
+    desktop->TakeMessageBox(kCrashQuestion.arg(book), kCaption, MessageIcon::Question, MessageButtons::YesNo);
+    EXPECT_EQ(SavedBytes(*window), " 0 <Tests>:/a.qor\r\nK1|\r\nK2|\r\nK3|\r\nK4|\r\n");
+}
+
+}  // namespace
+}  // namespace gui_test
