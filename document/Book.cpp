@@ -927,12 +927,6 @@ bool TBook::Reread() {
     return true;
 }
 
-bool TBook::CanRead(const std::string& path) const {
-    TSprav trial;
-    std::string bytes;
-    return !path.empty() && ReadBook(path, trial, bytes).Ok();
-}
-
 // ---------------------------------------------------------------------------------------------------------
 // The recovery journal and the watch on the book file.
 

@@ -176,8 +176,6 @@ public:
     // The way from the book as last read or saved to the book as it is: the history's, or, when the history
     // no longer reaches that state, the recovery journal's. None when neither has it.
     std::optional<std::vector<TBookHistory::Move>> UnsavedMoves() const;
-    // True when the book file at `path` can be read now (another program may still be writing it).
-    bool CanRead(const std::string& path) const;
     // Reads the book file again, as another program saved it; a file that cannot be read (still being
     // written) leaves the book as it is, and gives false.
     bool Reread();
