@@ -596,38 +596,6 @@ namespace {
 using Change = TBookHistory::Change;
 using Kind = TBookHistory::Change::Kind;
 
-// The change that takes `change` back.
-Change Reversed(const Change& change) {
-    Change reversed = change;
-    switch (change.What) {
-        case Kind::InsertFile:
-            reversed.What = Kind::RemoveFile;
-            break;
-        case Kind::RemoveFile:
-            reversed.What = Kind::InsertFile;
-            break;
-        case Kind::InsertNames:
-            reversed.What = Kind::RemoveNames;
-            break;
-        case Kind::RemoveNames:
-            reversed.What = Kind::InsertNames;
-            break;
-        case Kind::ChangeName:
-            std::swap(reversed.Names[0], reversed.Names[1]);
-            break;
-    }
-    return reversed;
-}
-
-std::vector<std::unique_ptr<TSpravSinonim>> Entries(const std::vector<TSpravSinonim>& names) {
-    std::vector<std::unique_ptr<TSpravSinonim>> entries;
-    entries.reserve(names.size());
-    for (const TSpravSinonim& name : names) {
-        entries.push_back(std::make_unique<TSpravSinonim>(name));
-    }
-    return entries;
-}
-
 // The position of the analog named `name`, looked for first where it was, then from the top; -1: none.
 // Positions in `taken` are already spoken for.
 int FindName(const TSpravFile& file, const std::string& name, int where, const std::vector<int>& taken) {
@@ -685,11 +653,9 @@ QString TBook::ReplayChange(const Change& change) {
             if (FSprav.LineCount() + 1 + change.Names.size() > book_lines::kMaxLines) {
                 return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
             }
-            auto entry = std::make_unique<TSpravFile>();
-            entry->Path = change.Path;
-            entry->Sinonims = Entries(change.Names);
-            const int position = std::min(change.File, static_cast<int>(FSprav.Files.size()));
-            FSprav.InsertTestFile(std::max(position, 0), std::move(entry));
+            Change at = change;
+            at.File = std::clamp(change.File, 0, static_cast<int>(FSprav.Files.size()));
+            TBookHistory::Make(FSprav, at);
             return {};
         }
         case Kind::RemoveFile: {
@@ -732,8 +698,10 @@ QString TBook::ReplayChange(const Change& change) {
             if (FSprav.LineCount() + change.Names.size() > book_lines::kMaxLines) {
                 return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
             }
-            const int position = std::min(change.Position, static_cast<int>(entry.Sinonims.size()));
-            FSprav.InsertSinonims(entry, std::max(position, 0), Entries(change.Names));
+            Change at = change;
+            at.File = file;
+            at.Position = std::clamp(change.Position, 0, static_cast<int>(entry.Sinonims.size()));
+            TBookHistory::Make(FSprav, at);
             return {};
         }
         case Kind::RemoveNames: {
@@ -778,70 +746,44 @@ QString TBook::ReplayChange(const Change& change) {
     return {};
 }
 
-// Makes the change exactly where it was made, when the book still has that place and what it held there.
-bool TBook::ReplayChangeInPlace(const Change& change) {
-    auto& files = FSprav.Files;
-    const auto fileAt = [&](int index) -> TSpravFile* {
-        return index >= 0 && static_cast<std::size_t>(index) < files.size() ? files[static_cast<std::size_t>(index)].get()
-                                                                            : nullptr;
-    };
-    const auto namesAt = [](const TSpravFile& file, int position, const std::vector<TSpravSinonim>& names) {
-        if (position < 0 || static_cast<std::size_t>(position) + names.size() > file.Sinonims.size()) {
+// True when the change can be made exactly where it was made: the book still has that place, and what
+// the change takes away or renames is there.
+bool TBook::FitsInPlace(const Change& change) const {
+    const auto& files = FSprav.Files;
+    const TSpravFile* file = change.File >= 0 && static_cast<std::size_t>(change.File) < files.size()
+                                 ? files[static_cast<std::size_t>(change.File)].get()
+                                 : nullptr;
+    const auto namesAt = [&file](int position, const std::vector<TSpravSinonim>& names) {
+        if (position < 0 || static_cast<std::size_t>(position) + names.size() > file->Sinonims.size()) {
             return false;
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
-            const TSpravSinonim& there = *file.Sinonims[static_cast<std::size_t>(position) + i];
+            const TSpravSinonim& there = *file->Sinonims[static_cast<std::size_t>(position) + i];
             if (there.Name != names[i].Name || there.DescPath != names[i].DescPath) {
                 return false;
             }
         }
         return true;
     };
-    TSpravFile* file = fileAt(change.File);
+    if (change.What == Kind::InsertFile) {
+        return change.File >= 0 && static_cast<std::size_t>(change.File) <= files.size() &&
+               FSprav.LineCount() + 1 + change.Names.size() <= book_lines::kMaxLines;
+    }
+    if (file == nullptr || file->Path != change.Path) {
+        return false;
+    }
     switch (change.What) {
-        case Kind::InsertFile: {
-            if (change.File < 0 || static_cast<std::size_t>(change.File) > files.size() ||
-                FSprav.LineCount() + 1 + change.Names.size() > book_lines::kMaxLines) {
-                return false;
-            }
-            auto entry = std::make_unique<TSpravFile>();
-            entry->Path = change.Path;
-            entry->Sinonims = Entries(change.Names);
-            FSprav.InsertTestFile(change.File, std::move(entry));
-            return true;
-        }
         case Kind::RemoveFile:
-            if (file == nullptr || file->Path != change.Path || !namesAt(*file, 0, change.Names) ||
-                file->Sinonims.size() != change.Names.size()) {
-                return false;
-            }
-            FSprav.TakeTestFile(change.File);
-            return true;
+            return file->Sinonims.size() == change.Names.size() && namesAt(0, change.Names);
         case Kind::InsertNames:
-            if (file == nullptr || file->Path != change.Path || change.Position < 0 ||
-                static_cast<std::size_t>(change.Position) > file->Sinonims.size() ||
-                FSprav.LineCount() + change.Names.size() > book_lines::kMaxLines) {
-                return false;
-            }
-            FSprav.InsertSinonims(*file, change.Position, Entries(change.Names));
-            return true;
-        case Kind::RemoveNames: {
-            if (file == nullptr || file->Path != change.Path || !namesAt(*file, change.Position, change.Names)) {
-                return false;
-            }
-            std::vector<int> positions(change.Names.size());
-            for (std::size_t i = 0; i < positions.size(); ++i) {
-                positions[i] = change.Position + static_cast<int>(i);
-            }
-            FSprav.RemoveSinonims(*file, positions);
-            return true;
-        }
+            return change.Position >= 0 && static_cast<std::size_t>(change.Position) <= file->Sinonims.size() &&
+                   FSprav.LineCount() + change.Names.size() <= book_lines::kMaxLines;
+        case Kind::RemoveNames:
+            return namesAt(change.Position, change.Names);
         case Kind::ChangeName:
-            if (file == nullptr || file->Path != change.Path || !namesAt(*file, change.Position, {change.Names[0]})) {
-                return false;
-            }
-            FSprav.SetSinonim(*file, change.Position, change.Names[1].Name, change.Names[1].DescPath);
-            return true;
+            return namesAt(change.Position, {change.Names[0]});
+        case Kind::InsertFile:
+            break;
     }
     return false;
 }
@@ -853,8 +795,10 @@ std::vector<QString> TBook::Replay(const std::vector<TBookHistory::Move>& moves,
         QString reason;
         const auto play = [&](const Change& change) {
             if (reason.isEmpty()) {
-                const Change played = move.Forward ? change : Reversed(change);
-                if (!exact || !ReplayChangeInPlace(played)) {
+                const Change played = move.Forward ? change : TBookHistory::Reversed(change);
+                if (exact && FitsInPlace(played)) {
+                    TBookHistory::Make(FSprav, played);
+                } else {
                     reason = ReplayChange(played);
                 }
             }

@@ -54,8 +54,7 @@ struct TBookLoad {
 // The result of playing this editor's unsaved steps onto the book as another program saved it.
 struct TBookMerge {
     bool Ok = false;
-    // Why the book file could not be read; the editor's book is then empty and its steps are not lost
-    // only when the caller still has them.
+    // Why the book file could not be read; the editor's book is then as it was.
     QString Failure;
     // The steps that could no longer be made, each as its undo names it, with the reason.
     std::vector<QString> Skipped;
@@ -230,7 +229,7 @@ private:
     bool FitsSinonimLine(const std::string& name, const std::string& descPath, TBookOutcome& outcome) const;
     bool FitsLineCount(const std::string& entry, TBookOutcome& outcome) const;
     QString ReplayChange(const TBookHistory::Change& change);
-    bool ReplayChangeInPlace(const TBookHistory::Change& change);
+    bool FitsInPlace(const TBookHistory::Change& change) const;
     void RemoveGeneratedNames(std::size_t from, const std::string& typed, const QString& typedText,
                               const std::vector<TPrefixEntry>& entries);
 

@@ -332,43 +332,61 @@ void TBookHistory::BookReset() {
     }
 }
 
+TBookHistory::Change TBookHistory::Reversed(const Change& change) {
+    Change reversed = change;
+    switch (change.What) {
+        case Change::Kind::InsertFile:
+            reversed.What = Change::Kind::RemoveFile;
+            break;
+        case Change::Kind::RemoveFile:
+            reversed.What = Change::Kind::InsertFile;
+            break;
+        case Change::Kind::InsertNames:
+            reversed.What = Change::Kind::RemoveNames;
+            break;
+        case Change::Kind::RemoveNames:
+            reversed.What = Change::Kind::InsertNames;
+            break;
+        case Change::Kind::ChangeName:
+            std::swap(reversed.Names[0], reversed.Names[1]);
+            break;
+    }
+    return reversed;
+}
+
+void TBookHistory::Make(TSprav& sprav, const Change& change) {
+    switch (change.What) {
+        case Change::Kind::InsertFile: {
+            auto file = std::make_unique<TSpravFile>();
+            file->Path = change.Path;
+            file->Sinonims = Entries(change.Names);
+            sprav.InsertTestFile(change.File, std::move(file));
+            break;
+        }
+        case Change::Kind::RemoveFile:
+            sprav.TakeTestFile(change.File);
+            break;
+        case Change::Kind::InsertNames:
+            sprav.InsertSinonims(*sprav.Files[static_cast<std::size_t>(change.File)], change.Position,
+                                 Entries(change.Names));
+            break;
+        case Change::Kind::RemoveNames:
+            sprav.RemoveSinonims(*sprav.Files[static_cast<std::size_t>(change.File)],
+                                 Run(change.Position, change.Names.size()));
+            break;
+        case Change::Kind::ChangeName:
+            sprav.SetSinonim(*sprav.Files[static_cast<std::size_t>(change.File)], change.Position,
+                             change.Names[1].Name, change.Names[1].DescPath);
+            break;
+    }
+}
+
 void TBookHistory::Apply(const std::vector<Change>& changes, bool forward, bool show) {
     if (changes.empty()) {
         return;
     }
     FApplying = true;
-    const auto apply = [this, forward](const Change& change) {
-        auto& files = FSprav.Files;
-        switch (change.What) {
-            case Change::Kind::InsertFile:
-            case Change::Kind::RemoveFile:
-                if ((change.What == Change::Kind::InsertFile) == forward) {
-                    auto file = std::make_unique<TSpravFile>();
-                    file->Path = change.Path;
-                    file->Sinonims = Entries(change.Names);
-                    FSprav.InsertTestFile(change.File, std::move(file));
-                } else {
-                    FSprav.TakeTestFile(change.File);
-                }
-                break;
-            case Change::Kind::InsertNames:
-            case Change::Kind::RemoveNames: {
-                TSpravFile& file = *files[static_cast<std::size_t>(change.File)];
-                if ((change.What == Change::Kind::InsertNames) == forward) {
-                    FSprav.InsertSinonims(file, change.Position, Entries(change.Names));
-                } else {
-                    FSprav.RemoveSinonims(file, Run(change.Position, change.Names.size()));
-                }
-                break;
-            }
-            case Change::Kind::ChangeName: {
-                const TSpravSinonim& now = change.Names[forward ? 1 : 0];
-                FSprav.SetSinonim(*files[static_cast<std::size_t>(change.File)], change.Position, now.Name,
-                                  now.DescPath);
-                break;
-            }
-        }
-    };
+    const auto apply = [this, forward](const Change& change) { Make(FSprav, forward ? change : Reversed(change)); };
     if (forward) {
         std::for_each(changes.begin(), changes.end(), apply);
     } else {

@@ -74,6 +74,11 @@ public:
     std::size_t ByteLimit() const { return FByteLimit; }
     void SetByteLimit(std::size_t bytes);
 
+    // The change that takes `change` back.
+    static Change Reversed(const Change& change);
+    // Makes `change` in `sprav` at the positions it names, which must be there.
+    static void Make(TSprav& sprav, const Change& change);
+
     // A step as it can be played onto another copy of the book: forward as it was taken, or backward (its
     // undo). `Id` tells the steps apart, so that a step and its undo cancel out.
     struct Move {

@@ -78,6 +78,26 @@ std::optional<Number> ParseNumber(std::string_view field, int base = 10) {
     return value;
 }
 
+// Takes the escape at field[i] (a doubled backslash, or a backslash, "x" and two hex digits) into `out` and
+// moves past it; false when no escape of ours stands there.
+bool TakeEscape(std::string_view field, std::size_t& i, std::string& out) {
+    if (i + 1 < field.size() && field[i + 1] == '\\') {
+        out += '\\';
+        i += 2;
+        return true;
+    }
+    if (i + 3 < field.size() && field[i + 1] == 'x') {
+        const auto value = ParseNumber<unsigned>(field.substr(i + 2, 2), 16);
+        if (!value) {
+            return false;
+        }
+        out += static_cast<char>(*value);
+        i += 4;
+        return true;
+    }
+    return false;
+}
+
 using Kind = TBookHistory::Change::Kind;
 
 constexpr std::array<std::pair<Kind, std::string_view>, 5> kKinds = {{{Kind::InsertFile, "file+"},
@@ -149,21 +169,10 @@ std::optional<std::string> UnescapeBytes(std::string_view field) {
     while (i < field.size()) {
         const auto byte = static_cast<unsigned char>(field[i]);
         if (byte == '\\') {
-            if (i + 1 < field.size() && field[i + 1] == '\\') {
-                out += '\\';
-                i += 2;
-                continue;
+            if (!TakeEscape(field, i, out)) {
+                return std::nullopt;
             }
-            if (i + 3 < field.size() && field[i + 1] == 'x') {
-                const auto value = ParseNumber<unsigned>(field.substr(i + 2, 2), 16);
-                if (!value) {
-                    return std::nullopt;
-                }
-                out += static_cast<char>(*value);
-                i += 4;
-                continue;
-            }
-            return std::nullopt;
+            continue;
         }
         if (byte < 0x20) {
             return std::nullopt;
@@ -207,30 +216,19 @@ std::string EscapeText(const QString& text) {
 }
 
 std::optional<QString> UnescapeText(std::string_view field) {
-    QByteArray utf8;
+    std::string utf8;
     std::size_t i = 0;
     while (i < field.size()) {
         if (field[i] == '\\') {
-            if (i + 1 < field.size() && field[i + 1] == '\\') {
-                utf8 += '\\';
-                i += 2;
-                continue;
+            if (!TakeEscape(field, i, utf8)) {
+                return std::nullopt;
             }
-            if (i + 3 < field.size() && field[i + 1] == 'x') {
-                const auto value = ParseNumber<unsigned>(field.substr(i + 2, 2), 16);
-                if (!value) {
-                    return std::nullopt;
-                }
-                utf8 += static_cast<char>(*value);
-                i += 4;
-                continue;
-            }
-            return std::nullopt;
+            continue;
         }
         utf8 += field[i++];
     }
     QStringDecoder decode(QStringDecoder::Utf8);
-    QString text = decode(utf8);
+    QString text = decode(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
     if (decode.hasError()) {
         return std::nullopt;
     }
