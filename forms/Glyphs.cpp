@@ -2,28 +2,124 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPointer>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
-// The icons made so far, by theme name and standard pixmap, for the style they were made with; a change of
+// The style's own image files of `which`, without the size and ".png", where the styles the program runs
+// with (Fusion and the Windows ones) make the glyph from them and nothing else; empty where a style may
+// draw it another way (Windows gives its own file icon, for one).
+QString StyleImages(QStyle::StandardPixmap which) {
+    const bool rtl = QGuiApplication::isRightToLeft();
+    const char* name = nullptr;
+    switch (which) {
+    case QStyle::SP_DialogOpenButton: name = "standardbutton-open"; break;
+    case QStyle::SP_DialogSaveButton: name = "standardbutton-save"; break;
+    case QStyle::SP_DialogResetButton: name = "standardbutton-clear"; break;
+    case QStyle::SP_DialogDiscardButton: name = "standardbutton-delete"; break;
+    case QStyle::SP_DialogYesButton: name = "standardbutton-yes"; break;
+    case QStyle::SP_DialogNoButton: name = "standardbutton-no"; break;
+    case QStyle::SP_DialogHelpButton: name = "standardbutton-help"; break;
+    case QStyle::SP_FileDialogNewFolder: name = "newdirectory"; break;
+    case QStyle::SP_FileDialogInfoView: name = "fileinfo"; break;
+    case QStyle::SP_FileDialogContentsView: name = "filecontents"; break;
+    case QStyle::SP_TrashIcon: name = "trash"; break;
+    case QStyle::SP_ArrowUp: name = "up"; break;
+    case QStyle::SP_ArrowDown: name = "down"; break;
+    case QStyle::SP_ArrowLeft: name = "left"; break;
+    case QStyle::SP_ArrowRight: name = "right"; break;
+    case QStyle::SP_ArrowBack: name = rtl ? "right" : "left"; break;
+    case QStyle::SP_ArrowForward: name = rtl ? "left" : "right"; break;
+#ifndef Q_OS_WIN
+    case QStyle::SP_FileIcon: name = "file"; break;
+#endif
+    default: return QString();
+    }
+    return QStringLiteral(":/qt-project.org/styles/commonstyle/images/") + QLatin1String(name) + QLatin1Char('-');
+}
+
+// The sizes of those files; an icon draws a size from the smallest file not smaller, else the largest.
+constexpr int kImageSizes[] = {16, 32, 128};
+
+bool DrawsFromItsImages(const QStyle* style) {
+    return style->inherits("QFusionStyle") || style->inherits("QWindowsStyle");
+}
+
+// Whether an icon theme may give an icon in place of the style's: a desktop's theme may. "hicolor", where
+// every system falls back when there is no desktop, holds programs' own icons only, and looking into it
+// reads its whole index and scans its folders: at a start without a desktop, a third of all the work
+// before the first paint, for nothing.
+bool ThemeMayAnswer() {
+    if (!QGuiApplication::desktopSettingsAware()) {
+        return false;
+    }
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QIcon::fallbackThemeName();
+}
+
+// A glyph as made so far. One drawn from the style's images reads each file when a size first needs it
+// (the style reads all three, the largest among them, the moment it is asked); any other is made whole.
+struct TMadeGlyph {
+    QIcon Icon;
+    QString Images;
+    int Read = 0;  // a bit for each of kImageSizes
+
+    // The icon with the file that a drawing of `size` pixels takes.
+    const QIcon& At(const QSize& size) {
+        if (Images.isEmpty()) {
+            return Icon;
+        }
+        const int pixels = std::max(size.width(), size.height());
+        int index = 0;
+        while (index + 1 < static_cast<int>(std::size(kImageSizes)) && kImageSizes[index] < pixels) {
+            ++index;
+        }
+        if ((Read & (1 << index)) == 0) {
+            Read |= 1 << index;
+            const int size = kImageSizes[index];
+            Icon.addFile(Images + QString::number(size) + QStringLiteral(".png"), QSize(size, size));
+        }
+        return Icon;
+    }
+    // The icon with every file read.
+    const QIcon& Whole() {
+        for (int size : kImageSizes) {
+            At(QSize(size, size));
+        }
+        return Icon;
+    }
+};
+
+// The glyphs made so far, by theme name and standard pixmap, for the style they were made with; a change of
 // style starts afresh.
-QIcon MadeGlyph(const QString& themeName, QStyle::StandardPixmap which) {
+TMadeGlyph& MadeGlyph(const QString& themeName, QStyle::StandardPixmap which) {
     static QPointer<QStyle> madeWith;
-    static QHash<QString, QIcon> made;
+    static QHash<QString, TMadeGlyph> made;
     QStyle* style = QApplication::style();
     if (madeWith != style) {
         made.clear();
         madeWith = style;
     }
     const QString key = themeName + QLatin1Char('/') + QString::number(which);
-    auto found = made.constFind(key);
-    if (found == made.constEnd()) {
-        const QIcon standard = style->standardIcon(which);
-        found = made.insert(key, themeName.isEmpty() ? standard : QIcon::fromTheme(themeName, standard));
+    auto found = made.find(key);
+    if (found == made.end()) {
+        TMadeGlyph glyph;
+        const bool theme = ThemeMayAnswer();
+        if (!theme && DrawsFromItsImages(style)) {
+            glyph.Images = StyleImages(which);
+        }
+        if (glyph.Images.isEmpty()) {
+            const QIcon standard = style->standardIcon(which);
+            glyph.Icon = themeName.isEmpty() || !theme ? standard : QIcon::fromTheme(themeName, standard);
+        }
+        found = made.insert(key, glyph);
     }
     return *found;
 }
@@ -34,21 +130,25 @@ public:
     TGlyphEngine(QString themeName, QStyle::StandardPixmap which) : FThemeName(std::move(themeName)), FWhich(which) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-        Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+        const qreal scale = painter->device() != nullptr ? painter->device()->devicePixelRatio() : 1.0;
+        Made().At(rect.size());
+        Made().At(rect.size() * scale).paint(painter, rect, Qt::AlignCenter, mode, state);
     }
+    // A pixmap of `size` device pixels; QIcon asks here for a plain screen.
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return Icon().pixmap(size, mode, state);
+        return Made().At(size).pixmap(size, 1.0, mode, state);
     }
+    // A pixmap of `size` device pixels for a screen of pixel ratio `scale`.
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
-        return Icon().pixmap(size, scale, mode, state);
+        return Made().At(size).pixmap(size / scale, scale, mode, state);
     }
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return Icon().actualSize(size, mode, state);
+        return Made().At(size).actualSize(size, mode, state);
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-        return Icon().availableSizes(mode, state);
+        return Made().Whole().availableSizes(mode, state);
     }
-    QString iconName() override { return Icon().name(); }
+    QString iconName() override { return Made().Whole().name(); }
     // A standard icon always has pixels (the style draws one where a theme has none); answering without
     // making it keeps QAction and the buttons, which ask at once, from making every glyph at construction.
     bool isNull() override { return false; }
@@ -56,8 +156,7 @@ public:
     QIconEngine* clone() const override { return new TGlyphEngine(FThemeName, FWhich); }
 
 private:
-    QIcon Icon() const { return MadeGlyph(FThemeName, FWhich); }
-
+    TMadeGlyph& Made() const { return MadeGlyph(FThemeName, FWhich); }
     QString FThemeName;
     QStyle::StandardPixmap FWhich;
 };

@@ -1,7 +1,8 @@
 // The glyphs of buttons and actions: the style's standard icons, made when first drawn. The style reads
 // every size of a standard icon from its images (and looks in the icon theme) the moment it is asked for
 // one, so a window that set thirty glyphs at construction spent most of its start decoding images for menus
-// and panels that were not on screen yet. A glyph here is made on first use and once per process.
+// and panels that were not on screen yet. A glyph here is made on first use and once per process, and one
+// that the style draws from its own images reads only the image of the size drawn.
 #pragma once
 
 #include <QIcon>

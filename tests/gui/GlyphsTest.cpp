@@ -6,25 +6,49 @@
 #include <QLabel>
 #include <QStyle>
 
+#include <algorithm>
+#include <utility>
+
 #include "forms/Glyphs.h"
 
 namespace {
 
 TEST(Glyphs, DrawWhatTheStylesIconsDrawAtEverySize) {
     QStyle* style = QApplication::style();
-    for (QStyle::StandardPixmap which :
-         {QStyle::SP_DialogSaveButton, QStyle::SP_ArrowDown, QStyle::SP_FileDialogNewFolder}) {
-        const QIcon glyph = Glyph(which);
+    // Every glyph the window and its panels use. Those the style draws from its own images are read size
+    // by size, so the sizes come in an order where a later one lies between, below and above earlier ones.
+    const QStyle::StandardPixmap used[] = {
+        QStyle::SP_FileIcon,           QStyle::SP_DialogOpenButton,    QStyle::SP_DialogSaveButton,
+        QStyle::SP_FileDialogNewFolder, QStyle::SP_TrashIcon,          QStyle::SP_DialogDiscardButton,
+        QStyle::SP_FileDialogContentsView, QStyle::SP_MessageBoxInformation, QStyle::SP_DialogHelpButton,
+        QStyle::SP_FileDialogInfoView, QStyle::SP_DialogResetButton,   QStyle::SP_DialogYesButton,
+        QStyle::SP_DialogNoButton,     QStyle::SP_MessageBoxWarning,   QStyle::SP_ArrowUp,
+        QStyle::SP_ArrowDown,          QStyle::SP_ArrowLeft,           QStyle::SP_ArrowRight,
+        QStyle::SP_ArrowBack,          QStyle::SP_ArrowForward};
+    const int sizes[] = {24, 128, 13, 200, 16, 15, 32, 48};
+    for (QStyle::StandardPixmap which : used) {
         const QIcon standard = style->standardIcon(which);
+        const QIcon glyph = Glyph(which);
         EXPECT_FALSE(glyph.isNull());
-        EXPECT_EQ(glyph.availableSizes(), standard.availableSizes()) << which;
-        for (int size : {13, 16, 24, 32}) {
+        for (int size : sizes) {
             EXPECT_EQ(glyph.pixmap(size, size).toImage(), standard.pixmap(size, size).toImage())
                 << which << " at " << size;
             EXPECT_EQ(glyph.pixmap(size, size, QIcon::Disabled).toImage(),
                       standard.pixmap(size, size, QIcon::Disabled).toImage())
                 << which << " disabled at " << size;
+            EXPECT_EQ(glyph.pixmap(QSize(size, size), 2.0).toImage(),
+                      standard.pixmap(QSize(size, size), 2.0).toImage())
+                << which << " at " << size << " on a screen of pixel ratio 2";
+            EXPECT_EQ(glyph.actualSize(QSize(size, size)), standard.actualSize(QSize(size, size)));
         }
+        // The same sizes, though not in the same order: a glyph reads its images as sizes are drawn.
+        const auto sorted = [](QList<QSize> sizes) {
+            std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) {
+                return std::pair(a.width(), a.height()) < std::pair(b.width(), b.height());
+            });
+            return sizes;
+        };
+        EXPECT_EQ(sorted(glyph.availableSizes()), sorted(standard.availableSizes())) << which;
     }
     // A theme's icon where the theme has one, else the style's.
     const QIcon undo = Glyph(QStringLiteral("no-such-icon-in-any-theme"), QStyle::SP_ArrowBack);
