@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/Dialogs.h"
+
 namespace {
 
 // The style's own image files of `which`, without the size and ".png", where the styles the program runs
@@ -50,18 +52,6 @@ constexpr int kImageSizes[] = {16, 32, 128};
 
 bool DrawsFromItsImages(const QStyle* style) {
     return style->inherits("QFusionStyle") || style->inherits("QWindowsStyle");
-}
-
-// Whether an icon theme may give an icon in place of the style's: a desktop's theme may. "hicolor", where
-// every system falls back when there is no desktop, holds programs' own icons only, and looking into it
-// reads its whole index and scans its folders: at a start without a desktop, a third of all the work
-// before the first paint, for nothing.
-bool ThemeMayAnswer() {
-    if (!QGuiApplication::desktopSettingsAware()) {
-        return false;
-    }
-    const QString theme = QIcon::themeName();
-    return !theme.isEmpty() && theme != QIcon::fallbackThemeName();
 }
 
 // A glyph as made so far. One drawn from the style's images reads each file when a size first needs it
@@ -111,7 +101,7 @@ TMadeGlyph& MadeGlyph(const QString& themeName, QStyle::StandardPixmap which) {
     auto found = made.find(key);
     if (found == made.end()) {
         TMadeGlyph glyph;
-        const bool theme = ThemeMayAnswer();
+        const bool theme = platform::IconThemeMayAnswer();
         if (!theme && DrawsFromItsImages(style)) {
             glyph.Images = StyleImages(which);
         }

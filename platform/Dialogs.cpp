@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -94,8 +95,31 @@ void NameButtons(QMessageBox& box) {
     }
 }
 
+// While it lives, the style makes the icons of a box and its buttons from its own images, without looking
+// into an icon theme that has none of them (IconThemeMayAnswer). The style asks a theme only in an
+// application that follows the desktop's settings, and nothing else reads that while a box is put together.
+class TStyleOwnIcons {
+public:
+    TStyleOwnIcons() {
+        if (!IconThemeMayAnswer()) {
+            QGuiApplication::setDesktopSettingsAware(false);
+        }
+    }
+    ~TStyleOwnIcons() { QGuiApplication::setDesktopSettingsAware(FDesktopAware); }
+    TStyleOwnIcons(const TStyleOwnIcons&) = delete;
+    TStyleOwnIcons& operator=(const TStyleOwnIcons&) = delete;
+
+private:
+    const bool FDesktopAware = QGuiApplication::desktopSettingsAware();
+};
+
 void ShowOkBox(const QString& text, QMessageBox::Icon icon) {
-    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok, ActiveWindow());
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::NoButton, ActiveWindow());
+    {
+        const TStyleOwnIcons ownIcons;
+        box.setIcon(icon);
+        box.setStandardButtons(QMessageBox::Ok);
+    }
     NameButtons(box);
     box.exec();
 }
@@ -172,30 +196,34 @@ public:
         // Windows shows such a box without an owner; Qt would let a window manager stack a parentless box
         // under the window it was asked from (seen when a click on a list row asks), so it sits over the
         // active window like the other boxes.
-        QMessageBox box(ToQtIcon(icon), caption, text, QMessageBox::NoButton, ActiveWindow());
-        switch (buttons) {
-            case MessageButtons::Ok:
-                box.setStandardButtons(QMessageBox::Ok);
-                box.setEscapeButton(QMessageBox::Ok);
-                break;
-            case MessageButtons::YesNo:
-                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-                box.setEscapeButton(QMessageBox::No);
-                break;
-            case MessageButtons::YesNoCancel:
-                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-                box.setEscapeButton(QMessageBox::Cancel);
-                break;
-            case MessageButtons::YesNoDefaultNo:
-                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-                box.setEscapeButton(QMessageBox::No);
-                box.setDefaultButton(QMessageBox::No);
-                break;
-            case MessageButtons::MergeReplaceCancel:
-                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-                box.setEscapeButton(QMessageBox::Cancel);
-                box.setDefaultButton(QMessageBox::Yes);
-                break;
+        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton, ActiveWindow());
+        {
+            const TStyleOwnIcons ownIcons;
+            box.setIcon(ToQtIcon(icon));
+            switch (buttons) {
+                case MessageButtons::Ok:
+                    box.setStandardButtons(QMessageBox::Ok);
+                    box.setEscapeButton(QMessageBox::Ok);
+                    break;
+                case MessageButtons::YesNo:
+                    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                    box.setEscapeButton(QMessageBox::No);
+                    break;
+                case MessageButtons::YesNoCancel:
+                    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                    box.setEscapeButton(QMessageBox::Cancel);
+                    break;
+                case MessageButtons::YesNoDefaultNo:
+                    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                    box.setEscapeButton(QMessageBox::No);
+                    box.setDefaultButton(QMessageBox::No);
+                    break;
+                case MessageButtons::MergeReplaceCancel:
+                    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                    box.setEscapeButton(QMessageBox::Cancel);
+                    box.setDefaultButton(QMessageBox::Yes);
+                    break;
+            }
         }
         NameButtons(box);
         if (buttons == MessageButtons::MergeReplaceCancel) {
@@ -258,6 +286,14 @@ QtDialogs& Standard() {
 Dialogs* installed = nullptr;
 
 }  // namespace
+
+bool IconThemeMayAnswer() {
+    if (!QGuiApplication::desktopSettingsAware()) {
+        return false;
+    }
+    const QString theme = QIcon::themeName();
+    return !theme.isEmpty() && theme != QIcon::fallbackThemeName();
+}
 
 std::optional<QString> Dialogs::OpenFile(QWidget* parent, const FileDialogOptions& options) {
     const ActivationReturn back(parent);

@@ -16,6 +16,12 @@ class QWidget;
 
 namespace platform {
 
+// Whether an icon theme may give the standard icons of the style (the glyphs of buttons, the icons of
+// boxes) in place of the style's own: a desktop's theme may. "hicolor", where every system falls back when
+// there is no desktop, holds programs' own icons only, and looking into it reads its whole index and scans
+// its folders, a good part of the work before a start shows anything, for nothing.
+bool IconThemeMayAnswer();
+
 enum class MessageIcon { None, Question, Warning, Information, Error };
 // YesNoDefaultNo: Yes and No with No taking Enter, for a question whose Yes loses someone's work.
 // MergeReplaceCancel: Yes "Объединить" (the default), No "Заменить", Cancel "Отмена".

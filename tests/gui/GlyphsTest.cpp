@@ -1,15 +1,21 @@
 // The glyphs made on first use draw what the style's own icons draw, and an image label gets its glyph
-// when it is first shown.
+// when it is first shown. The program's own boxes show the style's icons too.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTest>
 #include <QStyle>
 
 #include <algorithm>
 #include <utility>
 
 #include "forms/Glyphs.h"
+#include "platform/Dialogs.h"
+#include "tests/gui/GuiTestSupport.h"
 
 namespace {
 
@@ -69,6 +75,40 @@ TEST(Glyphs, AnImageLabelGetsItsGlyphWhenFirstShown) {
     label->setPixmap(QPixmap());
     label->show();
     EXPECT_TRUE(label->pixmap().isNull()) << "the glyph is given once, not at every show";
+}
+
+// A box is put together without looking into an icon theme that has nothing for it, yet shows what the
+// style shows; and the application follows the desktop's settings again while the box waits and after.
+TEST(Glyphs, ABoxShowsTheStylesIconsAndTheDesktopsSettingsAreFollowedAgain) {
+    platform::Dialogs* installed = &platform::CurrentDialogs();
+    platform::InstallDialogs(nullptr);
+    QStyle* style = QApplication::style();
+    gui_test::WhenModal([style](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(QGuiApplication::desktopSettingsAware());
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        const int size = style->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box);
+        EXPECT_EQ(box->iconPixmap().toImage(), style->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, box)
+                                                   .pixmap(QSize(size, size), box->devicePixelRatio())
+                                                   .toImage());
+        for (auto [button, which] : {std::pair(QMessageBox::Yes, QStyle::SP_DialogYesButton),
+                                     std::pair(QMessageBox::No, QStyle::SP_DialogNoButton)}) {
+            const QIcon shown = box->button(button)->icon();
+            const QIcon standard = style->standardIcon(which, nullptr, box->button(button));
+            EXPECT_EQ(shown.isNull(), standard.isNull() ||
+                                          !style->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons, nullptr, box));
+            if (!shown.isNull()) {
+                EXPECT_EQ(shown.pixmap(16, 16).toImage(), standard.pixmap(16, 16).toImage());
+            }
+        }
+        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+    });
+    EXPECT_EQ(platform::CurrentDialogs().MessageBox(QStringLiteral("Заменить?"), QStringLiteral("Проверка"),
+                                                    platform::MessageIcon::Warning, platform::MessageButtons::YesNo),
+              platform::MessageAnswer::No);
+    EXPECT_TRUE(QGuiApplication::desktopSettingsAware());
+    platform::InstallDialogs(installed);
 }
 
 }  // namespace
