@@ -4,6 +4,8 @@
 // display.
 #include <QApplication>
 #include <QEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QStringList>
@@ -11,8 +13,15 @@
 #include <QTranslator>
 
 #include <exception>
+#include <future>
+#include <thread>
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+#include <dlfcn.h>
+#endif
 
 #include "app/CommandLine.h"
+#include "document/BookReadAhead.h"
 #include "document/BookTexts.h"
 #include "forms/Application.h"
 #include "forms/fm_Main.h"
@@ -59,17 +68,75 @@ void SetWindowIconAfterFirstPaint() {
     qApp->installEventFilter(new TFirstPaint(qApp));
 }
 
+// Finding the fonts is a good part of a start: the font configuration is read, then the system's list of
+// fonts, then the application font and the faces that stand in for the letters it lacks. None of it needs
+// the window, and the configuration does not even need the application object, so a worker does it all
+// while the main thread connects to the display and builds the window. The font database is thread-safe: a
+// font the window asks for meanwhile waits for the worker rather than reading the list a second time.
+class TFontsFoundMeanwhile {
+public:
+    TFontsFoundMeanwhile()
+        : FWorker([this] {
+              ReadFontConfiguration();
+              FConfigurationRead.set_value();
+              if (FApplicationMade.get_future().get()) {
+                  QFontDatabase::families();
+                  QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Справочник QOR"));
+              }
+          }) {}
+    ~TFontsFoundMeanwhile() {
+        if (!FToldApplication) {
+            FApplicationMade.set_value(false);
+        }
+        FWorker.join();
+    }
+    TFontsFoundMeanwhile(const TFontsFoundMeanwhile&) = delete;
+    TFontsFoundMeanwhile& operator=(const TFontsFoundMeanwhile&) = delete;
+
+    // Called once the application object is made. Waits for the configuration: the application's first
+    // font would otherwise read it too, at the same time.
+    void ApplicationMade() {
+        FToldApplication = true;
+        FApplicationMade.set_value(true);
+        FConfigurationRead.get_future().wait();
+    }
+
+private:
+    // Where fonts come from fontconfig (Linux and the other Unix systems), Qt's GUI library brings it in,
+    // and its configuration can be read before Qt asks for it. Elsewhere there is nothing to read early.
+    static void ReadFontConfiguration() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+        using Init = int (*)();
+        if (auto init = reinterpret_cast<Init>(dlsym(RTLD_DEFAULT, "FcInit"))) {
+            init();
+        }
+#endif
+    }
+
+    std::promise<void> FConfigurationRead;
+    std::promise<bool> FApplicationMade;
+    bool FToldApplication = false;
+    std::thread FWorker;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (command_line::RunsWithoutWindow(EarlyArguments(argc, argv))) {
+    const QStringList early = EarlyArguments(argc, argv);
+    if (command_line::RunsWithoutWindow(early)) {
         QCoreApplication application(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("QorSprav"));
         QCoreApplication::setOrganizationName(QStringLiteral("QOR"));
         return command_line::Run(QCoreApplication::arguments());
     }
 
+    // The book this start opens is read while the application connects to the display and the window is
+    // built. Should the early arguments give its path otherwise than the application object will (a name
+    // outside the system's code page), the window reads it itself.
+    TBookReadAhead readAhead = TBookReadAhead::ForStart(command_line::BookToOpen(early));
+    TFontsFoundMeanwhile fonts;
     TApplication application(argc, argv);
+    fonts.ApplicationMade();
     QApplication::setApplicationName(QStringLiteral("QorSprav"));
     QApplication::setOrganizationName(QStringLiteral("QOR"));
     SetWindowIconAfterFirstPaint();
@@ -84,8 +151,10 @@ int main(int argc, char* argv[]) {
     }
 
     try {
+        const QString book = command_line::BookToOpen(QApplication::arguments());
         TfmMain fmMain;
-        fmMain.FormCreate(command_line::BookToOpen(QApplication::arguments()));
+        fmMain.Book().OfferRead(std::move(readAhead));
+        fmMain.FormCreate(book);
         fmMain.showMaximized();
         return QApplication::exec();
     } catch (const std::exception& error) {

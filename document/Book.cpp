@@ -121,21 +121,18 @@ void TBook::New() {
     Watch();
 }
 
-sprav_file::ReadResult TBook::ReadBook(const std::string& path, TSprav& into, std::string& bytes) const {
-    into.OnMessage = [](const std::string&) {};
-    return sprav_file::Load(platform::ToOsPath(path), into, FDirs.Tests, &bytes);
-}
-
 TBookLoad TBook::Load(const std::string& path) {
-    TSprav read;
-    std::string bytes;
-    const sprav_file::ReadResult result = ReadBook(path, read, bytes);
-    return Take(path, read, result, bytes);
+    std::optional<TBookRead> read = FReadAhead.Take(path, FDirs);
+    if (!read) {
+        read = ReadBook(path);
+    }
+    return Take(path, *read);
 }
 
 // The book becomes what was read (nothing, when the read failed), with nothing unsaved.
-TBookLoad TBook::Take(const std::string& path, TSprav& read, const sprav_file::ReadResult& result,
-                      const std::string& bytes) {
+TBookLoad TBook::Take(const std::string& path, TBookRead& fromFile) {
+    const sprav_file::ReadResult& result = fromFile.Result;
+    TSprav& read = *fromFile.Book;
     FHistory.Restart([&] {
         FSprav.Rebuild([&](TSprav& book) {
             book.ClearAll();
@@ -162,14 +159,13 @@ TBookLoad TBook::Take(const std::string& path, TSprav& read, const sprav_file::R
     }
     load.Ok = true;
     SetSpravFileName(path);
-    FSharedBook.Remember(path, bytes);
+    FSharedBook.Remember(path, fromFile.Bytes);
     BeginJournal();
     Watch();
     // A book another program wrote may hold an entry this editor could not write back as it stands: the
     // user learns of it now, by name, rather than at every save.
-    const sprav_file::WriteResult savable = sprav_file::CheckSavable(FSprav, FDirs);
-    if (!savable.Ok()) {
-        load.Notice = document::UnsavableBookText(savable);
+    if (!fromFile.Savable.Ok()) {
+        load.Notice = document::UnsavableBookText(fromFile.Savable);
     }
     return load;
 }
@@ -824,15 +820,13 @@ std::vector<QString> TBook::Replay(const std::vector<TBookHistory::Move>& moves,
 TBookMerge TBook::MergeWithFile(const std::vector<TBookHistory::Move>& moves) {
     TBookMerge merge;
     const std::string path = FSpravFileName;
-    TSprav read;
-    std::string bytes;
-    const sprav_file::ReadResult result = ReadBook(path, read, bytes);
-    if (!result.Ok()) {
+    TBookRead read = ReadBook(path);
+    if (!read.Result.Ok()) {
         // Another program may still be writing it: the book stays as it is.
-        merge.Failure = document::LoadFailureText(path, result);
+        merge.Failure = document::LoadFailureText(path, read.Result);
         return merge;
     }
-    Take(path, read, result, bytes);
+    Take(path, read);
     merge.Ok = true;
     merge.Skipped = Replay(moves);
     SetModified(FHistory.CanUndo() || !merge.Skipped.empty());
@@ -860,14 +854,12 @@ std::optional<std::vector<TBookHistory::Move>> TBook::UnsavedMoves() const {
 }
 
 bool TBook::Reread() {
-    TSprav read;
-    std::string bytes;
     const std::string path = FSpravFileName;
-    const sprav_file::ReadResult result = ReadBook(path, read, bytes);
-    if (!result.Ok()) {
+    TBookRead read = ReadBook(path);
+    if (!read.Result.Ok()) {
         return false;
     }
-    Take(path, read, result, bytes);
+    Take(path, read);
     return true;
 }
 

@@ -21,6 +21,7 @@
 #include "core/SpravFile.h"
 #include "document/BookHistory.h"
 #include "document/BookLists.h"
+#include "document/BookReadAhead.h"
 #include "document/RecoveryJournal.h"
 #include "document/SharedBook.h"
 
@@ -103,6 +104,9 @@ public:
     // Reads the book file at `path` into the emptied book. A file that cannot be read leaves the book empty
     // and no book file in use; either way nothing is unsaved.
     TBookLoad Load(const std::string& path);
+    // A read of the book file made beforehand (while the window was built), for the first load to take
+    // when it is of that file against the same service directories.
+    void OfferRead(TBookReadAhead read) { FReadAhead = std::move(read); }
     // Writes the book to `path`, which from then on is its file: nothing is unsaved. The failure's text
     // (file and reason) when it could not be written; the book and its state are then as they were.
     QString Save(const std::string& path);
@@ -246,11 +250,12 @@ private:
     TBookOutcome* FOutcome = nullptr;
     // The book starts anew from what its file holds (or from nothing): the journal with it.
     void BeginJournal();
-    sprav_file::ReadResult ReadBook(const std::string& path, TSprav& into, std::string& bytes) const;
-    TBookLoad Take(const std::string& path, TSprav& read, const sprav_file::ReadResult& result,
-                   const std::string& bytes);
+    TBookRead ReadBook(const std::string& path) const { return TBookReadAhead::Read(path, FDirs); }
+    // The book becomes `read` (checked against the current service directories).
+    TBookLoad Take(const std::string& path, TBookRead& fromFile);
     void Watch();
 
     std::unique_ptr<recovery::TJournalWriter> FJournal;
     std::unique_ptr<QFileSystemWatcher> FWatcher;
+    TBookReadAhead FReadAhead;
 };

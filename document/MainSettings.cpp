@@ -73,6 +73,23 @@ TSettingValues TMainSettings::Read() {
     return values;
 }
 
+TSettingValues TMainSettings::Peek() {
+    platform::Registry registry;
+    TSettingValues values;
+    const std::vector<Value> all = Values(values);
+    for (const char* key : {kSpravKey, kMainKey}) {
+        if (registry.OpenKey(key, false)) {
+            for (const Value& value : all) {
+                if (value.Key == key) {
+                    *value.Field = registry.ReadString(value.Name);
+                }
+            }
+            registry.CloseKey();
+        }
+    }
+    return values;
+}
+
 bool TMainSettings::Write(const TSettingValues& values) {
     if (FUnread) {
         return true;  // the user was told at start-up that this store is left as it is

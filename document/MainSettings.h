@@ -31,6 +31,9 @@ public:
     // file is a pipe, a device, too large...) leaves a notice to show once: the values come back empty, and
     // Write leaves that store as it is.
     TSettingValues Read();
+    // The values as they stand, read without creating or changing anything and without a notice: for what
+    // may be done before the window reads them (TBookReadAhead).
+    static TSettingValues Peek();
     // Why the store could not be read; empty when it was.
     const QString& Notice() const { return FNotice; }
     // Writes every value, changed or not, except one that another program stored in another form and the

@@ -1,0 +1,102 @@
+// The book read while the window is built: taken by the first load of that very file against the very
+// directories it was read with, and by nothing else.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "document/BookReadAhead.h"
+#include "tests/document/DocumentFixture.h"
+
+namespace document_test {
+namespace {
+
+TEST_F(DocumentTest, AReadAheadIsTakenOnlyForItsFileAndDirectories) {
+    WriteBytes(folder / "book.spr", " 0 <Tests>:\\a.qor\r\nK1|\r\n");
+    const ServiceDirectories dirs{"/T", "/D"};
+    const std::vector<std::pair<std::string, ServiceDirectories>> others = {
+        {Path("other.spr"), dirs}, {Path("book.spr"), {"/X", "/D"}}, {Path("book.spr"), {"/T", "/X"}}};
+    for (const auto& [path, asked] : others) {
+        TBookReadAhead ahead(Path("book.spr"), dirs);
+        EXPECT_FALSE(ahead.Take(path, asked)) << path << " " << asked.Tests << " " << asked.Desc;
+        EXPECT_FALSE(ahead.Take(Path("book.spr"), dirs)) << "what was read is dropped";
+    }
+    TBookReadAhead ahead(Path("book.spr"), dirs);
+    const std::optional<TBookRead> read = ahead.Take(Path("book.spr"), dirs);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(read->Result.Ok());
+    EXPECT_EQ(read->Bytes, " 0 <Tests>:\\a.qor\r\nK1|\r\n");
+    ASSERT_EQ(read->Book->Files.size(), 1u);
+    EXPECT_EQ(read->Book->Files[0]->Path.rfind("/T", 0), 0u) << "read against the tests directory";
+    EXPECT_FALSE(ahead.Take(Path("book.spr"), dirs)) << "a read is taken once";
+    EXPECT_FALSE(TBookReadAhead().Take(Path("book.spr"), dirs));
+}
+
+// The book loaded from what was read ahead is the book a load reads itself: the same entries, the same
+// stamp for the check before a save, the same word about an entry no save could write back, the same
+// failure for a file that is no book.
+TEST_F(DocumentTest, ABookLoadedFromAReadAheadIsTheBookALoadReads) {
+    const std::string longName(999, 'N');
+    const std::vector<std::string> files = {" 0 C:\\T\\a.qor\r\nK1|\r\nK2|C:\\D\\k2.pdf\r\n",
+                                            " 0 /a.qor\r\n" + longName + "\r\n", "first line\r\n"};
+    for (const std::string& bytes : files) {
+        SCOPED_TRACE(bytes.substr(0, 20));
+        WriteBytes(folder / "book.spr", bytes);
+        book.SetDirectories("C:\\T", "C:\\D");
+        const TBookLoad direct = book.Load(Path("book.spr"));
+        const std::vector<std::string> entries = Entries(book);
+
+        book.New();
+        book.OfferRead(TBookReadAhead(Path("book.spr"), book.Directories()));
+        const TBookLoad ahead = book.Load(Path("book.spr"));
+        EXPECT_EQ(ahead.Ok, direct.Ok);
+        EXPECT_EQ(ahead.Failure, direct.Failure);
+        EXPECT_EQ(ahead.Notice, direct.Notice);
+        EXPECT_EQ(Entries(book), entries);
+        EXPECT_FALSE(book.Modified());
+        EXPECT_FALSE(book.ChangedByAnother(Path("book.spr")));
+    }
+}
+
+// Only the first load may take it: a book opened later is read as it is then.
+TEST_F(DocumentTest, AReadAheadTheFirstLoadDidNotTakeIsDropped) {
+    WriteBytes(folder / "book.spr", " 0 C:\\T\\a.qor\r\nK1|\r\n");
+    WriteBytes(folder / "other.spr", " 0 C:\\T\\b.qor\r\n");
+    book.OfferRead(TBookReadAhead(Path("book.spr"), book.Directories()));
+    ASSERT_TRUE(book.Load(Path("other.spr")).Ok);
+    WriteBytes(folder / "book.spr", " 0 C:\\T\\a.qor\r\nK2|\r\n");
+    ASSERT_TRUE(book.Load(Path("book.spr")).Ok);
+    EXPECT_EQ(Entries(book), (std::vector<std::string>{"file C:\\T\\a.qor", "  K2|"}));
+}
+
+// At a start the book is the one named on the command line, else the one the settings remember, read
+// against the directories of the settings; the settings are only read.
+TEST_F(DocumentTest, AStartReadsAheadTheBookTheWindowWillOpen) {
+    WriteBytes(folder / "book.spr", " 0 C:\\T\\a.qor\r\n");
+    WriteBytes(folder / "named.spr", " 0 C:\\T\\b.qor\r\n");
+    const QString settings = QString::fromStdString(Path("settings.ini"));
+    const std::string ini = "[Software\\QOR_Sprav]\nFileName=" + Path("book.spr") +
+                            "\n[Software\\QOR_Main]\nDir_Tests=C:\\T\nDir_PDF=C:\\D\n";
+    WriteBytes(folder / "settings.ini", ini);
+    qputenv("QOR_SPRAV_SETTINGS", QFile::encodeName(settings));
+    const ServiceDirectories dirs{"C:\\T", "C:\\D"};
+
+    EXPECT_TRUE(TBookReadAhead::ForStart(QString()).Take(Path("book.spr"), dirs));
+    const QString named = QString::fromStdString(Path("named.spr"));
+    EXPECT_TRUE(TBookReadAhead::ForStart(named).Take(Path("named.spr"), dirs));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(folder.Path().string()));
+    EXPECT_TRUE(TBookReadAhead::ForStart(QStringLiteral("named.spr")).Take(Path("named.spr"), dirs))
+        << "a name on the command line is taken from the current folder";
+    QDir::setCurrent(cwd);
+    EXPECT_FALSE(TBookReadAhead::ForStart(QString::fromStdString(Path("missing.spr")))
+                     .Take(Path("missing.spr"), dirs));
+
+    WriteBytes(folder / "settings.ini", "");
+    EXPECT_FALSE(TBookReadAhead::ForStart(QString()).Take(std::string(), {})) << "no book remembered";
+    EXPECT_EQ(ReadBytes(folder / "settings.ini"), "") << "no key is created";
+    qunsetenv("QOR_SPRAV_SETTINGS");
+}
+
+}  // namespace
+}  // namespace document_test
