@@ -5,7 +5,12 @@
 #include <QDir>
 #include <QFile>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "document/BookReadAhead.h"
+#include "platform/Settings.h"
 #include "tests/document/DocumentFixture.h"
 
 namespace document_test {
@@ -72,15 +77,29 @@ TEST_F(DocumentTest, AReadAheadTheFirstLoadDidNotTakeIsDropped) {
 // At a start the book is the one named on the command line, else the one the settings remember, read
 // against the directories of the settings; the settings are only read.
 TEST_F(DocumentTest, AStartReadsAheadTheBookTheWindowWillOpen) {
+#ifdef _WIN32
+    // The store is the registry of the test prefix: the test starts with none of the editor's keys.
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QOR_Sprav");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QOR_Main");
+#endif
+    qputenv("QOR_SPRAV_SETTINGS", QFile::encodeName(QString::fromStdString(Path("settings.ini"))));
+    const auto set = [](const char* key, const char* name, const std::string& value) {
+        platform::Registry registry;
+        ASSERT_TRUE(registry.OpenKey(key, true));
+        registry.WriteString(name, value);
+        ASSERT_TRUE(registry.CloseKey());
+    };
+    const auto hasKey = [](const char* key) { return platform::Registry().OpenKey(key, false); };
+    EXPECT_FALSE(TBookReadAhead::ForStart(QString()).Take(std::string(), {})) << "no book remembered";
+    EXPECT_FALSE(hasKey("Software\\QOR_Sprav")) << "no key is created";
+    EXPECT_FALSE(hasKey("Software\\QOR_Main"));
+
     WriteBytes(folder / "book.spr", " 0 C:\\T\\a.qor\r\n");
     WriteBytes(folder / "named.spr", " 0 C:\\T\\b.qor\r\n");
-    const QString settings = QString::fromStdString(Path("settings.ini"));
-    const std::string ini = "[Software\\QOR_Sprav]\nFileName=" + Path("book.spr") +
-                            "\n[Software\\QOR_Main]\nDir_Tests=C:\\T\nDir_PDF=C:\\D\n";
-    WriteBytes(folder / "settings.ini", ini);
-    qputenv("QOR_SPRAV_SETTINGS", QFile::encodeName(settings));
+    set("Software\\QOR_Sprav", "FileName", Path("book.spr"));
+    set("Software\\QOR_Main", "Dir_Tests", "C:\\T");
+    set("Software\\QOR_Main", "Dir_PDF", "C:\\D");
     const ServiceDirectories dirs{"C:\\T", "C:\\D"};
-
     EXPECT_TRUE(TBookReadAhead::ForStart(QString()).Take(Path("book.spr"), dirs));
     const QString named = QString::fromStdString(Path("named.spr"));
     EXPECT_TRUE(TBookReadAhead::ForStart(named).Take(Path("named.spr"), dirs));
@@ -91,10 +110,10 @@ TEST_F(DocumentTest, AStartReadsAheadTheBookTheWindowWillOpen) {
     QDir::setCurrent(cwd);
     EXPECT_FALSE(TBookReadAhead::ForStart(QString::fromStdString(Path("missing.spr")))
                      .Take(Path("missing.spr"), dirs));
-
-    WriteBytes(folder / "settings.ini", "");
-    EXPECT_FALSE(TBookReadAhead::ForStart(QString()).Take(std::string(), {})) << "no book remembered";
-    EXPECT_EQ(ReadBytes(folder / "settings.ini"), "") << "no key is created";
+#ifdef _WIN32
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QOR_Sprav");
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\QOR_Main");
+#endif
     qunsetenv("QOR_SPRAV_SETTINGS");
 }
 
