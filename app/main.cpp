@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QScopeGuard>
 #include <QStringList>
 #include <QTimer>
 #include <QTranslator>
@@ -75,21 +76,18 @@ void SetWindowIconAfterFirstPaint() {
 // font the window asks for meanwhile waits for the worker rather than reading the list a second time.
 class TFontsFoundMeanwhile {
 public:
-    TFontsFoundMeanwhile()
-        : FWorker([this] {
-              ReadFontConfiguration();
-              FConfigurationRead.set_value();
-              if (FApplicationMade.get_future().get()) {
-                  QFontDatabase::families();
-                  QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Справочник QOR"));
-              }
-          }) {}
-    ~TFontsFoundMeanwhile() {
-        if (!FToldApplication) {
-            FApplicationMade.set_value(false);
-        }
-        FWorker.join();
+    TFontsFoundMeanwhile() {
+        FConfigurationReadSeen = FConfigurationRead.get_future();
+        FWorker = std::thread([this, applicationMade = FApplicationMade.get_future()]() mutable {
+            ReadFontConfiguration();
+            FConfigurationRead.set_value();
+            if (applicationMade.get()) {
+                QFontDatabase::families();
+                QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("Справочник QOR"));
+            }
+        });
     }
+    ~TFontsFoundMeanwhile() { Finish(); }
     TFontsFoundMeanwhile(const TFontsFoundMeanwhile&) = delete;
     TFontsFoundMeanwhile& operator=(const TFontsFoundMeanwhile&) = delete;
 
@@ -98,7 +96,17 @@ public:
     void ApplicationMade() {
         FToldApplication = true;
         FApplicationMade.set_value(true);
-        FConfigurationRead.get_future().wait();
+        FConfigurationReadSeen.wait();
+    }
+    // Waits for the worker; to be called before the application object goes.
+    void Finish() {
+        if (!FToldApplication) {
+            FToldApplication = true;
+            FApplicationMade.set_value(false);
+        }
+        if (FWorker.joinable()) {
+            FWorker.join();
+        }
     }
 
 private:
@@ -114,6 +122,7 @@ private:
     }
 
     std::promise<void> FConfigurationRead;
+    std::future<void> FConfigurationReadSeen;
     std::promise<bool> FApplicationMade;
     bool FToldApplication = false;
     std::thread FWorker;
@@ -137,6 +146,7 @@ int main(int argc, char* argv[]) {
     TFontsFoundMeanwhile fonts;
     TApplication application(argc, argv);
     fonts.ApplicationMade();
+    const auto fontsFound = qScopeGuard([&fonts] { fonts.Finish(); });  // before the application goes
     QApplication::setApplicationName(QStringLiteral("QorSprav"));
     QApplication::setOrganizationName(QStringLiteral("QOR"));
     SetWindowIconAfterFirstPaint();

@@ -9,6 +9,7 @@
 
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/PathTokens.h"
