@@ -11,5 +11,13 @@ output=$(mktemp)
 trap 'rm -f "$output"' EXIT
 "$wine" "$@" > "$output" 2>&1 < /dev/null
 status=$?
+# Now and then Wine fails to start a program at all: it ends at once, unsuccessfully, having written
+# nothing (not even the test program's first line). Such a run is tried once more; a program that itself
+# fails before writing anything fails the second time too.
+if [ $status -ne 0 ] && [ ! -s "$output" ]; then
+  echo "wine-run.sh: $1 ended with status $status and no output; running it again" >&2
+  "$wine" "$@" > "$output" 2>&1 < /dev/null
+  status=$?
+fi
 tr -d '\r' < "$output"
 exit $status
