@@ -70,10 +70,12 @@ void SetWindowIconAfterFirstPaint() {
 }
 
 // Finding the fonts is a good part of a start: the font configuration is read, then the system's list of
-// fonts, then the application font and the faces that stand in for the letters it lacks. None of it needs
-// the window, and the configuration does not even need the application object, so a worker does it all
-// while the main thread connects to the display and builds the window. The font database is thread-safe: a
-// font the window asks for meanwhile waits for the worker rather than reading the list a second time.
+// fonts, then which faces stand in for the letters the application font lacks. None of it needs the window,
+// and the configuration does not even need the application object, so a worker does it while the main
+// thread connects to the display and builds the window. The font database is thread-safe: a font the
+// window asks for meanwhile waits for the worker rather than reading the list a second time. (The face
+// the worker opens to measure its text is its own: Qt keeps opened faces per thread, and the window opens
+// its own.)
 class TFontsFoundMeanwhile {
 public:
     TFontsFoundMeanwhile() {
@@ -165,6 +167,7 @@ int main(int argc, char* argv[]) {
         TfmMain fmMain;
         fmMain.Book().OfferRead(std::move(readAhead));
         fmMain.FormCreate(book);
+        fmMain.Book().OfferRead({});  // the read was for the start's own load, taken or not
         fmMain.showMaximized();
         return QApplication::exec();
     } catch (const std::exception& error) {

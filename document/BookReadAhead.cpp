@@ -8,7 +8,12 @@
 
 TBookReadAhead::TBookReadAhead(std::string path, ServiceDirectories dirs)
     : FPath(std::move(path)), FDirs(std::move(dirs)) {
-    FRead = std::async(std::launch::async, [path = FPath, dirs = FDirs] { return Read(path, dirs); });
+    FRead = std::async(std::launch::async, [path = FPath, dirs = FDirs] {
+        TReadSeen read;
+        read.Before = See(path);
+        read.Read = Read(path, dirs);
+        return read;
+    });
 }
 
 TBookReadAhead::~TBookReadAhead() {
@@ -41,13 +46,33 @@ TBookRead TBookReadAhead::Read(const std::string& path, const ServiceDirectories
     return read;
 }
 
+std::optional<TBookReadAhead::TSeen> TBookReadAhead::See(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path file = platform::ToOsPath(path);
+    TSeen seen{std::filesystem::file_size(file, error), {}};
+    if (error) {
+        return std::nullopt;
+    }
+    seen.Time = std::filesystem::last_write_time(file, error);
+    if (error) {
+        return std::nullopt;
+    }
+    return seen;
+}
+
 std::optional<TBookRead> TBookReadAhead::Take(const std::string& path, const ServiceDirectories& dirs) {
     if (!FRead.valid()) {
         return std::nullopt;
     }
-    TBookRead read = FRead.get();
     if (path != FPath || dirs.Tests != FDirs.Tests || dirs.Desc != FDirs.Desc) {
+        // Another book: what was read goes unseen, whatever became of its read.
+        FRead.wait();
+        FRead = {};
         return std::nullopt;
     }
-    return read;
+    TReadSeen read = FRead.get();
+    if (!read.Before || See(path) != read.Before) {
+        return std::nullopt;  // changed since it was read, or not to be told
+    }
+    return std::move(read.Read);
 }

@@ -1,12 +1,17 @@
 // The book a start opens, read on a worker thread while the window is built. Reading the largest book takes
 // about as long as building the window, and neither needs the other. The read is only an offer: the book
 // takes it when its first load asks for that very file with the very service directories it was read and
-// checked against, and otherwise reads for itself, so a start that ends up opening another book (or none)
-// loses nothing.
+// checked against, and the file's size and time are still what they were before it was read; otherwise it
+// reads for itself. So a start that ends up opening another book (or none), or a book another program
+// saved meanwhile (say while a question of the start waited), loses nothing. A change that kept both the
+// size and the time the file system gives (a coarse clock, as on a FAT stick) gets through here; the check
+// before a save compares the bytes and notices it there.
 #pragma once
 
 #include <QString>
 
+#include <cstdint>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <optional>
@@ -47,7 +52,20 @@ public:
     std::optional<TBookRead> Take(const std::string& path, const ServiceDirectories& dirs);
 
 private:
+    // The size and time of a file, as the file system gives them.
+    struct TSeen {
+        std::uintmax_t Size = 0;
+        std::filesystem::file_time_type Time{};
+        bool operator==(const TSeen&) const = default;
+    };
+    static std::optional<TSeen> See(const std::string& path);
+    // The read, and the file as seen just before it.
+    struct TReadSeen {
+        std::optional<TSeen> Before;
+        TBookRead Read;
+    };
+
     std::string FPath;
     ServiceDirectories FDirs;
-    std::future<TBookRead> FRead;
+    std::future<TReadSeen> FRead;
 };

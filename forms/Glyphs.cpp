@@ -47,11 +47,16 @@ QString StyleImages(QStyle::StandardPixmap which) {
     return QStringLiteral(":/qt-project.org/styles/commonstyle/images/") + QLatin1String(name) + QLatin1Char('-');
 }
 
-// The sizes of those files; an icon draws a size from the smallest file not smaller, else the largest.
+// The sizes of those files, square. An icon draws a size from the file of the smallest area not smaller than
+// the size's, else from the largest.
 constexpr int kImageSizes[] = {16, 32, 128};
 
+// Qt's own styles that take these glyphs from those files alone; not one derived from them, which may draw
+// its own.
 bool DrawsFromItsImages(const QStyle* style) {
-    return style->inherits("QFusionStyle") || style->inherits("QWindowsStyle");
+    const QLatin1String name(style->metaObject()->className());
+    return name == QLatin1String("QFusionStyle") || name == QLatin1String("QWindowsStyle") ||
+           name == QLatin1String("QWindowsVistaStyle");
 }
 
 // A glyph as made so far. One drawn from the style's images reads each file when a size first needs it
@@ -66,9 +71,10 @@ struct TMadeGlyph {
         if (Images.isEmpty()) {
             return Icon;
         }
-        const int pixels = std::max(size.width(), size.height());
+        const qint64 area = qint64(size.width()) * size.height();
         int index = 0;
-        while (index + 1 < static_cast<int>(std::size(kImageSizes)) && kImageSizes[index] < pixels) {
+        while (index + 1 < static_cast<int>(std::size(kImageSizes)) &&
+               qint64(kImageSizes[index]) * kImageSizes[index] < area) {
             ++index;
         }
         if ((Read & (1 << index)) == 0) {
@@ -132,13 +138,15 @@ public:
     QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
         return Made().At(size).pixmap(size / scale, scale, mode, state);
     }
+    // The size of the pixmap drawn for `size` device pixels. (Asking the icon for its actual size would
+    // apply the application's pixel ratio a second time.)
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return Made().At(size).actualSize(size, mode, state);
+        return Made().At(size).pixmap(size, 1.0, mode, state).size();
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
         return Made().Whole().availableSizes(mode, state);
     }
-    QString iconName() override { return Made().Whole().name(); }
+    QString iconName() override { return Made().Icon.name(); }  // a theme's name; the style's images have none
     // A standard icon always has pixels (the style draws one where a theme has none); answering without
     // making it keeps QAction and the buttons, which ask at once, from making every glyph at construction.
     bool isNull() override { return false; }

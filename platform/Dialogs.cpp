@@ -292,7 +292,7 @@ bool IconThemeMayAnswer() {
         return false;
     }
     const QString theme = QIcon::themeName();
-    return !theme.isEmpty() && theme != QIcon::fallbackThemeName();
+    return !theme.isEmpty() && theme != QLatin1String("hicolor");
 }
 
 std::optional<QString> Dialogs::OpenFile(QWidget* parent, const FileDialogOptions& options) {

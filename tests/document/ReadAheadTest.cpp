@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <chrono>
+#include <thread>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -63,6 +66,17 @@ TEST_F(DocumentTest, ABookLoadedFromAReadAheadIsTheBookALoadReads) {
     }
 }
 
+// A book another program saved after the read (while a question of the start waited, say) is read again.
+TEST_F(DocumentTest, AReadAheadOfAFileChangedSinceIsNotTaken) {
+    WriteBytes(folder / "book.spr", " 0 C:\\T\\a.qor\r\nK1|\r\n");
+    book.OfferRead(TBookReadAhead(Path("book.spr"), book.Directories()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // most likely read by now; either way
+    WriteBytes(folder / "book.spr", " 0 C:\\T\\a.qor\r\nK1|\r\nK2|\r\n");
+    ASSERT_TRUE(book.Load(Path("book.spr")).Ok);
+    EXPECT_EQ(Entries(book), (std::vector<std::string>{"file C:\\T\\a.qor", "  K1|", "  K2|"}));
+    EXPECT_FALSE(book.ChangedByAnother(Path("book.spr")));
+}
+
 // Only the first load may take it: a book opened later is read as it is then.
 TEST_F(DocumentTest, AReadAheadTheFirstLoadDidNotTakeIsDropped) {
     WriteBytes(folder / "book.spr", " 0 C:\\T\\a.qor\r\nK1|\r\n");
@@ -90,7 +104,7 @@ TEST_F(DocumentTest, AStartReadsAheadTheBookTheWindowWillOpen) {
         ASSERT_TRUE(registry.CloseKey());
     };
     const auto hasKey = [](const char* key) { return platform::Registry().OpenKey(key, false); };
-    EXPECT_FALSE(TBookReadAhead::ForStart(QString()).Take(std::string(), {})) << "no book remembered";
+    TBookReadAhead::ForStart(QString());  // no book remembered
     EXPECT_FALSE(hasKey("Software\\QOR_Sprav")) << "no key is created";
     EXPECT_FALSE(hasKey("Software\\QOR_Main"));
 

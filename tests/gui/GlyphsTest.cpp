@@ -4,6 +4,10 @@
 
 #include <QApplication>
 #include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -36,6 +40,12 @@ TEST(Glyphs, DrawWhatTheStylesIconsDrawAtEverySize) {
         const QIcon standard = style->standardIcon(which);
         const QIcon glyph = Glyph(which);
         EXPECT_FALSE(glyph.isNull());
+        // First, while it has read no file: a drawing that is not square takes the file by area, not by its
+        // longer side.
+        for (QSize size : {QSize(20, 10), QSize(40, 20), QSize(30, 6), QSize(6, 40)}) {
+            EXPECT_EQ(glyph.pixmap(size).toImage(), standard.pixmap(size).toImage())
+                << which << " at " << size.width() << "x" << size.height();
+        }
         for (int size : sizes) {
             EXPECT_EQ(glyph.pixmap(size, size).toImage(), standard.pixmap(size, size).toImage())
                 << which << " at " << size;
@@ -55,6 +65,7 @@ TEST(Glyphs, DrawWhatTheStylesIconsDrawAtEverySize) {
             return sizes;
         };
         EXPECT_EQ(sorted(glyph.availableSizes()), sorted(standard.availableSizes())) << which;
+
     }
     // A theme's icon where the theme has one, else the style's.
     const QIcon undo = Glyph(QStringLiteral("no-such-icon-in-any-theme"), QStyle::SP_ArrowBack);
@@ -108,6 +119,78 @@ TEST(Glyphs, ABoxShowsTheStylesIconsAndTheDesktopsSettingsAreFollowedAgain) {
                                                     platform::MessageIcon::Warning, platform::MessageButtons::YesNo),
               platform::MessageAnswer::No);
     EXPECT_TRUE(QGuiApplication::desktopSettingsAware());
+    platform::InstallDialogs(installed);
+}
+
+// A theme of the test's own, in a folder of its own: red "dialog-warning" and "qor-test-*" icons, under the
+// name `name`.
+void MakeTheme(const QDir& root, const QString& name) {
+    ASSERT_TRUE(root.mkpath(name + QStringLiteral("/32x32/status")));
+    QFile index(root.filePath(name + QStringLiteral("/index.theme")));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=" + name.toUtf8() +
+                "\nDirectories=32x32/status\n\n[32x32/status]\nSize=32\nType=Fixed\n");
+    index.close();
+    QImage red(32, 32, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    for (const char* icon : {"dialog-warning", "qor-test-a", "qor-test-b", "qor-test-c"}) {
+        ASSERT_TRUE(red.save(root.filePath(name + QStringLiteral("/32x32/status/") + QLatin1String(icon) +
+                                           QStringLiteral(".png"))));
+    }
+}
+
+bool Red(const QPixmap& pixmap) {
+    const QImage image = pixmap.toImage();
+    return !image.isNull() && image.pixelColor(image.width() / 2, image.height() / 2) == QColor(Qt::red);
+}
+
+// The middle of the icon a box shows.
+bool BoxIconIsRed() {
+    bool red = false;
+    gui_test::WhenModal([&red](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        red = Red(box->iconPixmap());
+        box->button(QMessageBox::Ok)->click();
+    });
+    platform::CurrentDialogs().MessageBox(QStringLiteral("Текст"), QStringLiteral("Проверка"),
+                                          platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    return red;
+}
+
+// A desktop's theme gives its icons to the glyphs and the boxes, whatever the fallback theme is called (a
+// desktop may name its own theme there too); "hicolor", the fallback every system has, is not looked into,
+// even should it hold such an icon.
+TEST(Glyphs, AnIconThemeIsAskedOnlyWhereItMayHaveTheIcons) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QDir root(folder.path());
+    MakeTheme(root, QStringLiteral("hicolor"));
+    MakeTheme(root, QStringLiteral("qor-test"));
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    const QString fallback = QIcon::fallbackThemeName();
+    platform::Dialogs* installed = &platform::CurrentDialogs();
+    platform::InstallDialogs(nullptr);
+    QIcon::setThemeSearchPaths({folder.path()});
+
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    EXPECT_FALSE(platform::IconThemeMayAnswer());
+    EXPECT_FALSE(Red(Glyph(QStringLiteral("qor-test-a"), QStyle::SP_ArrowBack).pixmap(32, 32)));
+    EXPECT_FALSE(BoxIconIsRed());
+
+    QIcon::setThemeName(QStringLiteral("qor-test"));
+    EXPECT_TRUE(platform::IconThemeMayAnswer());
+    EXPECT_TRUE(Red(Glyph(QStringLiteral("qor-test-b"), QStyle::SP_ArrowBack).pixmap(32, 32)));
+    EXPECT_TRUE(BoxIconIsRed());
+
+    QIcon::setFallbackThemeName(QStringLiteral("qor-test"));
+    EXPECT_TRUE(platform::IconThemeMayAnswer()) << "a desktop's theme named as the fallback too";
+    EXPECT_TRUE(Red(Glyph(QStringLiteral("qor-test-c"), QStyle::SP_ArrowBack).pixmap(32, 32)));
+
+    QIcon::setFallbackThemeName(fallback);
+    QIcon::setThemeName(theme);
+    QIcon::setThemeSearchPaths(paths);
     platform::InstallDialogs(installed);
 }
 
