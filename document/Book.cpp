@@ -611,6 +611,7 @@ int FindName(const TSpravFile& file, const std::string& name, int where, const s
 
 const QString kNoSuchTestFile = QStringLiteral("этого тестового файла в справочнике уже нет");
 const QString kNoSuchName = QStringLiteral("этого аналога в справочнике уже нет");
+const QString kBookFull = QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
 
 }  // namespace
 
@@ -647,7 +648,7 @@ QString TBook::ReplayChange(const Change& change) {
                 return {};  // added by the other too
             }
             if (FSprav.LineCount() + 1 + change.Names.size() > book_lines::kMaxLines) {
-                return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
+                return kBookFull;
             }
             Change at = change;
             at.File = std::clamp(change.File, 0, static_cast<int>(FSprav.Files.size()));
@@ -678,7 +679,7 @@ QString TBook::ReplayChange(const Change& change) {
             }
             // No book holds more names than that: no need to look for each of them first.
             if (change.Names.size() > book_lines::kMaxLines) {
-                return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
+                return kBookFull;
             }
             TSpravFile& entry = *FSprav.Files[static_cast<std::size_t>(file)];
             std::vector<int> taken;
@@ -692,7 +693,7 @@ QString TBook::ReplayChange(const Change& change) {
                 return {};  // the same names added by both
             }
             if (FSprav.LineCount() + change.Names.size() > book_lines::kMaxLines) {
-                return QStringLiteral("справочник не вместит больше %1 строк").arg(book_lines::kMaxLines);
+                return kBookFull;
             }
             Change at = change;
             at.File = file;
