@@ -1,18 +1,17 @@
 // The glyphs made on first use draw what the style's own icons draw, and an image label gets its glyph
-// when it is first shown. The program's own boxes show the style's icons too.
+// when it is first shown. An icon theme is asked only where it may have the icons, by glyphs and boxes.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QImage>
-#include <QTemporaryDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTest>
 #include <QStyle>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <utility>
@@ -88,40 +87,6 @@ TEST(Glyphs, AnImageLabelGetsItsGlyphWhenFirstShown) {
     EXPECT_TRUE(label->pixmap().isNull()) << "the glyph is given once, not at every show";
 }
 
-// A box is put together without looking into an icon theme that has nothing for it, yet shows what the
-// style shows; and the application follows the desktop's settings again while the box waits and after.
-TEST(Glyphs, ABoxShowsTheStylesIconsAndTheDesktopsSettingsAreFollowedAgain) {
-    platform::Dialogs* installed = &platform::CurrentDialogs();
-    platform::InstallDialogs(nullptr);
-    QStyle* style = QApplication::style();
-    gui_test::WhenModal([style](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
-        EXPECT_TRUE(QGuiApplication::desktopSettingsAware());
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        const int size = style->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box);
-        EXPECT_EQ(box->iconPixmap().toImage(), style->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, box)
-                                                   .pixmap(QSize(size, size), box->devicePixelRatio())
-                                                   .toImage());
-        for (auto [button, which] : {std::pair(QMessageBox::Yes, QStyle::SP_DialogYesButton),
-                                     std::pair(QMessageBox::No, QStyle::SP_DialogNoButton)}) {
-            const QIcon shown = box->button(button)->icon();
-            const QIcon standard = style->standardIcon(which, nullptr, box->button(button));
-            EXPECT_EQ(shown.isNull(), standard.isNull() ||
-                                          !style->styleHint(QStyle::SH_DialogButtonBox_ButtonsHaveIcons, nullptr, box));
-            if (!shown.isNull()) {
-                EXPECT_EQ(shown.pixmap(16, 16).toImage(), standard.pixmap(16, 16).toImage());
-            }
-        }
-        QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
-    });
-    EXPECT_EQ(platform::CurrentDialogs().MessageBox(QStringLiteral("Заменить?"), QStringLiteral("Проверка"),
-                                                    platform::MessageIcon::Warning, platform::MessageButtons::YesNo),
-              platform::MessageAnswer::No);
-    EXPECT_TRUE(QGuiApplication::desktopSettingsAware());
-    platform::InstallDialogs(installed);
-}
-
 // A theme of the test's own, in a folder of its own: red "dialog-warning" and "qor-test-*" icons, under the
 // name `name`.
 void MakeTheme(const QDir& root, const QString& name) {
@@ -144,17 +109,22 @@ bool Red(const QPixmap& pixmap) {
     return !image.isNull() && image.pixelColor(image.width() / 2, image.height() / 2) == QColor(Qt::red);
 }
 
-// The middle of the icon a box shows.
+// Whether the middle of the icon a box shows is red. The application follows the desktop's settings again
+// while the box waits and after it.
 bool BoxIconIsRed() {
     bool red = false;
     gui_test::WhenModal([&red](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(QGuiApplication::desktopSettingsAware());
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
         red = Red(box->iconPixmap());
         box->button(QMessageBox::Ok)->click();
     });
-    platform::CurrentDialogs().MessageBox(QStringLiteral("Текст"), QStringLiteral("Проверка"),
-                                          platform::MessageIcon::Warning, platform::MessageButtons::Ok);
+    EXPECT_EQ(platform::CurrentDialogs().MessageBox(QStringLiteral("Текст"), QStringLiteral("Проверка"),
+                                                    platform::MessageIcon::Warning, platform::MessageButtons::Ok),
+              platform::MessageAnswer::Ok);
+    EXPECT_TRUE(QGuiApplication::desktopSettingsAware());
     return red;
 }
 
