@@ -10,6 +10,10 @@
 // window is then its question about the tests directory), with the directories set and no book, and with
 // the maximal book given on the command line (the minimal program reads it into its list). Needs an X
 // display (bench/run.sh starts Xvfb when there is none). Budget: 1.3x the minimal program.
+//
+// A last line, outside the budget, times the minimal program with a menu bar (--menu-bar) against the bare
+// one: the least a window that draws any text adds, since the bare program never loads a font. A start
+// without a book cannot be nearer the bare program than that.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -185,6 +189,7 @@ struct Case {
     std::vector<std::string> MinimalArguments;
     // Writes the settings the editor starts with into the file the variable names.
     void (*Settings)(const QString& file, const std::string& tests, const std::string& desc);
+    bool Budgeted = true;
 };
 
 void EmptySettings(const QString& file, const std::string&, const std::string&) {
@@ -230,6 +235,7 @@ int main(int argc, char* argv[]) {
         {"start, empty settings", {editor}, {minimal}, EmptySettings},
         {"start, directories set, no book", {editor}, {minimal}, DirectoriesSet},
         {"start with the maximal book", {editor, bookPath}, {minimal, bookPath}, DirectoriesSet},
+        {"minimal with a menu bar, no book", {minimal, "--menu-bar"}, {minimal}, DirectoriesSet, false},
     };
     std::vector<std::string> extra = {"QOR_SPRAV_SETTINGS=" + QFile::encodeName(settings).toStdString()};
     // Qt wants a runtime folder of the user's; without one every start prints a warning of its own.
@@ -258,9 +264,12 @@ int main(int argc, char* argv[]) {
             }
         }
         const double ratio = Median(editorTimes) / Median(minimalTimes);
-        withinBudget = withinBudget && ratio <= kBudget;
+        const char* verdict = !test.Budgeted ? "  for reference, outside the budget"
+                              : ratio <= kBudget ? ""
+                                                 : "  over the budget of 1.3x";
+        withinBudget = withinBudget && (!test.Budgeted || ratio <= kBudget);
         std::printf("%-34s %12.1f %12.1f %7.2fx%s\n", test.Name, Median(editorTimes), Median(minimalTimes), ratio,
-                    ratio <= kBudget ? "" : "  over the budget of 1.3x");
+                    verdict);
     }
     return withinBudget ? 0 : 1;
 }
