@@ -53,16 +53,24 @@ unsigned char Folded(unsigned char c) {
 
 }  // namespace
 
+// From the last byte: the paths of one book share their folders and differ in their names and
+// extensions, so most comparisons end at once.
 bool SamePath(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    for (std::size_t i = a.size(); i-- > 0;) {
         if (Folded(static_cast<unsigned char>(a[i])) != Folded(static_cast<unsigned char>(b[i]))) {
             return false;
         }
     }
     return true;
+}
+
+// The rest first, where the paths of one book differ.
+bool SamePath(const TExpandedPath& a, std::string_view b) {
+    const std::size_t dir = a.Dir.size();
+    return a.Size() == b.size() && SamePath(a.Rest, b.substr(dir)) && SamePath(a.Dir, b.substr(0, dir));
 }
 
 ReadResult Read(const std::filesystem::path& path) {

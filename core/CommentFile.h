@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/FileStamp.h"
+#include "core/PathTokens.h"
 
 namespace comment_file {
 
@@ -27,6 +28,8 @@ std::string Format(std::string_view text);
 // True when two stored paths name the same file on Windows: letter case (Latin and Cyrillic) and the kind
 // of separator ("\" or "/") do not count.
 bool SamePath(std::string_view a, std::string_view b);
+// The same for a path given in its two pieces (ExpandToken), without building it.
+bool SamePath(const TExpandedPath& a, std::string_view b);
 
 enum class ReadStatus {
     Ok,

@@ -11,14 +11,10 @@ std::string ToToken(std::string_view path, std::string_view dir, std::string_vie
 }
 
 std::string FromToken(std::string_view path, std::string_view dir, std::string_view token) {
-    // With the directory unset the token stays: dropping it would lose where the file lies, and a book
-    // opened before the directories are set would be saved back changed.
-    if (dir.empty() || !path.starts_with(token)) {
-        return std::string(path);
-    }
+    const TExpandedPath expanded = ExpandToken(path, dir, token);
     std::string result;
-    result.reserve(dir.size() + path.size() - token.size());
-    result.append(dir).append(path.substr(token.size()));
+    result.reserve(expanded.Size());
+    result.append(expanded.Dir).append(expanded.Rest);
     return result;
 }
 

@@ -3,6 +3,7 @@
 // bytes: letter case counts, no separator is added or removed.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,23 @@ std::string ToToken(std::string_view path, std::string_view dir, std::string_vie
 // `path` with a leading `token` replaced by `dir`; unchanged when `dir` is empty or the path does not
 // begin with the token.
 std::string FromToken(std::string_view path, std::string_view dir, std::string_view token);
+
+// What FromToken gives, in its two pieces and without building it: the directory that stands in for the
+// token, then the rest of the path. A path FromToken leaves unchanged is all `Rest`. For a look at every
+// path of a book, where building each one would cost more than the look.
+struct TExpandedPath {
+    std::string_view Dir;
+    std::string_view Rest;
+    std::size_t Size() const { return Dir.size() + Rest.size(); }
+};
+inline TExpandedPath ExpandToken(std::string_view path, std::string_view dir, std::string_view token) {
+    // With the directory unset the token stays: dropping it would lose where the file lies, and a book
+    // opened before the directories are set would be saved back changed.
+    if (dir.empty() || !path.starts_with(token)) {
+        return {{}, path};
+    }
+    return {dir, path.substr(token.size())};
+}
 
 inline std::string ToTestsToken(std::string_view path, std::string_view dirTests) {
     return ToToken(path, dirTests, kTestsToken);

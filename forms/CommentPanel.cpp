@@ -51,15 +51,17 @@ QString BookFileRefusal(const QString& shown) {
 // The refusal when `same` finds the comment file to be one of the editor's other files: a test file of the
 // book, the book file or the prefix file in use; empty when it is none of them. A test file kept in token
 // form (its book was read while the tests directory was unset) lies below the directory as it is now.
+// `same` is given each path as the two pieces it stands for (TExpandedPath): a click runs this over every
+// test file of the book, and building each path would cost more than comparing it.
 template <typename Same>
 QString OtherFileRefusal(const TSprav& sprav, const std::string& dirTests, const std::string& book,
                          const std::string& prefixes, const QString& shown, Same same) {
     for (const auto& file : sprav.Files) {
-        if (same(FromTestsToken(file->Path, dirTests))) {
+        if (same(ExpandToken(file->Path, dirTests, kTestsToken))) {
             return TestFileRefusal(shown);
         }
     }
-    if (same(book) || same(prefixes)) {
+    if (same(TExpandedPath{{}, book}) || same(TExpandedPath{{}, prefixes})) {
         return BookFileRefusal(shown);
     }
     return {};
@@ -167,8 +169,8 @@ QString TCommentPanel::NoCommentFileReason(const std::string& commentPath) const
                shown;
     }
     // Run on every click on a test file: the length is compared first, inline, and most paths stop there.
-    const auto same = [&commentPath](const std::string& other) {
-        return other.size() == commentPath.size() && comment_file::SamePath(other, commentPath);
+    const auto same = [&commentPath](const TExpandedPath& other) {
+        return other.Size() == commentPath.size() && comment_file::SamePath(other, commentPath);
     };
     return OtherFileRefusal(FBook->Sprav(), FBook->DirTests(), FBookFile, FPrefixFile, shown, same);
 }
@@ -181,7 +183,8 @@ QString TCommentPanel::SameFileReason(const std::string& commentPath) const {
     if (!comment) {
         return {};  // nothing there yet: the save replaces nobody's file
     }
-    const auto same = [&comment](const std::string& stored) {
+    const auto same = [&comment](const TExpandedPath& expanded) {
+        const std::string stored = std::string(expanded.Dir).append(expanded.Rest);
         if (stored.empty() || stored.starts_with(kTestsToken)) {
             return false;
         }

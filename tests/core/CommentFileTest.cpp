@@ -74,6 +74,18 @@ TEST(CommentFileText, SamePathAsWindowsComparesIt) {
     EXPECT_TRUE(comment_file::SamePath("\xD2\xE5\xF1\xF2\\\xA8.txt", "\xF2\xE5\xF1\xF2/\xB8.TXT"));
     EXPECT_FALSE(comment_file::SamePath("D:\\T\\a.txt", "D:\\T\\a.txt "));
     EXPECT_FALSE(comment_file::SamePath("D:\\T\\a.txt", "D:\\T\\b.txt"));
+    // Paths that differ only in their first or their last byte.
+    EXPECT_FALSE(comment_file::SamePath("C:\\T\\a.txt", "D:\\T\\a.txt"));
+    EXPECT_FALSE(comment_file::SamePath("D:\\T\\a.txt", "D:\\T\\a.txu"));
+
+    // A path in its two pieces: the tests directory and the rest.
+    const TExpandedPath pieces = ExpandToken("<Tests>:\\a.txt", "D:\\T", kTestsToken);
+    EXPECT_TRUE(comment_file::SamePath(pieces, "d:/t/A.TXT"));
+    EXPECT_FALSE(comment_file::SamePath(pieces, "D:\\U\\a.txt"));
+    EXPECT_FALSE(comment_file::SamePath(pieces, "D:\\T\\b.txt"));
+    EXPECT_FALSE(comment_file::SamePath(pieces, "D:\\T\\a.txt "));
+    EXPECT_FALSE(comment_file::SamePath(pieces, "\\a.txtD:\\T"));  // the pieces in their order
+    EXPECT_TRUE(comment_file::SamePath(ExpandToken("D:\\T\\a.txt", "D:\\T", kTestsToken), "D:/T/a.txt"));
 }
 
 TEST(CommentFileIo, WritesCrLfAndReadsBack) {

@@ -71,6 +71,11 @@ TEST(PathTokens, FromTestsToken) {
     for (const TokenCase& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(FromTestsToken(c.path, c.dir), c.expected);
+        // The two pieces are the same path, the directory first and whole where it stands in.
+        const TExpandedPath pieces = ExpandToken(c.path, c.dir, kTestsToken);
+        EXPECT_EQ(std::string(pieces.Dir) + std::string(pieces.Rest), c.expected);
+        EXPECT_EQ(pieces.Size(), c.expected.size());
+        EXPECT_TRUE(pieces.Dir.empty() || pieces.Dir == c.dir);
     }
 }
 
