@@ -50,7 +50,7 @@ int main(int argc, char* argv[]) {
     book.SetCurrentFile(0);
     std::vector<TPrefixEntry> entries;
     for (int i = 0; i < 300; ++i) {
-        const std::string prefix = "P" + std::to_string(100 + i);
+        const std::string prefix = std::string("P").append(std::to_string(100 + i));
         entries.push_back({prefix, QString::fromStdString(prefix)});
     }
     std::vector<bool> marks;
