@@ -3,7 +3,6 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
 
 #include <exception>
 #include <optional>
@@ -244,8 +243,7 @@ QString VersionText() {
 // A path from the command line as the book stores it: whole (relative to the current folder), with the
 // system's separators; nothing when Windows-1251 cannot hold it.
 std::optional<std::string> StoredPath(const QString& argument) {
-    std::optional<std::string> stored =
-        platform::ToStoredPath(QDir::toNativeSeparators(QFileInfo(argument).absoluteFilePath()));
+    std::optional<std::string> stored = platform::ToStoredPath(platform::AbsoluteNativePath(argument));
     if (!stored) {
         PrintError(QStringLiteral("Путь содержит символы, которые нельзя сохранить в справочнике: ") +
                    argument);

@@ -1,8 +1,5 @@
 #include "document/BookReadAhead.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include "document/MainSettings.h"
 #include "platform/Paths.h"
 
@@ -26,8 +23,8 @@ TBookReadAhead TBookReadAhead::ForStart(const QString& commandLineBook) {
     const TSettingValues settings = TMainSettings::Peek();
     std::string path = settings.FileName;
     if (!commandLineBook.isEmpty()) {
-        const std::optional<std::string> stored = platform::ToStoredPath(
-            QDir::toNativeSeparators(QFileInfo(commandLineBook).absoluteFilePath()));
+        const std::optional<std::string> stored =
+            platform::ToStoredPath(platform::AbsoluteNativePath(commandLineBook));
         path = stored ? *stored : std::string();
     }
     if (path.empty() || !platform::FileExists(path)) {

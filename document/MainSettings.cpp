@@ -41,6 +41,15 @@ QString UnreadText(const QString& location, const std::error_code& error) {
         .arg(location, reason);
 }
 
+// Reads the values of `key` into their fields; the key is open.
+void ReadKey(platform::Registry& registry, const char* key, const std::vector<Value>& all) {
+    for (const Value& value : all) {
+        if (value.Key == key) {
+            *value.Field = registry.ReadString(value.Name);
+        }
+    }
+}
+
 }  // namespace
 
 TSettingValues TMainSettings::Read() {
@@ -62,11 +71,7 @@ TSettingValues TMainSettings::Read() {
                 }
             }
         }
-        for (const Value& value : all) {
-            if (value.Key == key) {
-                *value.Field = registry.ReadString(value.Name);
-            }
-        }
+        ReadKey(registry, key, all);
         registry.CloseKey();
     }
     FStart = values;
@@ -79,11 +84,7 @@ TSettingValues TMainSettings::Peek() {
     const std::vector<Value> all = Values(values);
     for (const char* key : {kSpravKey, kMainKey}) {
         if (registry.OpenKey(key, false)) {
-            for (const Value& value : all) {
-                if (value.Key == key) {
-                    *value.Field = registry.ReadString(value.Name);
-                }
-            }
+            ReadKey(registry, key, all);
             registry.CloseKey();
         }
     }

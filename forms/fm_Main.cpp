@@ -331,8 +331,8 @@ void TfmMain::FormCreate(const QString& bookFromCommandLine) {
     }
 
     if (!bookFromCommandLine.isEmpty()) {
-        const QString absolute = QDir::toNativeSeparators(QFileInfo(bookFromCommandLine).absoluteFilePath());
-        const std::optional<std::string> stored = forms::TakeChosenPath(absolute);
+        const std::optional<std::string> stored =
+            forms::TakeChosenPath(platform::AbsoluteNativePath(bookFromCommandLine));
         if (!stored) {
             return;
         }

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <system_error>
@@ -40,6 +41,10 @@ std::filesystem::path ToOsPath(std::string_view stored) {
 
 std::optional<std::string> ToStoredPath(const QString& chosen) {
     return ToCp1251(QDir::toNativeSeparators(chosen));
+}
+
+QString AbsoluteNativePath(const QString& given) {
+    return QDir::toNativeSeparators(QFileInfo(given).absoluteFilePath());
 }
 
 QString ToDisplayPath(std::string_view stored) {

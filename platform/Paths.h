@@ -22,6 +22,10 @@ QString ToOsPathText(std::string_view stored);
 // A path picked in a dialog (native separators) as it is stored; nullopt when Windows-1251 cannot hold it.
 std::optional<std::string> ToStoredPath(const QString& chosen);
 
+// A path as given (on a command line, say) made whole against the current folder, with the system's
+// separators.
+QString AbsoluteNativePath(const QString& given);
+
 // A stored path as text for messages, exactly as stored.
 QString ToDisplayPath(std::string_view stored);
 
