@@ -127,7 +127,6 @@ public:
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
         const qreal scale = painter->device() != nullptr ? painter->device()->devicePixelRatio() : 1.0;
-        Made().At(rect.size());
         Made().At(rect.size() * scale).paint(painter, rect, Qt::AlignCenter, mode, state);
     }
     // A pixmap of `size` device pixels; QIcon asks here for a plain screen.
