@@ -58,13 +58,10 @@ TEST(Glyphs, DrawWhatTheStylesIconsDrawAtEverySize) {
         }
         // The same sizes, though not in the same order: a glyph reads its images as sizes are drawn.
         const auto sorted = [](QList<QSize> sizes) {
-            std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) {
-                return std::pair(a.width(), a.height()) < std::pair(b.width(), b.height());
-            });
+            std::ranges::sort(sizes, {}, [](QSize size) { return std::pair(size.width(), size.height()); });
             return sizes;
         };
         EXPECT_EQ(sorted(glyph.availableSizes()), sorted(standard.availableSizes())) << which;
-
     }
     // A theme's icon where the theme has one, else the style's.
     const QIcon undo = Glyph(QStringLiteral("no-such-icon-in-any-theme"), QStyle::SP_ArrowBack);
@@ -145,17 +142,14 @@ TEST(Glyphs, AnIconThemeIsAskedOnlyWhereItMayHaveTheIcons) {
     QIcon::setThemeSearchPaths({folder.path()});
 
     QIcon::setThemeName(QStringLiteral("hicolor"));
-    EXPECT_FALSE(platform::IconThemeMayAnswer());
     EXPECT_FALSE(Red(Glyph(QStringLiteral("qor-test-a"), QStyle::SP_ArrowBack).pixmap(32, 32)));
     EXPECT_FALSE(BoxIconIsRed());
 
     QIcon::setThemeName(QStringLiteral("qor-test"));
-    EXPECT_TRUE(platform::IconThemeMayAnswer());
     EXPECT_TRUE(Red(Glyph(QStringLiteral("qor-test-b"), QStyle::SP_ArrowBack).pixmap(32, 32)));
     EXPECT_TRUE(BoxIconIsRed());
 
     QIcon::setFallbackThemeName(QStringLiteral("qor-test"));
-    EXPECT_TRUE(platform::IconThemeMayAnswer()) << "a desktop's theme named as the fallback too";
     EXPECT_TRUE(Red(Glyph(QStringLiteral("qor-test-c"), QStyle::SP_ArrowBack).pixmap(32, 32)));
 
     QIcon::setFallbackThemeName(fallback);
